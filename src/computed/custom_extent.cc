@@ -1,0 +1,52 @@
+#include "computed/custom_extent.h"
+
+#include <string.h>
+
+#include "computed/compute.h"
+#include "computed/item_contract.h"
+
+namespace orv {
+namespace {
+
+constexpr uint32_t kMinSelectors = 31;  // selectors 29 and 30 are read
+constexpr uint32_t kWidthSelector = 29;
+constexpr uint32_t kLengthSelector = 30;
+constexpr uint32_t kSideMargins = 680;        // 340 at each side
+constexpr uint32_t kTopBottomMargins = 1000;  // 300 top, 700 bottom
+constexpr uint16_t kWidestWidth = 684;        // 11.4 inches in sixtieths
+constexpr uint32_t kCommandSize = 13;
+constexpr uint32_t kLengthValueSize = 4;
+
+}  // namespace
+
+uint16_t printable_sixtieths(uint32_t length, uint32_t margin) {
+  uint32_t scaled = (length - margin) * 6u;
+  uint32_t quotient = scaled / 254u;
+  if (scaled % 254u != 0) ++quotient;
+  return static_cast<uint16_t>(quotient);
+}
+
+int32_t custom_extent(uint16_t function, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
+                      uint32_t* pcbNeeded) {
+  if (function != kCustomExtentCommand && function != kCustomLengthValue) return DB_ERROR;
+  if (!has_selectors(ctx, kMinSelectors)) return DB_NO_SELECTOR;
+  const uint32_t size = function == kCustomLengthValue ? kLengthValueSize : kCommandSize;
+  if (!report_size(size, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
+
+  const uint16_t length = printable_sixtieths(ctx->pSelectors[kLengthSelector], kTopBottomMargins);
+  if (function == kCustomLengthValue) {
+    const uint32_t value = length;
+    memcpy(pBuf, &value, sizeof value);
+    return DB_OK;
+  }
+
+  uint16_t width = printable_sixtieths(ctx->pSelectors[kWidthSelector], kSideMargins);
+  if (width > kWidestWidth) width = kWidestWidth;
+  uint8_t command[kCommandSize] = {0x1B, 0x28, 0x70, 0x08, 0x00};
+  put_be16(command + 5, length);
+  put_be16(command + 9, width);
+  memcpy(pBuf, command, sizeof command);
+  return DB_OK;
+}
+
+}  // namespace orv

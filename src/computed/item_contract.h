@@ -1,0 +1,34 @@
+// The steps every computed item takes before producing its answer: check the
+// selectors it reads, report its size, and stop when the buffer cannot hold it.
+#ifndef ORVDB_COMPUTED_ITEM_CONTRACT_H_
+#define ORVDB_COMPUTED_ITEM_CONTRACT_H_
+
+#include <stdint.h>
+
+#include "orvdb/orvdb.h"
+
+namespace orv {
+
+// True when selectors 0 to minimum - 1 can be read. A context without a
+// selector array has none, whatever its count says.
+inline bool has_selectors(const ORV_QUERY_CONTEXT* ctx, uint32_t minimum) {
+  return ctx != nullptr && ctx->pSelectors != nullptr && ctx->cSelectors >= minimum;
+}
+
+// Reports the answer size; true when the buffer is present and large enough
+// for the answer to be written.
+inline bool report_size(uint32_t size, uint32_t cbBuf, const void* pBuf, uint32_t* pcbNeeded) {
+  *pcbNeeded = size;
+  return pBuf != nullptr && cbBuf >= size;
+}
+
+// Stores the low 16 bits of a value high byte first, the order of printer
+// command parameters.
+inline void put_be16(uint8_t* out, uint32_t value) {
+  out[0] = static_cast<uint8_t>(value >> 8);
+  out[1] = static_cast<uint8_t>(value);
+}
+
+}  // namespace orv
+
+#endif  // ORVDB_COMPUTED_ITEM_CONTRACT_H_

@@ -1,0 +1,109 @@
+#include "engine/access.h"
+
+#include "drvrecords/drv_query.h"
+#include "engine/fetcher.h"
+#include "engine/resolver.h"
+#include "platform/platform.h"
+
+#if defined(_WIN32)
+#define ORV_EXPORT
+#else
+#define ORV_EXPORT __attribute__((visibility("default")))
+#endif
+
+namespace orv {
+
+IdRange domain_id_range(Domain domain) {
+  switch (domain) {
+    case Domain::kRoot:
+      return {0x0001, 0x0FFF};
+    case Domain::kDrv:
+      return {0x1001, 0x1FFF};
+    case Domain::kLM:
+      return {0x2001, 0x2FFF};
+    case Domain::kMnt:
+      return {0x3001, 0x3FFF};
+    case Domain::kPA:
+      return {0x4001, 0x4FFF};
+    case Domain::kSM:
+      return {0x6001, 0x6FFF};
+  }
+  return {1, 0};  // unreachable: an empty range
+}
+
+int32_t query_generic(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
+                      void* pBuf, uint32_t* pcbNeeded) {
+  Leaf leaf{};
+  int32_t result = find_root(image, id, ctx, &leaf);
+  if (result != DB_OK) return result;
+  return fetch(image, ctx, cbBuf, pBuf, pcbNeeded, leaf);
+}
+
+int32_t access_database(const Image& image, Domain domain, uint16_t id,
+                        const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
+                        uint32_t* pcbNeeded) {
+  if (ctx == nullptr) return DB_NO_CONTEXT;
+  IdRange range = domain_id_range(domain);
+  if (id < range.first || id > range.last) return DB_NOT_FOUND;
+  // Every answer reports its size; without a place for it there is no answer.
+  if (pcbNeeded == nullptr) return DB_ERROR;
+
+  ORV_QUERY_CONTEXT local = *ctx;
+  bool opened_here = false;
+  if (local.hPrinter == nullptr && local.pPrinterName != nullptr) {
+    ORV_HANDLE handle = nullptr;
+    if (platform_open_printer(local.pPrinterName, &handle) && handle != nullptr) {
+      local.hPrinter = handle;
+      opened_here = true;
+    }
+  }
+
+  int32_t result = domain == Domain::kDrv
+                       ? drv_query(image, id, &local, cbBuf, pBuf, pcbNeeded)
+                       : query_generic(image, id, &local, cbBuf, pBuf, pcbNeeded);
+
+  if (opened_here) platform_close_printer(local.hPrinter);
+  return result;
+}
+
+}  // namespace orv
+
+extern "C" {
+
+ORV_EXPORT int32_t ORV_API ORV_AccessRootDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                                                  uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+  return orv::access_database(orv::builtin_image(), orv::Domain::kRoot, id, ctx, cbBuf, pBuf,
+                              pcbNeeded);
+}
+
+ORV_EXPORT int32_t ORV_API ORV_AccessDrvDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                                                 uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+  return orv::access_database(orv::builtin_image(), orv::Domain::kDrv, id, ctx, cbBuf, pBuf,
+                              pcbNeeded);
+}
+
+ORV_EXPORT int32_t ORV_API ORV_AccessLMDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                                                uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+  return orv::access_database(orv::builtin_image(), orv::Domain::kLM, id, ctx, cbBuf, pBuf,
+                              pcbNeeded);
+}
+
+ORV_EXPORT int32_t ORV_API ORV_AccessMntDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                                                 uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+  return orv::access_database(orv::builtin_image(), orv::Domain::kMnt, id, ctx, cbBuf, pBuf,
+                              pcbNeeded);
+}
+
+ORV_EXPORT int32_t ORV_API ORV_AccessPADataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                                                uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+  return orv::access_database(orv::builtin_image(), orv::Domain::kPA, id, ctx, cbBuf, pBuf,
+                              pcbNeeded);
+}
+
+ORV_EXPORT int32_t ORV_API ORV_AccessSMDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                                                uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+  return orv::access_database(orv::builtin_image(), orv::Domain::kSM, id, ctx, cbBuf, pBuf,
+                              pcbNeeded);
+}
+
+}  // extern "C"

@@ -1,0 +1,39 @@
+// Query contexts the library makes for its own lookups, each one allocated
+// block holding the context and room for its selectors and match strings.
+#ifndef ORVDB_ENGINE_SCRATCH_CONTEXT_H_
+#define ORVDB_ENGINE_SCRATCH_CONTEXT_H_
+
+#include <stdint.h>
+
+#include "orvdb/orvdb.h"
+
+namespace orv {
+
+// A scratch context: pass &context to lookups, fill selectors and strings.
+struct ScratchContext {
+  ORV_QUERY_CONTEXT context;  // what lookups read; its arrays are the two below
+  uint32_t* selectors;        // the context's selector array (cSelectors entries), writable
+  const char** strings;       // the context's match-string array (cStrings entries), writable
+};
+
+// Selector and match-string capacities of a kind.
+struct ScratchCapacity {
+  uint32_t selectors;  // S
+  uint32_t strings;    // M
+};
+
+// Capacities of kinds 0-5; false for any other kind.
+bool scratch_capacity(int kind, ScratchCapacity* capacity);
+
+// Makes a context of `kind` (0-5) in one platform block, zero-filled, copying
+// hPrinter, dwReserved and as many selectors and match-string pointers as fit
+// from `source` (which may be null; a null array holds nothing whatever its
+// count says). Null for another kind or when memory is exhausted.
+ScratchContext* create_scratch_context(int kind, const ORV_QUERY_CONTEXT* source);
+
+// Releases a scratch context; null is ignored.
+void release_scratch_context(ScratchContext* scratch);
+
+}  // namespace orv
+
+#endif  // ORVDB_ENGINE_SCRATCH_CONTEXT_H_

@@ -1,0 +1,217 @@
+#include "engine/switches.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "engine/resolver.h"
+#include "orvdb/host_platform.h"
+#include "support/image_builder.h"
+
+namespace orv {
+namespace {
+
+using testing::ImageBuilder;
+
+constexpr uint16_t kTag = 154;
+
+class SwitchesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    orv_host_reset();
+    ASSERT_EQ(orv_host_add_printer("P"), 0);
+  }
+  void TearDown() override {
+    EXPECT_EQ(orv_host_live_allocations(), 0u);
+    orv_host_reset();
+  }
+  void* Open() {
+    void* h = orv_host_open_printer("P");
+    EXPECT_NE(h, nullptr);
+    return h;
+  }
+};
+
+// Id 8 names "ZelUI_Window" for tag 154 (stored with or without its NUL).
+// Id 1: printer-data switch on tag 154: CASE 5 -> 50, then (optionally) DEFAULT -> 60.
+ImageBuilder PrinterDataImage(bool with_default, bool name_has_nul = true) {
+  ImageBuilder b;
+  uint32_t names = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 1);
+  b.add_raw(ITEM_CASE, 2, kTag);
+  uint32_t text = b.text("ZelUI_Window", name_has_nul);
+  b.add(ITEM_STRING, text, 8, static_cast<uint16_t>(12 + (name_has_nul ? 1 : 0)));
+  b.root(8, names);
+  uint32_t sw = b.add(ITEM_SWITCH_PRINTER_DATA, 4, kTag, with_default ? 2 : 1);
+  b.add_raw(ITEM_CASE, 6, 5);
+  b.add_raw(ITEM_DEFAULT, 7, 0);
+  b.int8_leaf(1, {50});
+  b.int8_leaf(1, {60});
+  b.root(1, sw);
+  return b;
+}
+
+int32_t Query(const ImageBuilder& b, void* printer, int8_t* value) {
+  ORV_QUERY_CONTEXT ctx{};
+  ctx.hPrinter = printer;
+  Leaf leaf{};
+  int32_t result = find_root(b.image(), 1, &ctx, &leaf);
+  if (result == DB_OK) *value = static_cast<int8_t>(b.byte_pool[item_offset(leaf.word0)]);
+  return result;
+}
+
+void SetWindow(const void* data, uint32_t size) {
+  ASSERT_EQ(orv_host_set_printer_data("P", "ZelUI_Window", data, size), 0);
+}
+
+TEST_F(SwitchesTest, PrinterValueSelectsTheCase) {
+  ImageBuilder b = PrinterDataImage(true);
+  void* h = Open();
+  struct Row {
+    std::vector<uint8_t> data;
+    int8_t answer;
+  } rows[] = {
+      {{5, 0, 0, 0}, 50},
+      {{5}, 50},  // shorter than 4 bytes: the rest reads as zero
+      {{6, 0, 0, 0}, 60},
+      {{5, 0, 0, 0, 0, 0, 0, 0}, 60},  // longer than 4 bytes: not available
+  };
+  for (const Row& row : rows) {
+    SetWindow(row.data.data(), static_cast<uint32_t>(row.data.size()));
+    int8_t value = 0;
+    ASSERT_EQ(Query(b, h, &value), DB_OK) << row.data.size();
+    EXPECT_EQ(value, row.answer) << row.data.size();
+  }
+  orv_host_close_printer(h);
+}
+
+TEST_F(SwitchesTest, MissingValueTakesOnlyATrailingDefault) {
+  void* h = Open();
+  int8_t value = 0;
+  ImageBuilder with = PrinterDataImage(true);
+  ASSERT_EQ(Query(with, h, &value), DB_OK);
+  EXPECT_EQ(value, 60);
+  ImageBuilder without = PrinterDataImage(false);
+  EXPECT_EQ(Query(without, h, &value), DB_NOT_FOUND);
+  orv_host_close_printer(h);
+}
+
+TEST_F(SwitchesTest, NoPrinterHandleIsNoContext) {
+  ImageBuilder b = PrinterDataImage(true);
+  int8_t value = 0;
+  EXPECT_EQ(Query(b, nullptr, &value), DB_NO_CONTEXT);
+  Leaf leaf{};
+  EXPECT_EQ(find_root(b.image(), 1, nullptr, &leaf), DB_NO_CONTEXT);
+}
+
+TEST_F(SwitchesTest, NameWithoutStoredTerminatorStillReads) {
+  ImageBuilder b = PrinterDataImage(false, /*name_has_nul=*/false);
+  void* h = Open();
+  uint32_t five = 5;
+  SetWindow(&five, 4);
+  int8_t value = 0;
+  ASSERT_EQ(Query(b, h, &value), DB_OK);
+  EXPECT_EQ(value, 50);
+  orv_host_close_printer(h);
+}
+
+TEST_F(SwitchesTest, BadValueNameSources) {
+  void* h = Open();
+  int8_t value = 0;
+  ImageBuilder no_id8 = PrinterDataImage(true);
+  no_id8.root_ids[0] = 9;
+  EXPECT_EQ(Query(no_id8, h, &value), DB_NO_ENTRY);
+
+  ImageBuilder no_name = PrinterDataImage(true);
+  no_name.items[1].word1 = kTag + 1;  // id 8 has no name for the tag
+  EXPECT_EQ(Query(no_name, h, &value), DB_ERROR);
+
+  ImageBuilder not_text = PrinterDataImage(true);
+  not_text.items[2].word0 = make_word0(ITEM_BYTES, item_offset(not_text.items[2].word0));
+  EXPECT_EQ(Query(not_text, h, &value), DB_ERROR);
+
+  ImageBuilder past_pool = PrinterDataImage(true);
+  past_pool.items[2].word1 = make_word1(8, 200);
+  EXPECT_EQ(Query(past_pool, h, &value), DB_ERROR);
+  orv_host_close_printer(h);
+}
+
+TEST_F(SwitchesTest, AllocationFailuresAreErrorsAndLeakNothing) {
+  ImageBuilder b = PrinterDataImage(true);
+  void* h = Open();
+  // First the scratch context, then the widened name.
+  for (int n = 1; n <= 2; ++n) {
+    orv_host_fail_allocation(n);
+    int8_t value = 0;
+    EXPECT_EQ(Query(b, h, &value), DB_ERROR) << n;
+    orv_host_fail_allocation(0);
+    EXPECT_EQ(orv_host_live_allocations(), 0u) << n;
+  }
+  orv_host_fail_allocation(3);
+  int8_t value = 0;
+  EXPECT_EQ(Query(b, h, &value), DB_OK);
+  orv_host_fail_allocation(0);
+  orv_host_close_printer(h);
+}
+
+TEST_F(SwitchesTest, ReadPrinterDwordArguments) {
+  ImageBuilder b = PrinterDataImage(true);
+  Image image = b.image();
+  void* h = Open();
+  uint32_t value = 0;
+  const Item& name = b.items[2];
+  EXPECT_EQ(read_printer_dword(image, nullptr, name.word0, name.word1, &value), 1);
+  EXPECT_EQ(read_printer_dword(image, h, name.word0, name.word1, nullptr), -1);
+  EXPECT_EQ(read_printer_dword(image, h, name.word0, name.word1, &value), 1);  // absent
+  uint32_t stored = 0x03FC01E0;
+  SetWindow(&stored, 4);
+  EXPECT_EQ(read_printer_dword(image, h, name.word0, name.word1, &value), 0);
+  EXPECT_EQ(value, 0x03FC01E0u);
+  orv_host_close_printer(h);
+}
+
+// Id 1: locale switch with the given tag: CASE 1 -> 10, CASE 49 -> 20.
+ImageBuilder LocaleImage(uint16_t tag) {
+  ImageBuilder b;
+  uint32_t sw = b.add(ITEM_SWITCH_LOCALE, 1, tag, 2);
+  b.add_raw(ITEM_CASE, 3, 1);
+  b.add_raw(ITEM_CASE, 4, 49);
+  b.int8_leaf(1, {10});
+  b.int8_leaf(1, {20});
+  b.root(1, sw);
+  return b;
+}
+
+TEST_F(SwitchesTest, LocaleSwitchOnCountryCode) {
+  ImageBuilder b = LocaleImage(kLocaleTag);
+  struct Row {
+    const char* country;
+    int32_t result;
+    int8_t answer;
+  } rows[] = {{"1", DB_OK, 10}, {"49", DB_OK, 20}, {"33", DB_NOT_FOUND, 0}, {nullptr, DB_ERROR, 0}};
+  for (const Row& row : rows) {
+    orv_host_set_country(row.country);
+    int8_t value = 0;
+    ASSERT_EQ(Query(b, nullptr, &value), row.result) << (row.country ? row.country : "(fails)");
+    if (row.result == DB_OK) {
+      EXPECT_EQ(value, row.answer);
+    }
+  }
+}
+
+TEST_F(SwitchesTest, LocaleSwitchNeedsItsTagAndMemory) {
+  orv_host_set_country("1");
+  int8_t value = 0;
+  ImageBuilder wrong = LocaleImage(0x500E);
+  EXPECT_EQ(Query(wrong, nullptr, &value), DB_ERROR);
+  ImageBuilder b = LocaleImage(kLocaleTag);
+  orv_host_fail_allocation(1);
+  EXPECT_EQ(Query(b, nullptr, &value), DB_ERROR);
+  orv_host_fail_allocation(0);
+  int32_t code = 0;
+  EXPECT_EQ(read_country_code(kLocaleTag, nullptr), -1);
+  EXPECT_EQ(read_country_code(kLocaleTag, &code), 0);
+  EXPECT_EQ(code, 1);
+}
+
+}  // namespace
+}  // namespace orv

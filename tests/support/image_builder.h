@@ -1,0 +1,60 @@
+// Builds small data base images item by item, so that tests can reach every
+// item kind, every error branch and every edge case of the engine.
+#ifndef ORVDB_TESTS_SUPPORT_IMAGE_BUILDER_H_
+#define ORVDB_TESTS_SUPPORT_IMAGE_BUILDER_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/image.h"
+
+namespace orv::testing {
+
+class ImageBuilder {
+ public:
+  // Appends an item; returns its index.
+  uint32_t add(uint8_t kind, uint32_t offset, uint16_t tag, uint16_t count);
+  // Appends an item with a whole 32-bit word 1 (cases, masks).
+  uint32_t add_raw(uint8_t kind, uint32_t offset, uint32_t word1);
+  // Reserves `n` consecutive items (filled later with set); returns the first index.
+  uint32_t reserve(uint32_t n);
+  void set(uint32_t index, uint8_t kind, uint32_t offset, uint16_t tag, uint16_t count);
+  void set_raw(uint32_t index, uint8_t kind, uint32_t offset, uint32_t word1);
+
+  // Pool appenders; each returns the offset of the first element added.
+  uint32_t bytes(const std::vector<uint8_t>& values);
+  uint32_t text(const std::string& s, bool with_nul = true);
+  uint32_t i16(const std::vector<uint16_t>& values);
+  uint32_t i32(const std::vector<int32_t>& values);
+  uint32_t match(const std::string& s);
+
+  // Leaf helpers over the pools; each returns the new item's index.
+  uint32_t string_leaf(uint16_t id, const std::string& s);
+  uint32_t bytes_leaf(uint16_t id, const std::vector<uint8_t>& values);
+  uint32_t int8_leaf(uint16_t id, const std::vector<int8_t>& values);
+  uint32_t uint8_leaf(uint16_t id, const std::vector<uint8_t>& values);
+  uint32_t int16_leaf(uint16_t id, const std::vector<int16_t>& values);
+  uint32_t uint16_leaf(uint16_t id, const std::vector<uint16_t>& values);
+  uint32_t int32_leaf(uint16_t id, const std::vector<int32_t>& values);
+  uint32_t computed_leaf(uint16_t id, uint16_t function);
+
+  // Adds a root slot.
+  void root(uint16_t id, uint32_t item);
+
+  // The image over the builder's tables; valid while the builder lives and is unchanged.
+  Image image() const;
+
+  std::vector<Item> items;
+  std::vector<uint16_t> root_ids;
+  std::vector<uint32_t> root_items;
+  std::vector<int32_t> i32_pool;
+  std::vector<uint16_t> i16_pool;
+  std::vector<uint8_t> byte_pool;
+  std::vector<uint8_t> match_pool;
+  const DrvTables* drv_tables = nullptr;
+};
+
+}  // namespace orv::testing
+
+#endif  // ORVDB_TESTS_SUPPORT_IMAGE_BUILDER_H_
