@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "computed/compute.h"
@@ -18,6 +19,11 @@ struct ExtentCase {
   uint32_t length;
   std::vector<uint8_t> command;
 };
+
+// Names each case by its size, so test names stay stable from run to run.
+std::string CaseName(const ::testing::TestParamInfo<ExtentCase>& info) {
+  return "w" + std::to_string(info.param.width) + "_l" + std::to_string(info.param.length);
+}
 
 class ExtentCommandTest : public ::testing::TestWithParam<ExtentCase> {};
 
@@ -45,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
         ExtentCase{
             29637, 29700, {0x1B, 0x28, 0x70, 0x08, 0x00, 0x02, 0xA6, 0, 0, 0x02, 0xAC, 0, 0}},
         ExtentCase{
-            29700, 42000, {0x1B, 0x28, 0x70, 0x08, 0x00, 0x03, 0xC9, 0, 0, 0x02, 0xAC, 0, 0}}));
+            29700, 42000, {0x1B, 0x28, 0x70, 0x08, 0x00, 0x03, 0xC9, 0, 0, 0x02, 0xAC, 0, 0}}),
+    CaseName);
 
 TEST(CustomLengthValueTest, AnswersThePrintableLengthInSixtieths) {
   const std::pair<uint32_t, uint32_t> cases[] = {{29700, 678}, {1000, 0}, {42000, 969}};
