@@ -1,0 +1,49 @@
+// Drv values that depend on nothing: each id has a one-leaf tree of its own.
+#include "modeldata/model/drv_parts.h"
+
+namespace orv::model::drv {
+namespace {
+
+constexpr uint32_t kFnPaperPrintableArea = 3;  // computed function of 0x1032
+
+}  // namespace
+
+void describe_drv_constants(Model& m) {
+  const Node constants[] = {
+      num16(0x1005, {29700, 59420}),
+      num16(0x1006, {10000, 10000}),
+      int8(0x100A, {0}),
+      int8(0x100B, {4, 5, 81, 7, 8, 6}),
+      int8(0x1017, {1, 2, 3, 4, 5}),  // every selector-8 value
+      int8(0x104E, {0}),              // every selector-81 value
+      str(0x101F, "vexfa15.icm"),
+      int8(0x1020, {0, 28, 5, 1, 5, 28}),
+      int8(0x1023, {4, 1, 5, 1, 81, 0, 7, 7, 8, 4, 18, 0, 17, 1}),
+      num16(0x1024, {42000, 59420}),
+      int8(0x1025, {3}),
+      int16(0x102B, {21001, 21002, 21011, 21012, 21013, 21021, 21022}),
+      int16(0x102C, {21031, 21041, 21042, 21045, 21046, 21051, 21052, 21053, 21054}),
+      computed(0x1032, kFnPaperPrintableArea),
+      str(0x1035, "vexfa09.dll"),
+      int8(0x1037, {0}),
+      int8(0x1039, {26}),
+      str(0x103B, "vexfa10.dll"),
+      int8(0x103D, {26}),
+      int16(0x103E, {0, 17402, 2102, 0,  //
+                     1, 17403, 2103, 0,  //
+                     2, 17404, 2104, 2}),
+      int16(0x103F, {0, 15601, 0, 10,  //
+                     1, 15602, 1, 14,  //
+                     2, 15603, 2, 18,  //
+                     3, 15604, 3, 22}),
+      int8(0x1043, {-2}),
+      str(0x1047, "vexfa11.dll"),
+      str(0x1048, "vexfa12.dll"),
+      int8(0x104B, {0}),
+      int8(0x104C, {0}),
+      int8(0x104F, {1}),
+  };
+  for (const Node& leaf : constants) m.root({static_cast<uint16_t>(leaf.tag)}, leaf, leaf.where);
+}
+
+}  // namespace orv::model::drv
