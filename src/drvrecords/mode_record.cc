@@ -1,0 +1,73 @@
+#include "drvrecords/mode_record.h"
+
+#include <string.h>
+
+#include "drvrecords/drv_tables.h"
+#include "drvrecords/value_records.h"
+
+namespace orv {
+
+namespace {
+
+// The highest selector a mode-table key is compared with.
+constexpr uint32_t kHighestModeSelector = 81;
+
+// Where each part record lands in the mode record.
+constexpr uint32_t kPartAOffset = 0;
+constexpr uint32_t kPartBOffset = kPartAOffset + kModePartASize;
+constexpr uint32_t kPartCOffset = kPartBOffset + kModePartBSize;
+constexpr uint32_t kPartDOffset = kPartCOffset + kModePartCSize;
+static_assert(kPartDOffset + kModePartDSize == 172, "the part records fill bytes 0-171");
+
+bool row_matches(const ModeRow& row, const uint32_t* selectors) {
+  for (uint32_t k = 0; k < kModeKeyCount; ++k) {
+    int32_t key = row.keys[k];  // sign-extended
+    if (static_cast<uint32_t>(key) != selectors[kModeKeySelectors[k]]) return false;
+  }
+  return true;
+}
+
+// Record `index` of a part table, or null when the table lacks it.
+const uint8_t* part_record(const uint8_t* table, uint32_t count, uint32_t size, uint32_t index) {
+  if (table == nullptr || index >= count) return nullptr;
+  return table + static_cast<size_t>(index) * size;
+}
+
+}  // namespace
+
+int32_t mode_record_query(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
+                          void* pBuf, uint32_t* pcbNeeded) {
+  if (ctx == nullptr) return DB_ERROR;
+  if (usable_selectors(ctx) <= kHighestModeSelector) return DB_NO_SELECTOR;
+  if (pBuf == nullptr || cbBuf < kModeRecordSize) {
+    *pcbNeeded = kModeRecordSize;
+    return DB_MORE_DATA;
+  }
+  const DrvTables* tables = image.drv_tables;
+  if (tables == nullptr || tables->mode_rows == nullptr) return DB_ERROR;
+
+  const ModeRow* row = nullptr;
+  for (uint32_t r = 0; r < tables->mode_count; ++r) {
+    if (row_matches(tables->mode_rows[r], ctx->pSelectors)) {
+      row = &tables->mode_rows[r];
+      break;
+    }
+  }
+  if (row == nullptr) return DB_NOT_FOUND;
+
+  const uint8_t* a = part_record(tables->part_a, tables->part_a_count, kModePartASize, row->part_a);
+  const uint8_t* b = part_record(tables->part_b, tables->part_b_count, kModePartBSize, row->part_b);
+  const uint8_t* c = part_record(tables->part_c, tables->part_c_count, kModePartCSize, row->part_c);
+  const uint8_t* d = part_record(tables->part_d, tables->part_d_count, kModePartDSize, row->part_d);
+  if (a == nullptr || b == nullptr || c == nullptr || d == nullptr) return DB_ERROR;
+
+  uint8_t* out = static_cast<uint8_t*>(pBuf);
+  memcpy(out + kPartAOffset, a, kModePartASize);
+  memcpy(out + kPartBOffset, b, kModePartBSize);
+  memcpy(out + kPartCOffset, c, kModePartCSize);
+  memcpy(out + kPartDOffset, d, kModePartDSize);
+  *pcbNeeded = kModeRecordSize;
+  return DB_OK;
+}
+
+}  // namespace orv
