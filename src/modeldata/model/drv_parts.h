@@ -60,10 +60,9 @@ inline std::vector<uint8_t> command(uint8_t bracket, char letter, std::vector<ui
                                     int announced = -1) {
   uint32_t n =
       announced < 0 ? static_cast<uint32_t>(params.size()) : static_cast<uint32_t>(announced);
-  std::vector<uint8_t> out = {0x1B, bracket, static_cast<uint8_t>(letter),
-                              static_cast<uint8_t>(n & 0xFF), static_cast<uint8_t>(n >> 8)};
-  out.insert(out.end(), params.begin(), params.end());
-  return out;
+  params.insert(params.begin(), {0x1B, bracket, static_cast<uint8_t>(letter),
+                                 static_cast<uint8_t>(n & 0xFF), static_cast<uint8_t>(n >> 8)});
+  return params;
 }
 
 // The usual command form with the '(' bracket.
