@@ -305,6 +305,7 @@ TEST_F(DrvQueryTest, NullSelectorArrayHoldsNoSelectors) {
   uint32_t needed = 0;
   EXPECT_EQ(drv_query(image, 0x100C, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
   EXPECT_EQ(drv_query(image, 0x100D, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
+  EXPECT_EQ(drv_query(image, 0x1010, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
   EXPECT_EQ(drv_query(image, 0x1011, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
   EXPECT_EQ(drv_query(image, 0x1016, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
   EXPECT_EQ(drv_query(image, 0x101E, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
