@@ -1,0 +1,46 @@
+// Asking one query and showing its answer by what it is: numbers in
+// decimal, text as text, bytes in hex, printer commands one per line, value
+// records as a table and the mode record by parts and fields.
+#ifndef ORVDB_TOOLS_ORVDB_ANSWER_H_
+#define ORVDB_TOOLS_ORVDB_ANSWER_H_
+
+#include <stdint.h>
+
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "engine/image.h"
+#include "query_setup.h"
+
+namespace orvtool {
+
+// What an answer's bytes are.
+enum class Form { kNone, kNumbers, kText, kBytes, kCommands, kRecords, kModeRecord };
+const char* form_name(Form form);
+
+// One answer: the result code, the bytes the library wrote and their form.
+struct Answer {
+  int32_t result = DB_OK;      // final result code
+  std::vector<uint8_t> bytes;  // the value (empty unless DB_OK)
+  Form form = Form::kNone;     // how to read the bytes
+};
+
+// Asks the query through its exported function: a size query, then the
+// copy into a buffer of exactly that size.
+Answer ask(const orv::Image& image, Query* query);
+
+// Printer command bytes split into commands (and the text between them).
+std::vector<std::string> split_commands(const std::vector<uint8_t>& bytes);
+
+// The answer as text lines for `query`.
+void print_answer(const Answer& answer, std::ostream& out);
+// The answer on one line, for tables.
+std::string answer_line(const Answer& answer);
+// The answer as JSON: result, size, form and value.
+nlohmann::json answer_json(const Answer& answer);
+
+}  // namespace orvtool
+
+#endif  // ORVDB_TOOLS_ORVDB_ANSWER_H_

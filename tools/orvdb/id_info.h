@@ -1,0 +1,86 @@
+// What the tool knows about one data id before asking it: which domain it
+// belongs to, how the library answers it, what its trees can read from the
+// query context and which leaves they hold for it. Everything is derived
+// from the image, except the paths of the Drv ids answered by code of their
+// own, which are fixed by the Drv handler.
+#ifndef ORVDB_TOOLS_ORVDB_ID_INFO_H_
+#define ORVDB_TOOLS_ORVDB_ID_INFO_H_
+
+#include <stdint.h>
+
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/access.h"
+#include "engine/image.h"
+
+namespace orvtool {
+
+using orv::Domain;
+
+// Lower-case name of a domain as the command line spells it ("drv").
+const char* domain_name(Domain domain);
+// Display name ("Drv").
+const char* domain_title(Domain domain);
+// The domain a command-line word names, if any.
+std::optional<Domain> parse_domain(const std::string& word);
+// The domain whose range holds `id`, if any.
+std::optional<Domain> domain_of(uint16_t id);
+// Every domain in range order.
+const std::vector<Domain>& all_domains();
+
+// How the Drv handler answers an id.
+enum class DrvPath {
+  kGeneric,          // root lookup, walk, fetch
+  kStoredList,       // the stored list spread into value records
+  kFullList,         // every value of one selector as value records
+  kSelector8List,    // the list of selector 8 with its required marker pair
+  kCommandSequence,  // fragments concatenated into one byte string
+  kModeRecord,       // the 192-byte mode record
+};
+DrvPath drv_path(Domain domain, uint16_t id);
+const char* drv_path_name(DrvPath path);
+
+// Everything `ids`, the context builder and the decoder need about one id.
+struct IdInfo {
+  Domain domain = Domain::kRoot;                     // domain of the id
+  uint16_t id = 0;                                   // the data id
+  bool in_root = false;                              // the id has a slot in the root index
+  uint32_t root_item = 0;                            // its tree's root item (when in_root)
+  std::vector<uint16_t> group;                       // every id sharing that tree, in slot order
+  DrvPath path = DrvPath::kGeneric;                  // how the Drv handler answers it
+  std::vector<std::pair<uint8_t, uint16_t>> leaves;  // distinct (kind, count) of its leaves
+  std::set<uint16_t> functions;                      // computed function numbers among its leaves
+  std::set<uint16_t> selectors;                      // selector indices its answer can read
+  std::set<uint16_t> strings;                        // match-string indices its answer can read
+  std::set<uint16_t> printer_tags;                   // printer-data switch tags in its trees
+  bool locale = false;                               // a locale switch occurs in its trees
+  uint32_t selector_count = 0;                       // selectors a context needs for every read
+  uint32_t string_count = 0;                         // match strings a context needs for every read
+  bool exists = false;  // the library can answer it at all (root or special table)
+};
+
+// Analyses one id of a domain.
+IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id);
+
+// Every answerable id of a domain (root index and special tables), ascending.
+std::vector<uint16_t> domain_ids(const orv::Image& image, Domain domain);
+
+// "how it is answered": "generic", "computed function 2", "stored list", ...
+std::string answered_text(const IdInfo& info);
+// Leaf kinds and counts, "INT16 n=2, UINT8 n=2", or "-".
+std::string leaves_text(const IdInfo& info);
+// What it reads: "selectors 4 9 5; strings 1", or "nothing".
+std::string reads_text(const IdInfo& info);
+
+// Item kind name as the dump shows it ("SWITCH_SELECTOR").
+const char* kind_name(uint8_t kind);
+// "0x%04X".
+std::string hex_id(uint32_t id);
+
+}  // namespace orvtool
+
+#endif  // ORVDB_TOOLS_ORVDB_ID_INFO_H_

@@ -1,0 +1,84 @@
+// From command-line words to a ready query: the domain and id, a query
+// context sized for what the id reads, and the stand-in platform (printer,
+// its configuration values, the clock) set up as asked. Every malformed or
+// meaningless input is refused with a UsageError naming what is wrong.
+#ifndef ORVDB_TOOLS_ORVDB_QUERY_SETUP_H_
+#define ORVDB_TOOLS_ORVDB_QUERY_SETUP_H_
+
+#include <stdint.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "id_info.h"
+#include "orvdb/orvdb.h"
+
+namespace orvtool {
+
+// A command line the tool refuses; its message is one line naming the fault.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The query options as the command line gives them, unparsed.
+struct QueryArgs {
+  std::string domain;                     // DOMAIN word
+  std::string id;                         // ID word
+  std::vector<std::string> selectors;     // -s INDEX=VALUE
+  std::vector<std::string> strings;       // -m INDEX=TEXT
+  std::optional<std::string> count;       // --selectors N
+  std::optional<std::string> printer;     // --printer NAME
+  std::vector<std::string> printer_data;  // --printer-data NAME=VALUE
+  std::optional<std::string> clock;       // --clock YYYYMMDDhhmmss
+};
+
+// A parsed query with its context. Not copyable: the context points into it.
+class Query {
+ public:
+  Query() = default;
+  Query(const Query&) = delete;
+  Query& operator=(const Query&) = delete;
+
+  Domain domain = Domain::kRoot;     // the domain asked
+  uint16_t id = 0;                   // the id asked
+  IdInfo info;                       // what the id reads and holds
+  std::vector<uint32_t> selectors;   // the context's selectors
+  std::vector<std::string> strings;  // the context's match strings
+  std::vector<bool> string_given;    // which match strings the caller gave
+  std::string printer;               // printer name, empty for none
+
+  // The query context over the fields above; valid while this object lives
+  // and its vectors are not resized.
+  const ORV_QUERY_CONTEXT* context();
+
+ private:
+  ORV_QUERY_CONTEXT ctx_{};
+  std::vector<const char*> string_ptrs_;
+  std::vector<ORV_WCHAR> wide_printer_;
+};
+
+// Parses a number: decimal (optionally negative) or 0x hexadecimal, within
+// [min, max]. `what` names it in the error message.
+int64_t parse_number(const std::string& text, int64_t min, int64_t max, const std::string& what);
+
+// Parses DOMAIN and ID: a known domain and an id inside its range.
+void parse_domain_and_id(const std::string& domain, const std::string& id, Domain* d, uint16_t* n);
+
+// Builds the query and sets up the stand-in platform (which it resets first).
+void build_query(const orv::Image& image, const QueryArgs& args, Query* query);
+
+// Runs the query through the domain's exported function.
+int32_t call_access(Domain domain, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
+                    void* pBuf, uint32_t* pcbNeeded);
+
+// "DB_NOT_FOUND", or "result 7" for a code without a name.
+std::string result_name(int32_t result);
+// Exit status for a result: 0 DB_OK, 1 not found or no entry, 3 otherwise.
+int exit_status(int32_t result);
+
+}  // namespace orvtool
+
+#endif  // ORVDB_TOOLS_ORVDB_QUERY_SETUP_H_

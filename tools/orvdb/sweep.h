@@ -1,0 +1,54 @@
+// An id's whole answer space: every combination of selector and
+// match-string values that its trees tell apart, each with the answer the
+// library gives for it. Combinations are found by walking the trees and
+// forking at every selector or match string they read, over the values
+// their cases name plus one value no case names ("other").
+#ifndef ORVDB_TOOLS_ORVDB_SWEEP_H_
+#define ORVDB_TOOLS_ORVDB_SWEEP_H_
+
+#include <stdint.h>
+
+#include <map>
+#include <nlohmann/json.hpp>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "answer.h"
+#include "engine/image.h"
+#include "query_setup.h"
+
+namespace orvtool {
+
+// One combination and its answer. Selectors and strings absent from the
+// maps are not read on this combination's path.
+struct SweepRow {
+  std::map<uint16_t, uint32_t> selectors;   // selector index -> value
+  std::map<uint16_t, std::string> strings;  // match-string index -> text
+  Answer answer;                            // the library's answer
+};
+
+struct Sweep {
+  std::vector<uint16_t> selector_columns;  // every selector some row reads, ascending
+  std::vector<uint16_t> string_columns;    // every match string some row reads, ascending
+  std::vector<SweepRow> rows;              // in walk order
+};
+
+// Distinguishing values of each selector and match string in a set of trees.
+struct ValueSets {
+  std::map<uint16_t, std::vector<uint32_t>> selectors;   // index -> values, "other" last
+  std::map<uint16_t, std::vector<std::string>> strings;  // index -> texts, "other" last
+};
+ValueSets collect_values(const orv::Image& image, const std::vector<uint32_t>& roots);
+
+// Sweeps the query's id (its selectors and strings as built are the base).
+// Throws UsageError when the space is too large to list.
+Sweep sweep_id(const orv::Image& image, Query* query);
+
+void print_sweep_text(const Sweep& sweep, std::ostream& out);
+void print_sweep_csv(const Sweep& sweep, std::ostream& out);
+nlohmann::json sweep_json(const Sweep& sweep);
+
+}  // namespace orvtool
+
+#endif  // ORVDB_TOOLS_ORVDB_SWEEP_H_

@@ -1,0 +1,300 @@
+#include "tool.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include "answer.h"
+#include "check.h"
+#include "drvrecords/drv_tables.h"
+#include "engine/image.h"
+#include "id_info.h"
+#include "modeldata/image_dump.h"
+#include "query_setup.h"
+#include "sweep.h"
+#include "trace_walk.h"
+
+namespace orvtool {
+namespace {
+
+constexpr int kUsage = 2;
+
+// Adds DOMAIN, ID and the context options shared by query and explain.
+void add_query_options(CLI::App* app, QueryArgs* a) {
+  app->add_option("DOMAIN", a->domain, "root, drv, lm, mnt, pa or sm")->required();
+  app->add_option("ID", a->id, "data id, decimal or 0x hex")->required();
+  app->add_option("-s,--selector", a->selectors, "selector INDEX=VALUE (others are 0)")
+      ->type_name("INDEX=VALUE");
+  app->add_option("-m,--match", a->strings, "match string INDEX=TEXT (others are empty)")
+      ->type_name("INDEX=TEXT");
+  app->add_option("--selectors", a->count,
+                  "selectors in the context (default: as many as the id can read)")
+      ->type_name("N");
+  app->add_option("--printer", a->printer, "query a stand-in printer of this name")
+      ->type_name("NAME");
+  app->add_option("--printer-data", a->printer_data, "a 32-bit configuration value of the printer")
+      ->type_name("NAME=VALUE");
+  app->add_option("--clock", a->clock, "fix the local clock")->type_name("YYYYMMDDhhmmss");
+}
+
+std::string context_text(Query& q) {
+  std::string s = std::to_string(q.selectors.size()) + " selectors";
+  std::string set;
+  for (size_t i = 0; i < q.selectors.size(); ++i) {
+    if (q.selectors[i] != 0)
+      set += (set.empty() ? "" : " ") + std::to_string(i) + "=" + std::to_string(q.selectors[i]);
+  }
+  if (!set.empty()) s += " (" + set + ")";
+  s += ", " + std::to_string(q.strings.size()) + " match strings";
+  std::string given;
+  for (size_t i = 0; i < q.strings.size(); ++i) {
+    if (q.string_given[i])
+      given += (given.empty() ? "" : " ") + std::to_string(i) + "=\"" + q.strings[i] + "\"";
+  }
+  if (!given.empty()) s += " (" + given + ")";
+  return s;
+}
+
+int run_query(const QueryArgs& a, bool json, std::ostream& out) {
+  const orv::Image& image = orv::builtin_image();
+  Query q;
+  build_query(image, a, &q);
+  Answer answer = ask(image, &q);
+  if (json) {
+    nlohmann::json j = answer_json(answer);
+    j["domain"] = domain_name(q.domain);
+    j["id"] = hex_id(q.id);
+    j["selectors"] = q.selectors.size();
+    j["strings"] = q.strings;
+    out << j.dump(2) << "\n";
+  } else {
+    print_answer(answer, out);
+  }
+  return exit_status(answer.result);
+}
+
+void print_trace(const Trace& t, std::ostream& out, int indent) {
+  for (const TraceLine& l : t.lines) {
+    out << std::string(static_cast<size_t>(indent + l.depth) * 2, ' ') << l.text << "\n";
+  }
+}
+
+int run_explain(const QueryArgs& a, std::ostream& out) {
+  const orv::Image& image = orv::builtin_image();
+  Query q;
+  build_query(image, a, &q);
+  out << domain_title(q.domain) << " " << hex_id(q.id) << " with " << context_text(q) << "\n";
+  out << "answered: " << answered_text(q.info) << "\n";
+  const ORV_QUERY_CONTEXT* ctx = q.context();
+  const orv::DrvTables* tables = image.drv_tables;
+  if (q.info.path == DrvPath::kCommandSequence && tables && tables->seq_ids) {
+    for (uint32_t s = 0; s < tables->seq_count; ++s) {
+      if (tables->seq_ids[s] != q.id) continue;
+      for (uint32_t k = 0; k < tables->seq_fragment_counts[s]; ++k) {
+        uint64_t p = static_cast<uint64_t>(tables->seq_first[s]) + k;
+        if (p >= tables->seq_fragment_count) break;
+        out << "fragment " << k << " (item " << tables->seq_fragments[p] << ", id 0x5008):\n";
+        print_trace(trace_item(image, 0x5008, ctx, tables->seq_fragments[p]), out, 1);
+      }
+    }
+  } else if (q.info.path == DrvPath::kModeRecord && tables && tables->mode_rows) {
+    std::string keys;
+    int64_t found = -1;
+    for (uint32_t row = 0; row < tables->mode_count && found < 0; ++row) {
+      bool all = true;
+      for (uint32_t k = 0; k < orv::kModeKeyCount; ++k) {
+        uint16_t s = orv::kModeKeySelectors[k];
+        all = all && s < q.selectors.size() &&
+              static_cast<int32_t>(q.selectors[s]) == tables->mode_rows[row].keys[k];
+      }
+      if (all) found = row;
+    }
+    out << "mode table: ";
+    if (found < 0) {
+      out << "no row has these keys (selectors 4 9 5 8 6 81)\n";
+    } else {
+      const orv::ModeRow& m = tables->mode_rows[found];
+      out << "row " << found << ", parts A " << m.part_a << " B " << m.part_b << " C " << m.part_c
+          << " D " << m.part_d << "\n";
+    }
+  } else {
+    out << "walk:\n";
+    Trace t = trace_root(image, q.id, ctx);
+    print_trace(t, out, 1);
+    if (t.result == DB_OK) {
+      out << "leaf: [" << t.leaf_index << "] " << kind_name(orv::item_kind(t.leaf.word0)) << " id "
+          << hex_id(orv::item_tag(t.leaf.word1))
+          << (orv::item_kind(t.leaf.word0) == orv::ITEM_COMPUTED ? " function " : " n=")
+          << orv::item_count(t.leaf.word1) << "\n";
+    }
+  }
+  Answer answer = ask(image, &q);
+  out << "result: " << result_name(answer.result) << "\n";
+  if (answer.result == DB_OK) {
+    out << "answer:\n";
+    std::ostringstream value;
+    print_answer(answer, value);
+    std::istringstream lines(value.str());
+    for (std::string l; std::getline(lines, l);) out << "  " << l << "\n";
+  }
+  return exit_status(answer.result);
+}
+
+int run_ids(const std::string& domain_word, std::ostream& out) {
+  const orv::Image& image = orv::builtin_image();
+  std::vector<Domain> domains = all_domains();
+  if (!domain_word.empty()) {
+    std::optional<Domain> d = parse_domain(domain_word);
+    if (!d) {
+      throw UsageError("unknown domain '" + domain_word +
+                       "' (expected root, drv, lm, mnt, pa or sm)");
+    }
+    domains = {*d};
+  }
+  for (Domain d : domains) {
+    for (uint16_t id : domain_ids(image, d)) {
+      IdInfo info = analyse_id(image, d, id);
+      out << domain_name(d) << " " << hex_id(id) << "  " << answered_text(info)
+          << "  leaves: " << leaves_text(info) << "  reads: " << reads_text(info)
+          << "  context: " << info.selector_count << " selectors, " << info.string_count
+          << " strings\n";
+    }
+  }
+  return 0;
+}
+
+int run_dump(const std::optional<std::string>& id_word, std::ostream& out) {
+  const orv::Image& image = orv::builtin_image();
+  if (!id_word) {
+    out << orv::dump_image(image);
+    return 0;
+  }
+  uint16_t id = static_cast<uint16_t>(parse_number(*id_word, 0, 0xFFFF, "id"));
+  uint32_t root = 0;
+  if (orv::find_root_item(image, id, &root) != DB_OK) {
+    throw UsageError("id " + hex_id(id) + " is not in the root index");
+  }
+  // A view of the image whose root index holds only this tree's slots.
+  std::vector<uint16_t> ids;
+  std::vector<uint32_t> items;
+  for (uint32_t k = 0; k < image.root_count; ++k) {
+    if (image.root_items[k] == root) {
+      ids.push_back(image.root_ids[k]);
+      items.push_back(root);
+    }
+  }
+  orv::Image view = image;
+  view.root_ids = ids.data();
+  view.root_items = items.data();
+  view.root_count = static_cast<uint32_t>(ids.size());
+  std::string text = orv::dump_image(view);
+  std::string key = "root " + hex_id(id) + " ";
+  size_t begin = text.find(key);
+  size_t end = text.find("\n", begin);
+  // Keep the id's own entry: up to the next root line or the unreached list.
+  size_t next = text.find("\nroot ", end);
+  size_t rest = text.find("\nnot in any tree", end);
+  size_t stop = std::min(next, rest);
+  out << (begin == std::string::npos
+              ? text
+              : text.substr(begin,
+                            stop == std::string::npos ? std::string::npos : stop + 1 - begin));
+  return 0;
+}
+
+int run_check(std::ostream& out) {
+  CheckReport r = check_image(orv::builtin_image());
+  for (const std::string& s : r.sizes) out << s << "\n";
+  out << "items no tree reaches " << r.unreached << "\n";
+  for (const std::string& f : r.faults) out << "fault: " << f << "\n";
+  out << (r.faults.empty() ? "image sound\n" : std::to_string(r.faults.size()) + " faults\n");
+  return r.faults.empty() ? 0 : 3;
+}
+
+int run_sweep(const QueryArgs& a, bool csv, bool json, std::ostream& out) {
+  const orv::Image& image = orv::builtin_image();
+  Query q;
+  build_query(image, a, &q);
+  Sweep s = sweep_id(image, &q);
+  if (json) {
+    nlohmann::json j = sweep_json(s);
+    j["domain"] = domain_name(q.domain);
+    j["id"] = hex_id(q.id);
+    out << j.dump(2) << "\n";
+  } else if (csv) {
+    print_sweep_csv(s, out);
+  } else {
+    print_sweep_text(s, out);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app{"orvdb: ask, explain and inspect the QXR-7310 model data base", "orvdb"};
+  app.require_subcommand(1);
+  app.set_help_all_flag("--help-all", "show help for every subcommand");
+
+  QueryArgs qa;
+  bool json = false, csv = false;
+  std::string ids_domain;
+  std::optional<std::string> dump_id;
+
+  CLI::App* query = app.add_subcommand("query", "ask one id and print its answer");
+  add_query_options(query, &qa);
+  query->add_flag("--json", json, "print the answer as JSON");
+
+  CLI::App* explain = app.add_subcommand("explain", "ask one id and print the walk step by step");
+  add_query_options(explain, &qa);
+
+  CLI::App* ids = app.add_subcommand("ids", "list every id: leaves, reads, how it is answered");
+  ids->add_option("DOMAIN", ids_domain, "only this domain");
+
+  CLI::App* dump = app.add_subcommand("dump", "the image as text, tree by tree");
+  dump->add_option("ID", dump_id, "only the tree of this id");
+
+  CLI::App* check = app.add_subcommand("check", "verify the image's structure, print its sizes");
+
+  CLI::App* sweep = app.add_subcommand("sweep", "every combination the id's tree tells apart");
+  sweep->add_option("DOMAIN", qa.domain, "root, drv, lm, mnt, pa or sm")->required();
+  sweep->add_option("ID", qa.id, "data id, decimal or 0x hex")->required();
+  CLI::Option* csv_flag = sweep->add_flag("--csv", csv, "print CSV");
+  CLI::Option* json_flag = sweep->add_flag("--json", json, "print JSON");
+  csv_flag->excludes(json_flag);
+
+  static const char* const kSubcommands[] = {"query", "explain", "ids", "dump", "check", "sweep"};
+  if (!args.empty() && !args[0].empty() && args[0][0] != '-' &&
+      std::find(std::begin(kSubcommands), std::end(kSubcommands), args[0]) ==
+          std::end(kSubcommands)) {
+    err << "orvdb: error: unknown subcommand '" << args[0]
+        << "' (expected query, explain, ids, dump, check or sweep)\n";
+    return kUsage;
+  }
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return 0;
+  } catch (const CLI::CallForAllHelp&) {
+    out << app.help("", CLI::AppFormatMode::All);
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    err << "orvdb: error: " << e.what() << "\n";
+    return kUsage;
+  }
+  try {
+    if (query->parsed()) return run_query(qa, json, out);
+    if (explain->parsed()) return run_explain(qa, out);
+    if (ids->parsed()) return run_ids(ids_domain, out);
+    if (dump->parsed()) return run_dump(dump_id, out);
+    if (check->parsed()) return run_check(out);
+    if (sweep->parsed()) return run_sweep(qa, csv, json, out);
+  } catch (const UsageError& e) {
+    err << "orvdb: error: " << e.what() << "\n";
+    return kUsage;
+  }
+  return kUsage;
+}
+
+}  // namespace orvtool

@@ -1,0 +1,239 @@
+// The orvdb tool end to end: answers checked against the model's known
+// values, exit statuses, error messages, JSON and CSV read back, and golden
+// outputs of every subcommand (rewritten only by `ninja update_tool_golden`).
+#include "tool.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace orvtool {
+namespace {
+
+struct ToolRun {
+  int status;       // exit status
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+ToolRun run(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  int status = run_tool(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> w;
+  for (std::string s; in >> s;) w.push_back(s);
+  return w;
+}
+
+// Answers the model is known to give, with their exit statuses.
+struct Known {
+  const char* args;    // command line after "orvdb"
+  int status;          // exit status
+  const char* output;  // standard output
+};
+const Known kKnown[] = {
+    {"query root 2", 0, "1.50\n"},
+    {"query root 0x0019", 0, "Vexal QX Port Driver Zelpar11\n"},
+    {"query root 8 -s 0=1", 0, "ZelUI_CustomPhotoDetect\n"},
+    {"query root 8 -s 0=154", 0, "ZelUI_SilentModeTime\n"},
+    {"query root 0x12 -m 0=SSR", 0, "ZelSLM_SSR\n"},
+    {"query root 8 -s 0=155", 1, "DB_NOT_FOUND\n"},
+    {"query root 1", 1, "DB_NO_ENTRY\n"},
+    {"query drv 0x1003 -s 28=9", 0, "21000 29700\n"},
+    {"query drv 4101", 0, "29700 59420\n"},
+    {"query drv 0x1043", 0, "-2\n"},
+    {"query drv 0x101F", 0, "vexfa15.icm\n"},
+    {"query drv 0x1008 -s 4=1 -s 9=0 -s 5=261 -s 81=0 -s 8=5 -s 6=1", 0, "180 180\n"},
+    {"query drv 0x1008 -s 4=1 -s 9=0 -s 5=261 -s 81=0 -s 8=3 -s 6=1", 1, "DB_NOT_FOUND\n"},
+    {"query drv 0x1008 --selectors 50 -s 4=1 -s 9=0 -s 5=1", 3, "DB_NO_SELECTOR\n"},
+    {"query lm 0x2001 -m 1=BK -s 0=16 -s 1=0x10000", 0, "1 5010 5312 5313 10101\n"},
+    {"query lm 0x2001 -m 1=SC -s 0=17 -s 1=0x90000", 0, "1 5010 5317 5320 10101\n"},
+    {"query lm 0x2001 -m 1=NO --selectors 0", 0, "1 5011 0 0 10101\n"},
+    {"query lm 0x2007", 0, "255 16711680 65535 -1 -1\n"},
+    {"query lm 0x2004", 0, "133\n"},
+    {"query lm 0x2009 -m 0=QXR-7310", 0, "1\n"},
+    {"query lm 0x2009 -m 0=qxr-7310", 0, "0\n"},
+    {"query lm 0x2012 -s 2=0x7711", 0, "1\n"},
+    {"query lm 0x2036 -s 10=81", 0, "2\n"},
+    {"query mnt 0x3007", 0, "0 1 10 30 60\n"},
+    {"query mnt 0x300B -s 0=100", 0, "40 43 6C 65 61 6E 69 6E 67 3D 31\ntext: \"@Cleaning=1\"\n"},
+    {"query mnt 0x300B -s 0=1000", 1, "DB_NOT_FOUND\n"},
+    {"query pa 0x4002 -s 0=4", 0, "1 2051\n"},
+    {"query pa 0x4005 -s 0=2 -s 1=277", 0, "3 21073 17046 2 21072 17045\n"},
+    {"query pa 0x4007 -s 0=4 -s 1=263 -s 2=1", 0, "9 1\n"},
+    {"query pa 0x4004 --selectors 1 -s 0=1", 3, "DB_NO_SELECTOR\n"},
+    {"query sm 0x6011", 0, "7082\n"},
+    {"query sm 0x600D", 0, "0\n"},
+};
+
+TEST(Tool, KnownAnswersAndExitStatuses) {
+  for (const Known& k : kKnown) {
+    ToolRun r = run(words(k.args));
+    EXPECT_EQ(r.status, k.status) << k.args << "\n" << r.err;
+    EXPECT_EQ(r.out, k.output) << k.args;
+    EXPECT_EQ(r.err, "") << k.args;
+  }
+}
+
+TEST(Tool, JsonAnswersParseBack) {
+  ToolRun r = run({"query", "drv", "0x1003", "-s", "28=9", "--json"});
+  ASSERT_EQ(r.status, 0);
+  nlohmann::json j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["result"], "DB_OK");
+  EXPECT_EQ(j["id"], "0x1003");
+  EXPECT_EQ(j["size"], 8);
+  EXPECT_EQ(j["value"], nlohmann::json({21000, 29700}));
+
+  r = run({"query", "root", "0x23", "--json"});
+  j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["value"], "Vexal QXR-7310 Print Processor");
+  EXPECT_EQ(j["size"], 62);
+
+  r = run({"query", "mnt", "0x300B", "-s", "0=1000", "--json"});
+  EXPECT_EQ(r.status, 1);
+  j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["result"], "DB_NOT_FOUND");
+  EXPECT_EQ(j["code"], 1);
+}
+
+TEST(Tool, SweepCsvAndJsonHoldTheWholeAnswerSpace) {
+  // 0x200F by match string 1: BK 2, CL/VC 1, LD/VL 3, NO 23, PB 24, SC 20, UK 22, else 21.
+  ToolRun r = run({"sweep", "lm", "0x200F", "--csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream csv(r.out);
+  std::map<std::string, std::string> answer;
+  std::string line;
+  std::getline(csv, line);
+  EXPECT_EQ(line, "m1,result,answer");
+  while (std::getline(csv, line)) {
+    size_t a = line.find(','), b = line.rfind(',');
+    answer[line.substr(0, a)] = line.substr(b + 1);
+  }
+  std::map<std::string, std::string> want = {{"BK", "2"},  {"CL", "1"},  {"VC", "1"},  {"LD", "3"},
+                                             {"VL", "3"},  {"NO", "23"}, {"PB", "24"}, {"SC", "20"},
+                                             {"UK", "22"}, {"", "21"}};
+  EXPECT_EQ(answer, want);
+
+  // 0x4002 by selector 0 (cases 1 to 4, no default).
+  r = run({"sweep", "pa", "0x4002", "--json"});
+  nlohmann::json j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j["rows"].size(), 5u);
+  EXPECT_EQ(j["rows"][3]["selectors"]["0"], 4);
+  EXPECT_EQ(j["rows"][3]["answer"]["value"], nlohmann::json({1, 2051}));
+  EXPECT_EQ(j["rows"][4]["answer"]["result"], "DB_NOT_FOUND");
+}
+
+TEST(Tool, BadInputGetsOneLineErrorAndStatus2) {
+  struct Bad {
+    const char* args;     // command line
+    const char* message;  // expected part of the error line
+  };
+  const Bad bad[] = {
+      {"query xx 1", "unknown domain 'xx'"},
+      {"query drv 0x2001", "id 0x2001 is outside the Drv range 0x1001-0x1FFF"},
+      {"query root 0x10000", "out of range"},
+      {"query root 12z", "id '12z' is not a number"},
+      {"query drv 0x1003 -s 28=nine", "value of selector 28 'nine' is not a number"},
+      {"query drv 0x1003 -s 30=1", "selector 30 is never read by Drv 0x1003 (it reads: 28)"},
+      {"query drv 0x1003 -s 28", "-s '28': expected INDEX=VALUE"},
+      {"query drv 0x1003 --selectors 10 -s 28=9", "selector 28 lies beyond --selectors 10"},
+      {"query root 2 -m 0=x", "match string 0 is never read by Root 0x0002"},
+      {"query root 2 --printer p --printer-data ZelUI_InkDry=yes",
+       "--printer-data value 'yes' is not a number"},
+      {"query root 2 --printer-data ZelUI_InkDry=1", "needs --printer"},
+      {"query root 2 --clock 20241301000000", "--clock '20241301000000': not a valid date"},
+      {"query root 2 --clock 2024", "expected 14 digits"},
+      {"query", "DOMAIN is required"},
+      {"frobnicate", "unknown subcommand 'frobnicate'"},
+      {"sweep pa 0x4002 --csv --json", "excludes"},
+      {"dump 0x7777", "id 0x7777 is not in the root index"},
+      {"ids zz", "unknown domain 'zz'"},
+  };
+  for (const Bad& b : bad) {
+    ToolRun r = run(words(b.args));
+    EXPECT_EQ(r.status, 2) << b.args;
+    EXPECT_EQ(r.out, "") << b.args;
+    EXPECT_NE(r.err.find(b.message), std::string::npos) << b.args << ": " << r.err;
+    EXPECT_EQ(r.err.rfind("orvdb: error: ", 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  }
+}
+
+TEST(Tool, CheckFindsTheImageSound) {
+  ToolRun r = run({"check"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("roots 145\n"), std::string::npos);
+  EXPECT_NE(r.out.find("i32 pool 5\n"), std::string::npos);
+  EXPECT_NE(r.out.find("image sound\n"), std::string::npos);
+}
+
+TEST(Tool, EverySubcommandHasHelp) {
+  for (const char* sub : {"query", "explain", "ids", "dump", "check", "sweep"}) {
+    ToolRun r = run({sub, "--help"});
+    EXPECT_EQ(r.status, 0) << sub;
+    EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
+  }
+}
+
+// Golden outputs: the exact text of a few runs of every subcommand.
+struct Golden {
+  const char* name;  // file name in the golden folder, without .txt
+  const char* args;  // command line
+};
+const Golden kGolden[] = {
+    {"query_root_text", "query root 2"},
+    {"query_root_name", "query root 8 -s 0=154"},
+    {"query_root_json", "query root 0x12 -m 0=SSR --json"},
+    {"query_drv_numbers", "query drv 0x1003 -s 28=9"},
+    {"query_drv_json", "query drv 0x1003 -s 28=9 --json"},
+    {"query_lm_numbers", "query lm 0x2001 -m 1=BK -s 0=16 -s 1=0x10000"},
+    {"query_mnt_block", "query mnt 0x300B -s 0=1"},
+    {"query_mnt_json", "query mnt 0x300B -s 0=1 --json"},
+    {"query_pa_numbers", "query pa 0x4005 -s 0=2 -s 1=277"},
+    {"query_sm_numbers", "query sm 0x6011"},
+    {"query_not_found", "query mnt 0x300B -s 0=1000"},
+    {"query_error", "query drv 0x1003 -s 30=1"},
+    {"explain_drv_deep", "explain drv 0x1008 -s 4=1 -s 9=0 -s 5=261 -s 81=0 -s 8=5 -s 6=1"},
+    {"explain_drv_not_found", "explain drv 0x1008 -s 4=1 -s 9=0 -s 5=261 -s 81=0 -s 8=3 -s 6=1"},
+    {"explain_lm_string", "explain lm 0x2001 -m 1=LD -s 0=17 -s 1=0x10000"},
+    {"ids_lm", "ids lm"},
+    {"ids_pa", "ids pa"},
+    {"dump_lm_tree", "dump 0x2009"},
+    {"check", "check"},
+    {"sweep_pa_text", "sweep pa 0x4005"},
+    {"sweep_lm_csv", "sweep lm 0x2001 --csv"},
+    {"sweep_lm_json", "sweep lm 0x2013 --json"},
+    {"help_query", "query --help"},
+};
+
+std::string transcript(const Golden& g) {
+  ToolRun r = run(words(g.args));
+  return "$ orvdb " + std::string(g.args) + "\nexit " + std::to_string(r.status) +
+         "\n--- stdout\n" + r.out + "--- stderr\n" + r.err;
+}
+
+TEST(ToolGolden, OutputsMatchTheGoldenFiles) {
+  bool update = getenv("ORVDB_UPDATE_TOOL_GOLDEN") != nullptr;
+  for (const Golden& g : kGolden) {
+    std::string path = std::string(ORVDB_TOOL_GOLDEN_DIR) + "/" + g.name + ".txt";
+    std::string got = transcript(g);
+    if (update) {
+      std::ofstream(path, std::ios::binary) << got;
+      continue;
+    }
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in.good()) << path << " is missing; run: ninja update_tool_golden";
+    std::stringstream want;
+    want << in.rdbuf();
+    EXPECT_EQ(got, want.str()) << g.name << " differs; if intended: ninja update_tool_golden";
+  }
+}
+
+}  // namespace
+}  // namespace orvtool

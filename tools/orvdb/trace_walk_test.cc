@@ -1,0 +1,119 @@
+// The tracing walk must end where the engine's walk ends: same result, same
+// leaf, for every id of the built-in image over every combination its tree
+// tells apart, and with contexts too short for what the tree reads.
+#include "trace_walk.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "engine/resolver.h"
+#include "sweep.h"
+
+namespace orvtool {
+namespace {
+
+// Runs both walks for `id` under ctx and compares them.
+void expect_same(const orv::Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                 const std::string& where) {
+  orv::Leaf engine_leaf{};
+  int32_t engine = orv::find_root(image, id, ctx, &engine_leaf);
+  Trace trace = trace_root(image, id, ctx);
+  ASSERT_EQ(trace.result, engine) << where;
+  if (engine == DB_OK) {
+    EXPECT_EQ(trace.leaf.word0, engine_leaf.word0) << where;
+    EXPECT_EQ(trace.leaf.word1, engine_leaf.word1) << where;
+  }
+}
+
+TEST(TraceWalk, AgreesWithTheEngineOnEveryIdAndCombination) {
+  const orv::Image& image = orv::builtin_image();
+  size_t compared = 0;
+  for (uint32_t slot = 0; slot < image.root_count; ++slot) {
+    uint16_t id = image.root_ids[slot];
+    ValueSets sets = collect_values(image, {image.root_items[slot]});
+    std::map<uint16_t, uint32_t> sel;
+    std::map<uint16_t, std::string> str;
+    std::vector<uint32_t> selectors(96, 0);
+    std::vector<std::string> strings(8);
+    std::vector<const char*> ptrs(8);
+    // Trees of independent fragments multiply their combinations; a few
+    // thousand per id cover every path many times over.
+    size_t budget = 3000;
+    std::function<void()> explore = [&]() {
+      if (budget == 0) return;
+      std::fill(selectors.begin(), selectors.end(), 0);
+      for (auto& [s, v] : sel) selectors[s] = v;
+      for (size_t i = 0; i < strings.size(); ++i) {
+        strings[i] = str.count(i) ? str[i] : "";
+        ptrs[i] = strings[i].c_str();
+      }
+      ORV_QUERY_CONTEXT ctx{};
+      ctx.cSelectors = 96;
+      ctx.pSelectors = selectors.data();
+      ctx.cStrings = 8;
+      ctx.ppStrings = ptrs.data();
+      Trace t = trace_root(image, id, &ctx, [&](char kind, uint16_t index) {
+        return kind == 's' ? sel.count(index) > 0 : str.count(index) > 0;
+      });
+      if (t.result == kWalkStopped) {
+        if (t.stop_kind == 's') {
+          for (uint32_t v : sets.selectors[t.stop_index]) {
+            sel[t.stop_index] = v;
+            explore();
+          }
+          sel.erase(t.stop_index);
+        } else {
+          for (const std::string& text : sets.strings[t.stop_index]) {
+            str[t.stop_index] = text;
+            explore();
+          }
+          str.erase(t.stop_index);
+        }
+        return;
+      }
+      std::string where = hex_id(id) + " combination " + std::to_string(compared);
+      expect_same(image, id, &ctx, where);
+      // The same settings with too few selectors and no match strings.
+      for (uint32_t short_count : {0u, 5u, 29u, 50u}) {
+        ctx.cSelectors = short_count;
+        ctx.cStrings = 0;
+        expect_same(image, id, &ctx, where + " with " + std::to_string(short_count));
+      }
+      ++compared;
+      --budget;
+    };
+    explore();
+  }
+  EXPECT_GT(compared, image.root_count);
+}
+
+TEST(TraceWalk, NullContextAndAbsentIdMatchTheEngine) {
+  const orv::Image& image = orv::builtin_image();
+  for (uint16_t id : {0x0002, 0x0008, 0x0012, 0x1008, 0x2001, 0x300B, 0x4007, 0x0001, 0x7000}) {
+    expect_same(image, id, nullptr, hex_id(id) + " without context");
+  }
+}
+
+TEST(TraceWalk, DeepPathRecordsEveryLevelDownToTheLeaf) {
+  // Settings selector 4 = 1, 9 = 0, 5 = 261, 81 = 0, 8 = 5, 6 = 1: 180, 180.
+  const orv::Image& image = orv::builtin_image();
+  std::vector<uint32_t> s(82, 0);
+  s[4] = 1, s[9] = 0, s[5] = 261, s[81] = 0, s[8] = 5, s[6] = 1;
+  ORV_QUERY_CONTEXT ctx{};
+  ctx.cSelectors = 82;
+  ctx.pSelectors = s.data();
+  Trace t = trace_root(image, 0x1008, &ctx);
+  ASSERT_EQ(t.result, DB_OK);
+  std::string all;
+  for (const TraceLine& l : t.lines) all += l.text + "\n";
+  for (const char* step :
+       {"selector 4 = 1", "selector 9 = 0", "selector 5 = 261", "selector 81 = 0", "selector 8 = 5",
+        "selector 6 = 1", "id 0x1015", "id 0x1008 n=2: the leaf"}) {
+    EXPECT_NE(all.find(step), std::string::npos) << step << "\n" << all;
+  }
+}
+
+}  // namespace
+}  // namespace orvtool
