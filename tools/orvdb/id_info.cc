@@ -198,38 +198,7 @@ std::optional<Domain> domain_of(uint16_t id) {
 }
 
 DrvPath drv_path(Domain domain, uint16_t id) {
-  if (domain != Domain::kDrv) return DrvPath::kGeneric;
-  switch (id) {
-    case 0x100C:
-    case 0x100E:
-    case 0x1010:
-    case 0x1011:
-    case 0x1012:
-    case 0x1014:
-    case 0x104D:
-    case 0x104E:
-    case 0x1051:
-    case 0x1054:
-      return DrvPath::kStoredList;
-    case 0x100D:
-    case 0x100F:
-    case 0x1013:
-      return DrvPath::kFullList;
-    case 0x1016:
-    case 0x1017:
-      return DrvPath::kSelector8List;
-    case 0x1018:
-    case 0x1019:
-    case 0x101A:
-    case 0x101B:
-    case 0x101C:
-    case 0x101D:
-      return DrvPath::kCommandSequence;
-    case 0x101E:
-      return DrvPath::kModeRecord;
-    default:
-      return DrvPath::kGeneric;
-  }
+  return domain == Domain::kDrv ? orv::drv_path(id) : DrvPath::kGeneric;
 }
 
 const char* drv_path_name(DrvPath path) {

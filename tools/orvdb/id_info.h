@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "drvrecords/drv_query.h"
 #include "engine/access.h"
 #include "engine/image.h"
 
@@ -32,15 +33,9 @@ std::optional<Domain> domain_of(uint16_t id);
 // Every domain in range order.
 const std::vector<Domain>& all_domains();
 
-// How the Drv handler answers an id.
-enum class DrvPath {
-  kGeneric,          // root lookup, walk, fetch
-  kStoredList,       // the stored list spread into value records
-  kFullList,         // every value of one selector as value records
-  kSelector8List,    // the list of selector 8 with its required marker pair
-  kCommandSequence,  // fragments concatenated into one byte string
-  kModeRecord,       // the 192-byte mode record
-};
+// How the library answers an id: the Drv handler's own dispatch for Drv ids,
+// the generic path for every other domain.
+using orv::DrvPath;
 DrvPath drv_path(Domain domain, uint16_t id);
 const char* drv_path_name(DrvPath path);
 
