@@ -1,0 +1,61 @@
+// Runs one benchmark case's query (or its floor) n times inside
+// measured_queries, so that callgrind can count the instructions of exactly
+// those queries (bench/count_instructions.sh).
+//
+//   orvdb_query_instructions CASE N [floor]
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <vector>
+
+#include "answer_floor.h"
+#include "heap_counter.h"
+#include "query_cases.h"
+
+namespace orvbench {
+
+// The measured loop; its name is what the script tells callgrind to count.
+__attribute__((noinline)) int32_t measured_queries(const QueryCase& c, const AnswerFloor* floor,
+                                                   uint8_t* buffer, long n) {
+  int32_t last = DB_OK;
+  uint32_t needed = 0;
+  for (long i = 0; i < n; ++i) {
+    last = floor != nullptr ? floor->query(c, &c.ctx, c.buffer_bytes, buffer, &needed)
+                            : run_query(c, buffer, &needed);
+    __asm__ volatile("" : : "r"(buffer) : "memory");
+  }
+  return last;
+}
+
+}  // namespace orvbench
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    fprintf(stderr, "usage: %s CASE N [floor]\ncases:", argv[0]);
+    for (const auto& c : orvbench::query_cases()) fprintf(stderr, " %s", c->name);
+    fprintf(stderr, "\n");
+    return 2;
+  }
+  const orvbench::QueryCase* c = orvbench::find_case(argv[1]);
+  long n = atol(argv[2]);
+  if (c == nullptr || n < 0) {
+    fprintf(stderr, "unknown case or bad count\n");
+    return 2;
+  }
+  std::vector<uint8_t> buffer(c->buffer_bytes);
+  uint32_t needed = 0;
+  if (orvbench::run_query(*c, buffer.data(), &needed) != DB_OK) {
+    fprintf(stderr, "%s does not answer DB_OK\n", c->name);
+    return 1;
+  }
+  orvbench::AnswerFloor floor;
+  floor.add(*c, DB_OK, buffer.data(), c->buffer_bytes);
+  bool use_floor = argc > 3 && strcmp(argv[3], "floor") == 0;
+  uint64_t blocks = orvbench::heap_allocations();
+  int32_t result = orvbench::measured_queries(*c, use_floor ? &floor : nullptr, buffer.data(), n);
+  blocks = orvbench::heap_allocations() - blocks;
+  printf("%s%s: result %d, %.2f heap blocks per query\n", c->name, use_floor ? " (floor)" : "",
+         result, n > 0 ? static_cast<double>(blocks) / n : 0.0);
+  return result == DB_OK ? 0 : 1;
+}
