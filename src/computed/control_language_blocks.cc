@@ -5,6 +5,7 @@
 
 #include "computed/item_contract.h"
 #include "engine/access.h"
+#include "engine/resolver.h"
 #include "platform/platform.h"
 
 namespace orv {
@@ -89,6 +90,13 @@ bool read_silent_window(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32
   nested.pSelectors = selectors;
   nested.pPrinterName = nullptr;  // never opens a printer of its own
 
+  // The name must be stored text. Any other answer is no name; a computed
+  // one could even be this block again, asking for its own name forever.
+  Leaf leaf{};
+  if (find_root(image, kValueNameId, &nested, &leaf) != DB_OK ||
+      item_kind(leaf.word0) != ITEM_STRING) {
+    return false;
+  }
   uint32_t name_size = 0;
   if (access_root(image, kValueNameId, &nested, 0, nullptr, &name_size) != DB_MORE_DATA ||
       name_size == 0) {

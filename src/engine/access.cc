@@ -48,19 +48,24 @@ int32_t access_database(const Image& image, Domain domain, uint16_t id,
   // Every answer reports its size; without a place for it there is no answer.
   if (pcbNeeded == nullptr) return DB_ERROR;
 
-  ORV_QUERY_CONTEXT local = *ctx;
+  // The caller's context serves as it is unless a printer is opened for the
+  // call: only then does the query need a context of its own, with the handle.
+  const ORV_QUERY_CONTEXT* query_ctx = ctx;
+  ORV_QUERY_CONTEXT local;
   bool opened_here = false;
-  if (local.hPrinter == nullptr && local.pPrinterName != nullptr) {
+  if (ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr) {
+    local = *ctx;
     ORV_HANDLE handle = nullptr;
     if (platform_open_printer(local.pPrinterName, &handle) && handle != nullptr) {
       local.hPrinter = handle;
       opened_here = true;
     }
+    query_ctx = &local;
   }
 
   int32_t result = domain == Domain::kDrv
-                       ? drv_query(image, id, &local, cbBuf, pBuf, pcbNeeded)
-                       : query_generic(image, id, &local, cbBuf, pBuf, pcbNeeded);
+                       ? drv_query(image, id, query_ctx, cbBuf, pBuf, pcbNeeded)
+                       : query_generic(image, id, query_ctx, cbBuf, pBuf, pcbNeeded);
 
   if (opened_here) platform_close_printer(local.hPrinter);
   return result;

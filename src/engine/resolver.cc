@@ -1,75 +1,144 @@
 #include "engine/resolver.h"
 
+#include <string.h>
+
 #include "engine/switches.h"
 
 namespace orv {
 
 namespace {
 
-// Reads item `index` into *item; false when the table is missing or the
-// index is beyond it.
-inline bool load_item(const Image& image, uint32_t index, Item* item) {
-  if (image.items == nullptr || index >= image.item_count) return false;
-  *item = image.items[index];
-  return true;
+// What stays fixed during one walk, gathered once so that each level of the
+// recursion passes one pointer instead of six arguments.
+struct Walk {
+  const Image* image;            // the image walked
+  const Item* items;             // its item table, never null during a walk
+  uint32_t item_count;           // items in the table
+  uint16_t id;                   // the queried data id
+  const ORV_QUERY_CONTEXT* ctx;  // the caller's context; may be null
+  Leaf* leaf;                    // where the chosen leaf goes; never null during a walk
+  uint32_t* visits_left;         // containers the walk may still enter (see walk_budget)
+};
+
+// Containers one walk may enter. A tree visits each item at most once; an
+// image whose subtrees are shared many times over (or corrupt) could make a
+// depth-limited walk take exponential time, so past this it is inconsistent.
+inline uint32_t walk_budget(uint32_t item_count) {
+  return item_count > (0xFFFFFFFFu - 64) / 4 ? 0xFFFFFFFFu : 4 * item_count + 64;
 }
 
-// Index of child i of an item whose first child is `first`, without wrapping.
-inline uint64_t child_index(uint32_t first, uint32_t i) { return static_cast<uint64_t>(first) + i; }
-
-inline bool load_child(const Image& image, uint32_t first, uint32_t i, Item* item) {
-  uint64_t index = child_index(first, i);
-  if (index > 0xFFFFFFFFu) return false;
-  return load_item(image, static_cast<uint32_t>(index), item);
+// Items that can be read starting at `first`, capped at `count`: the children
+// of an item whose first child is `first`. A loop that needs more than this
+// meets an index beyond the table.
+inline uint32_t readable(const Walk& w, uint32_t first, uint32_t count) {
+  if (first >= w.item_count) return 0;
+  uint32_t left = w.item_count - first;
+  return count < left ? count : left;
 }
 
-int32_t walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, Item item, Leaf* leaf,
-             int depth);
+constexpr uint32_t kKindMask = 0xFF000000u;
+constexpr uint32_t kScanBlock = 8;  // items compared per step of a scan, without branches
+
+// First i in [from, to) where items[i] is not an item of `kind` whose
+// (word 1 & mask) differs from `value`; `to` when there is none. Lets a
+// switch or select pass over the cases and branches that cannot match in
+// blocks the compiler can vectorise. The caller guarantees items[from, to)
+// lie inside the table.
+inline uint32_t skip_unmatched(const Item* items, uint32_t from, uint32_t to, uint8_t kind,
+                               uint32_t mask, uint32_t value) {
+  const uint32_t k = static_cast<uint32_t>(kind) << 24;
+  uint32_t i = from;
+  for (; i + kScanBlock <= to; i += kScanBlock) {
+    // A pointer to the block and a fixed trip count: the form the
+    // vectoriser recognises (an index sum could wrap, a pointer cannot).
+    const Item* block = items + i;
+    uint32_t stop = 0;
+    for (uint32_t j = 0; j < kScanBlock; ++j) {
+      stop |= static_cast<uint32_t>((block[j].word0 & kKindMask) != k) |
+              static_cast<uint32_t>((block[j].word1 & mask) == value);
+    }
+    if (stop != 0) break;
+  }
+  for (; i < to; ++i) {
+    const Item& item = items[i];
+    if ((item.word0 & kKindMask) != k || (item.word1 & mask) == value) return i;
+  }
+  return to;
+}
+
+int32_t walk(const Walk& w, Item item, int depth);
+
+// Walks a child: a leaf is answered in place, anything else by a nested walk.
+inline int32_t walk_child(const Walk& w, Item child, int depth) {
+  if (depth + 1 > kMaxWalkDepth) return DB_ERROR;
+  if (is_leaf_kind(item_kind(child.word0))) {
+    if (item_tag(child.word1) != w.id) return DB_NOT_FOUND;
+    w.leaf->word0 = child.word0;
+    w.leaf->word1 = child.word1;
+    return DB_OK;
+  }
+  return walk(w, child, depth + 1);
+}
 
 // Children first .. first + count - 1 in order; the first answer wins.
-int32_t walk_children(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t first,
-                      uint16_t count, Leaf* leaf, int depth) {
-  for (uint32_t i = 0; i < count; ++i) {
-    Item child;
-    if (!load_child(image, first, i, &child)) return DB_ERROR;
-    int32_t result = walk(image, id, ctx, child, leaf, depth + 1);
+int32_t walk_children(const Walk& w, uint32_t first, uint16_t count, int depth) {
+  uint32_t n = readable(w, first, count);
+  const Item* children = w.items + first;
+  for (uint32_t i = 0; i < n; ++i) {
+    int32_t result = walk_child(w, children[i], depth);
     if (result != DB_NOT_FOUND) return result;
   }
-  return DB_NOT_FOUND;
+  return n < count ? DB_ERROR : DB_NOT_FOUND;
 }
 
-int32_t walk_select(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, Item select,
-                    Leaf* leaf, int depth) {
+int32_t walk_select(const Walk& w, Item select, int depth) {
   uint16_t selector = item_tag(select.word1);
   uint32_t first = item_offset(select.word0);
   uint16_t count = item_count(select.word1);
-  for (uint32_t i = 0; i < count; ++i) {
-    Item child;
-    if (!load_child(image, first, i, &child)) return DB_ERROR;
+  uint32_t n = readable(w, first, count);
+  const Item* children = w.items + first;
+  const ORV_QUERY_CONTEXT* ctx = w.ctx;
+  // Without the selector, the first branch met answers DB_NO_SELECTOR.
+  bool have = ctx != nullptr && ctx->pSelectors != nullptr && ctx->cSelectors > selector;
+  uint32_t value = have ? ctx->pSelectors[selector] : 0;
+  // A branch's tag is 16 bits: a larger selector value matches no branch.
+  bool taggable = value <= 0xFFFFu;
+  uint32_t tag_mask = taggable ? 0xFFFF0000u : 0;
+  uint32_t tag_bits = taggable ? value << 16 : 1;
+  uint32_t i = 0;
+  while (true) {
+    // Branches for other values are passed over without being walked.
+    if (have) i = skip_unmatched(children, i, n, ITEM_BRANCH, tag_mask, tag_bits);
+    if (i >= n) break;
+    Item child = children[i];
     if (item_kind(child.word0) == ITEM_BRANCH) {
-      if (ctx == nullptr || ctx->pSelectors == nullptr || ctx->cSelectors <= selector) {
-        return DB_NO_SELECTOR;
+      if (!have) return DB_NO_SELECTOR;
+      if (value != item_tag(child.word1)) {
+        ++i;
+        continue;
       }
-      if (ctx->pSelectors[selector] != item_tag(child.word1)) continue;
     }
-    int32_t result = walk(image, id, ctx, child, leaf, depth + 1);
+    int32_t result = walk_child(w, child, depth);
     if (result != DB_NOT_FOUND) return result;
+    ++i;
   }
-  return DB_NOT_FOUND;
+  return n < count ? DB_ERROR : DB_NOT_FOUND;
 }
 
 // Cases first + start .. first + count - 1 against switch value v; the first
 // match decides, whatever its target answers.
-int32_t case_loop(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t first,
-                  uint32_t start, uint16_t count, uint32_t v, Leaf* leaf, int depth) {
-  for (uint32_t i = start; i < count; ++i) {
-    Item c;
-    if (!load_child(image, first, i, &c)) return DB_ERROR;
+int32_t case_loop(const Walk& w, uint32_t first, uint32_t start, uint16_t count, uint32_t v,
+                  int depth) {
+  uint32_t n = readable(w, first, count);
+  const Item* cases = w.items + first;
+  const Image& image = *w.image;
+  for (uint32_t i = start; i < n; ++i) {
+    i = skip_unmatched(cases, i, n, ITEM_CASE, 0xFFFFFFFFu, v);
+    if (i >= n) break;
+    Item c = cases[i];
     bool match = false;
     switch (item_kind(c.word0)) {
-      case ITEM_CASE:
-        match = (v == c.word1);
-        break;
+      case ITEM_CASE:  // only a matching one stops the scan
       case ITEM_DEFAULT:
         match = true;
         break;
@@ -86,21 +155,24 @@ int32_t case_loop(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
         return DB_ERROR;
     }
     if (match) {
-      Item target;
-      if (!load_item(image, item_offset(c.word0), &target)) return DB_ERROR;
-      return walk(image, id, ctx, target, leaf, depth + 1);
+      uint32_t target = item_offset(c.word0);
+      if (target >= w.item_count) return DB_ERROR;
+      return walk(w, w.items[target], depth + 1);
     }
   }
-  return DB_NOT_FOUND;
+  return (start < count && n < count) ? DB_ERROR : DB_NOT_FOUND;
 }
 
 // Selector [s] of the context for a selector or masked switch.
-int32_t switch_selector_value(const ORV_QUERY_CONTEXT* ctx, uint16_t selector, uint32_t* v) {
+inline int32_t switch_selector_value(const ORV_QUERY_CONTEXT* ctx, uint16_t selector, uint32_t* v) {
   if (ctx == nullptr) return DB_ERROR;
   if (ctx->pSelectors == nullptr || ctx->cSelectors <= selector) return DB_NO_SELECTOR;
   *v = ctx->pSelectors[selector];
   return DB_OK;
 }
+
+// Longest case text: a text's length is a 16-bit count.
+constexpr uint32_t kLongestText = 0xFFFF;
 
 // Length of s up to its NUL, looking at no more than limit + 1 bytes.
 uint32_t bounded_length(const char* s, uint32_t limit) {
@@ -109,52 +181,61 @@ uint32_t bounded_length(const char* s, uint32_t limit) {
   return n;
 }
 
-int32_t walk_string_switch(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, Item sw,
-                           Leaf* leaf, int depth) {
+int32_t walk_string_switch(const Walk& w, Item sw, int depth) {
   uint16_t index = item_tag(sw.word1);
   uint32_t first = item_offset(sw.word0);
   uint16_t count = item_count(sw.word1);
-  for (uint32_t i = 0; i < count; ++i) {
-    Item c;
-    if (!load_child(image, first, i, &c)) return DB_ERROR;
+  uint32_t n = readable(w, first, count);
+  const Item* cases = w.items + first;
+  const Image& image = *w.image;
+  // The caller's string and its length, read once at the first case text.
+  const char* s = nullptr;
+  uint32_t s_length = 0;
+  for (uint32_t i = 0; i < n; ++i) {
+    Item c = cases[i];
     bool match = false;
     uint8_t kind = item_kind(c.word0);
     if (kind == ITEM_DEFAULT) {
       match = true;
     } else if (kind == ITEM_CASE_STRING) {
-      Item text;
-      if (!load_item(image, c.word1, &text) || item_kind(text.word0) != ITEM_BYTES) {
-        return DB_ERROR;
+      if (c.word1 >= w.item_count) return DB_ERROR;
+      Item text = w.items[c.word1];
+      if (item_kind(text.word0) != ITEM_BYTES) return DB_ERROR;
+      if (s == nullptr) {
+        const ORV_QUERY_CONTEXT* ctx = w.ctx;
+        if (ctx == nullptr || ctx->ppStrings == nullptr || ctx->cStrings <= index) {
+          return DB_NO_MATCH_STRING;
+        }
+        s = ctx->ppStrings[index];
+        if (s == nullptr) s = "";
+        // Longer than any text can be: counted only that far.
+        s_length = bounded_length(s, kLongestText);
       }
-      if (ctx == nullptr || ctx->ppStrings == nullptr || ctx->cStrings <= index) {
-        return DB_NO_MATCH_STRING;
-      }
-      const char* s = ctx->ppStrings[index];
-      if (s == nullptr) s = "";
       uint32_t offset = item_offset(text.word0);
       uint16_t length = item_count(text.word1);
       if (image.match_pool == nullptr ||
           static_cast<uint64_t>(offset) + length > image.match_count) {
         return DB_ERROR;
       }
-      match = bounded_length(s, length) == length &&
-              equal_counted(s, image.match_pool + offset, length) == 1;
+      // Most texts differ in their first byte: compared inline before the call.
+      const uint8_t* text_bytes = image.match_pool + offset;
+      match = s_length == length && (length == 0 || (static_cast<uint8_t>(s[0]) == text_bytes[0] &&
+                                                     memcmp(s, text_bytes, length) == 0));
     } else {
       return DB_ERROR;
     }
     if (match) {
-      Item target;
-      if (!load_item(image, item_offset(c.word0), &target)) return DB_ERROR;
-      return walk(image, id, ctx, target, leaf, depth + 1);
+      uint32_t target = item_offset(c.word0);
+      if (target >= w.item_count) return DB_ERROR;
+      return walk(w, w.items[target], depth + 1);
     }
   }
-  return DB_NOT_FOUND;
+  return n < count ? DB_ERROR : DB_NOT_FOUND;
 }
 
-int32_t walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, Item item, Leaf* leaf,
-             int depth) {
-  if (leaf == nullptr) return DB_ERROR;
-  if (depth > kMaxWalkDepth) return DB_ERROR;
+int32_t walk(const Walk& w, Item item, int depth) {
+  if (depth > kMaxWalkDepth || *w.visits_left == 0) return DB_ERROR;
+  --*w.visits_left;
   uint8_t kind = item_kind(item.word0);
   switch (kind) {
     case ITEM_BYTES:
@@ -165,50 +246,70 @@ int32_t walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, Item
     case ITEM_UINT16:
     case ITEM_STRING:
     case ITEM_COMPUTED:
-      if (item_tag(item.word1) != id) return DB_NOT_FOUND;
-      leaf->word0 = item.word0;
-      leaf->word1 = item.word1;
+      if (item_tag(item.word1) != w.id) return DB_NOT_FOUND;
+      w.leaf->word0 = item.word0;
+      w.leaf->word1 = item.word1;
       return DB_OK;
     case ITEM_SEQUENCE:
     case ITEM_BRANCH:
     case ITEM_CASE:
     case ITEM_DEFAULT:
-      return walk_children(image, id, ctx, item_offset(item.word0), item_count(item.word1), leaf,
-                           depth);
+      return walk_children(w, item_offset(item.word0), item_count(item.word1), depth);
     case ITEM_SELECT:
-      return walk_select(image, id, ctx, item, leaf, depth);
+      return walk_select(w, item, depth);
     case ITEM_SWITCH_SELECTOR: {
       uint32_t v = 0;
-      int32_t result = switch_selector_value(ctx, item_tag(item.word1), &v);
+      int32_t result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
       if (result != DB_OK) return result;
-      return case_loop(image, id, ctx, item_offset(item.word0), 0, item_count(item.word1), v, leaf,
-                       depth);
+      return case_loop(w, item_offset(item.word0), 0, item_count(item.word1), v, depth);
     }
     case ITEM_SWITCH_MASKED: {
-      Item mask;
-      if (!load_item(image, item_offset(item.word0), &mask)) return DB_ERROR;
+      uint32_t at = item_offset(item.word0);
+      if (at >= w.item_count) return DB_ERROR;
+      Item mask = w.items[at];
       if (item_kind(mask.word0) != ITEM_MASK) return DB_ERROR;
       uint32_t v = 0;
-      int32_t result = switch_selector_value(ctx, item_tag(item.word1), &v);
+      int32_t result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
       if (result != DB_OK) return result;
-      return case_loop(image, id, ctx, item_offset(mask.word0), 0, item_count(item.word1),
-                       v & mask.word1, leaf, depth);
+      return case_loop(w, item_offset(mask.word0), 0, item_count(item.word1), v & mask.word1,
+                       depth);
     }
     case ITEM_SWITCH_PRINTER_DATA:
     case ITEM_SWITCH_LOCALE: {
       SwitchStart start;
       int32_t result = kind == ITEM_SWITCH_LOCALE
                            ? locale_switch_start(item.word1, &start)
-                           : printer_data_switch_start(image, ctx, item, &start, depth);
+                           : printer_data_switch_start(*w.image, w.ctx, item, &start, depth);
       if (result != DB_OK) return result;
-      return case_loop(image, id, ctx, item_offset(item.word0), start.first_case,
-                       item_count(item.word1), start.value, leaf, depth);
+      return case_loop(w, item_offset(item.word0), start.first_case, item_count(item.word1),
+                       start.value, depth);
     }
     case ITEM_SWITCH_STRING:
-      return walk_string_switch(image, id, ctx, item, leaf, depth);
+      return walk_string_switch(w, item, depth);
     default:
       return DB_ERROR;
   }
+}
+
+// Index of the first slot holding `id`, or `count`. Compares a block of ids
+// at a time with no branch inside the block, so that the compiler turns each
+// block into a few vector compares; the block that holds the id is then
+// searched one by one.
+inline uint32_t first_slot(const uint16_t* ids, uint32_t count, uint16_t id) {
+  constexpr uint32_t kBlock = 16;
+  uint32_t base = 0;
+  for (; base + kBlock <= count; base += kBlock) {
+    // Pointer, fixed trip count and an accumulator as wide as the ids: two
+    // 16-byte compares per block.
+    const uint16_t* block = ids + base;
+    uint16_t any = 0;
+    for (uint32_t k = 0; k < kBlock; ++k) any |= static_cast<uint16_t>(block[k] == id);
+    if (any != 0) break;
+  }
+  for (; base < count; ++base) {
+    if (ids[base] == id) return base;
+  }
+  return count;
 }
 
 }  // namespace
@@ -228,8 +329,7 @@ int32_t find_root_item(const Image& image, uint16_t id, uint32_t* item_index) {
   if (image.root_ids == nullptr || image.root_items == nullptr || image.root_count == 0) {
     return DB_ERROR;
   }
-  uint32_t slot = 0;
-  while (slot < image.root_count && image.root_ids[slot] != id) ++slot;
+  uint32_t slot = first_slot(image.root_ids, image.root_count, id);
   if (slot == image.root_count) return DB_NO_ENTRY;
   uint32_t index = image.root_items[slot];
   if (image.items == nullptr || index >= image.item_count) return DB_ERROR;
@@ -252,8 +352,10 @@ int32_t resolve(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, u
 
 int32_t resolve_at_depth(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                          uint32_t word0, uint32_t word1, Leaf* leaf, int depth) {
-  if (image.items == nullptr) return DB_ERROR;
-  return walk(image, id, ctx, Item{word0, word1}, leaf, depth);
+  if (image.items == nullptr || leaf == nullptr) return DB_ERROR;
+  uint32_t visits_left = walk_budget(image.item_count);
+  const Walk w{&image, image.items, image.item_count, id, ctx, leaf, &visits_left};
+  return walk(w, Item{word0, word1}, depth);
 }
 
 }  // namespace orv

@@ -30,7 +30,6 @@ ScratchContext* create_scratch_context(int kind, const ORV_QUERY_CONTEXT* source
                                          sizeof(uint32_t) * cap.selectors);
   uint8_t* block = static_cast<uint8_t*>(platform_alloc(bytes));
   if (block == nullptr) return nullptr;
-  memset(block, 0, bytes);
 
   ScratchContext* scratch = reinterpret_cast<ScratchContext*>(block);
   const char** strings = reinterpret_cast<const char**>(block + sizeof(ScratchContext));
@@ -40,22 +39,26 @@ ScratchContext* create_scratch_context(int kind, const ORV_QUERY_CONTEXT* source
   scratch->selectors = cap.selectors > 0 ? selectors : nullptr;
 
   ORV_QUERY_CONTEXT& ctx = scratch->context;
+  ctx.hPrinter = source != nullptr ? source->hPrinter : nullptr;
+  ctx.dwReserved = source != nullptr ? source->dwReserved : 0;
   ctx.cStrings = cap.strings;
   ctx.ppStrings = scratch->strings;
   ctx.cSelectors = cap.selectors;
   ctx.pSelectors = scratch->selectors;
-  if (source != nullptr) {
-    ctx.hPrinter = source->hPrinter;
-    ctx.dwReserved = source->dwReserved;
-    if (source->ppStrings != nullptr) {
-      uint32_t n = source->cStrings < cap.strings ? source->cStrings : cap.strings;
-      for (uint32_t i = 0; i < n; ++i) strings[i] = source->ppStrings[i];
-    }
-    if (source->pSelectors != nullptr) {
-      uint32_t n = source->cSelectors < cap.selectors ? source->cSelectors : cap.selectors;
-      for (uint32_t i = 0; i < n; ++i) selectors[i] = source->pSelectors[i];
-    }
+  ctx.pPrinterName = nullptr;
+  // Each array is written once: the source's entries, then zeros for the rest.
+  uint32_t copied_strings = 0;
+  if (source != nullptr && source->ppStrings != nullptr) {
+    copied_strings = source->cStrings < cap.strings ? source->cStrings : cap.strings;
+    memcpy(strings, source->ppStrings, sizeof(char*) * copied_strings);
   }
+  for (uint32_t i = copied_strings; i < cap.strings; ++i) strings[i] = nullptr;
+  uint32_t copied_selectors = 0;
+  if (source != nullptr && source->pSelectors != nullptr) {
+    copied_selectors = source->cSelectors < cap.selectors ? source->cSelectors : cap.selectors;
+    memcpy(selectors, source->pSelectors, sizeof(uint32_t) * copied_selectors);
+  }
+  memset(selectors + copied_selectors, 0, sizeof(uint32_t) * (cap.selectors - copied_selectors));
   return scratch;
 }
 

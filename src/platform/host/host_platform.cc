@@ -19,6 +19,7 @@
 
 #include <atomic>
 
+#include "platform/host/host_counters.h"
 #include "platform/platform.h"
 
 #define ORV_HOST_EXPORT extern "C" __attribute__((visibility("default")))
@@ -109,6 +110,8 @@ struct alignas(16) BlockHeader {
 std::atomic<uint32_t> g_live_blocks{0};
 std::atomic<uint32_t> g_epoch{0};
 std::atomic<int32_t> g_fail_countdown{0};
+// Every block handed out, never reset: what measurements count per query.
+std::atomic<uint64_t> g_total_blocks{0};
 
 // Upper-cases an ASCII letter and leaves every other byte alone.
 char ascii_upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -286,8 +289,11 @@ void* platform_alloc(uint32_t bytes) {
   void* block = header + 1;
   memset(block, kFillByte, bytes);
   g_live_blocks.fetch_add(1, std::memory_order_relaxed);
+  g_total_blocks.fetch_add(1, std::memory_order_relaxed);
   return block;
 }
+
+uint64_t host_total_allocations() { return g_total_blocks.load(std::memory_order_relaxed); }
 
 void platform_free(void* block) {
   if (block == nullptr) return;
