@@ -38,9 +38,13 @@ get_filename_component(LIBDIR ${lib} DIRECTORY)
 list(GET pcs 0 pc)
 get_filename_component(PCDIR ${pc} DIRECTORY)
 
+# The consumers are built with the build's own C flags, so that a library
+# built with sanitizers is used by programs that carry their runtime.
+separate_arguments(c_flags UNIX_COMMAND "${C_FLAGS}")
+
 # 1. find_package(orvdb) -> orvdb::orvdb
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake-consumer -G ${GENERATOR}
-    -DCMAKE_C_COMPILER=${C_COMPILER} -DCMAKE_PREFIX_PATH=${PREFIX})
+    -DCMAKE_C_COMPILER=${C_COMPILER} "-DCMAKE_C_FLAGS=${C_FLAGS}" -DCMAKE_PREFIX_PATH=${PREFIX})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-consumer)
 run(${WORK_DIR}/cmake-consumer/consumer)
 expect_version("the find_package consumer")
@@ -56,7 +60,7 @@ run(${PKG_CONFIG} --libs orvdb)
 string(STRIP "${OUT}" libflags)
 separate_arguments(cflags UNIX_COMMAND "${cflags}")
 separate_arguments(libflags UNIX_COMMAND "${libflags}")
-run(${C_COMPILER} ${cflags} ${CONSUMER_DIR}/consumer.c -o ${WORK_DIR}/pc-consumer ${libflags}
+run(${C_COMPILER} ${c_flags} ${cflags} ${CONSUMER_DIR}/consumer.c -o ${WORK_DIR}/pc-consumer ${libflags}
     -Wl,-rpath,${LIBDIR})
 run(${WORK_DIR}/pc-consumer)
 expect_version("the pkg-config consumer")
