@@ -227,6 +227,12 @@ void Checker::run() {
   r_->sizes.push_back("i16 pool " + std::to_string(img_.i16_count));
   r_->sizes.push_back("byte pool " + std::to_string(img_.byte_count));
   r_->sizes.push_back("match-string pool " + std::to_string(img_.match_count));
+  // What the trees and pools take in the library's read-only data.
+  uint64_t bytes = uint64_t{img_.item_count} * sizeof(orv::Item) +
+                   uint64_t{img_.root_count} * (sizeof(uint16_t) + sizeof(uint32_t)) +
+                   uint64_t{img_.i32_count} * sizeof(int32_t) +
+                   uint64_t{img_.i16_count} * sizeof(uint16_t) + img_.byte_count + img_.match_count;
+  r_->sizes.push_back("image bytes " + std::to_string(bytes));
   if (!img_.items && img_.item_count) r_->faults.push_back("item table missing");
   if (!img_.i32_pool && img_.i32_count) r_->faults.push_back("i32 pool missing");
   if (!img_.i16_pool && img_.i16_count) r_->faults.push_back("i16 pool missing");
