@@ -10,8 +10,11 @@
 
 #include "drvrecords/drv_tables.h"
 #include "drvrecords/value_records.h"
+#ifdef ORVDB_HOST_PLATFORM
 #include "orvdb/host_platform.h"
+#endif
 #include "support/image_builder.h"
+#include "support/leak_checked_test.h"
 
 namespace orv {
 namespace {
@@ -176,14 +179,8 @@ Record RecordAt(const std::vector<uint8_t>& buf, size_t i) {
   return r;
 }
 
-class DrvQueryTest : public ::testing::Test {
+class DrvQueryTest : public orv::testing::LeakCheckedTest {
  protected:
-  void SetUp() override { orv_host_reset(); }
-  void TearDown() override {
-    EXPECT_EQ(orv_host_live_allocations(), 0u);
-    orv_host_reset();
-  }
-
   // Size query, then a query with exactly that size; pcbNeeded must keep
   // its sentinel on success for list ids.
   int32_t List(const Image& image, uint16_t id, const Context& c, std::vector<uint8_t>* out) {

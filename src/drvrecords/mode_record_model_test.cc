@@ -5,8 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#ifdef ORVDB_HOST_PLATFORM
 #include "orvdb/host_platform.h"
+#endif
 #include "orvdb/orvdb.h"
+#include "support/leak_checked_test.h"
 
 namespace {
 
@@ -128,14 +131,7 @@ struct Context {
   }
 };
 
-class ModeRecordModelTest : public ::testing::Test {
- protected:
-  void SetUp() override { orv_host_reset(); }
-  void TearDown() override {
-    EXPECT_EQ(orv_host_live_allocations(), 0u);
-    orv_host_reset();
-  }
-};
+class ModeRecordModelTest : public orv::testing::LeakCheckedTest {};
 
 TEST_F(ModeRecordModelTest, EveryRowByTheRules) {
   std::vector<Keys> rows = AllRows();
