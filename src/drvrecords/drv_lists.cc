@@ -89,12 +89,14 @@ int32_t selector8_list_query(const Image& image, uint16_t id, const ORV_QUERY_CO
     if (usable_selectors(ctx) <= kSelector8) return DB_NO_SELECTOR;
     ScratchContext* scratch = create_scratch_context(1, ctx);
     if (scratch == nullptr) return DB_ERROR;
+    AttributeSource attr1 = attribute_source(kSelector8Attr1);
+    AttributeSource attr2 = attribute_source(kSelector8Attr2);
     for (uint32_t i = 0; i < n && result == DB_OK; ++i) {
       scratch->selectors[kSelector8] = record_word(records, i, kRecordValue);
-      result = fetch_attribute(image, kSelector8Attr1, &scratch->context,
+      result = fetch_attribute(image, &attr1, &scratch->context,
                                records + i * kValueRecordSize + kRecordAttr1);
       if (result == DB_OK) {
-        result = fetch_attribute(image, kSelector8Attr2, &scratch->context,
+        result = fetch_attribute(image, &attr2, &scratch->context,
                                  records + i * kValueRecordSize + kRecordAttr2);
       }
     }

@@ -63,33 +63,37 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
   if (result != DB_OK) return result;
   uint32_t m = tables->sel_value_counts[slot];
   if (n > m) return DB_ERROR;
+  if (n == 0 || m == 0) return n == 0 ? DB_OK : DB_NOT_FOUND;
+  if (tables->sel_values == nullptr || tables->sel_value_ids == nullptr) return DB_ERROR;
+  // The slot's values that lie inside the table; a search that runs past
+  // them into a position beyond the table finds the table inconsistent.
   uint64_t first = tables->sel_first[slot];
+  uint32_t inside = first >= tables->sel_value_count
+                        ? 0
+                        : static_cast<uint32_t>(tables->sel_value_count - first < m
+                                                    ? tables->sel_value_count - first
+                                                    : m);
+  const uint16_t* values = tables->sel_values + (inside > 0 ? first : 0);
+  const uint32_t* ids = tables->sel_value_ids + (inside > 0 ? first : 0);
   for (uint32_t i = 0; i < n; ++i) {
     uint32_t value = record_word(records, i, kRecordValue);
-    bool matched = false;
-    for (uint32_t k = 0; k < m; ++k) {
-      uint64_t j = first + k;
-      if (j >= tables->sel_value_count || tables->sel_values == nullptr ||
-          tables->sel_value_ids == nullptr) {
-        return DB_ERROR;
-      }
-      if (static_cast<uint32_t>(tables->sel_values[j]) == value) {
-        set_record_word(records, i, kRecordAttr1, tables->sel_value_ids[j]);
-        matched = true;
-        break;
-      }
-    }
-    if (!matched) return DB_NOT_FOUND;
+    uint32_t k = 0;
+    while (k < inside && values[k] != value) ++k;
+    if (k == inside) return inside < m ? DB_ERROR : DB_NOT_FOUND;
+    set_record_word(records, i, kRecordAttr1, ids[k]);
   }
   return DB_OK;
 }
+
+// Most internal ids one attribute step looks up per record.
+constexpr uint32_t kMaxAttributeLookups = 2;
 
 // Step 3 lookups: per record, selector `selector` of a scratch copy of the
 // caller's context = value, then each internal id into its field.
 int32_t fill_attributes(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t selector,
                         const uint16_t* ids, const uint32_t* fields, uint32_t lookups,
                         uint8_t* records, uint32_t n) {
-  if (ctx == nullptr) return DB_ERROR;
+  if (ctx == nullptr || lookups > kMaxAttributeLookups) return DB_ERROR;
   if (usable_selectors(ctx) <= selector) return DB_NO_SELECTOR;
   ScratchContext* scratch = create_scratch_context(1, ctx);
   if (scratch == nullptr) return DB_ERROR;
@@ -97,11 +101,13 @@ int32_t fill_attributes(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32
     release_scratch_context(scratch);
     return DB_ERROR;
   }
+  AttributeSource sources[kMaxAttributeLookups];
+  for (uint32_t l = 0; l < lookups; ++l) sources[l] = attribute_source(ids[l]);
   int32_t result = DB_OK;
   for (uint32_t i = 0; i < n && result == DB_OK; ++i) {
     scratch->selectors[selector] = record_word(records, i, kRecordValue);
     for (uint32_t l = 0; l < lookups && result == DB_OK; ++l) {
-      result = fetch_attribute(image, ids[l], &scratch->context,
+      result = fetch_attribute(image, &sources[l], &scratch->context,
                                records + i * kValueRecordSize + fields[l]);
     }
   }
@@ -182,10 +188,16 @@ void widen_value_records(uint8_t* records, uint32_t n) {
   }
 }
 
-int32_t fetch_attribute(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+int32_t fetch_attribute(const Image& image, AttributeSource* source, const ORV_QUERY_CONTEXT* ctx,
                         uint8_t* dest) {
+  if (!source->looked_up) {
+    source->root_status = find_root_item(image, source->id, &source->root);
+    source->looked_up = true;
+  }
+  if (source->root_status != DB_OK) return source->root_status;
+  const Item& root = image.items[source->root];
   Leaf leaf{};
-  int32_t result = find_root(image, id, ctx, &leaf);
+  int32_t result = resolve(image, source->id, ctx, root.word0, root.word1, &leaf);
   if (result != DB_OK) return result;
   uint32_t size = 0;
   result = fetch(image, ctx, 4, dest, &size, leaf);

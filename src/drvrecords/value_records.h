@@ -34,10 +34,22 @@ void set_record_word(uint8_t* records, uint32_t i, uint32_t field, uint32_t valu
 // moves; vacated packed slots are cleared.
 void widen_value_records(uint8_t* records, uint32_t n);
 
-// Looks `id` up with `ctx` and writes its one-number value into the 4 bytes
-// at `dest`. A value longer than 4 bytes means the data base is inconsistent
-// (DB_ERROR); lookup results other than DB_OK pass through.
-int32_t fetch_attribute(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+// An internal id looked up once per record of a list. Its root slot is found
+// on first use and kept for the rest of the call: the root index does not
+// change, so every record would find the same slot.
+struct AttributeSource {
+  uint16_t id;          // the internal id
+  bool looked_up;       // root_status and root are known
+  int32_t root_status;  // the root lookup's result
+  uint32_t root;        // item index of the id's tree, when root_status is DB_OK
+};
+
+inline AttributeSource attribute_source(uint16_t id) { return AttributeSource{id, false, 0, 0}; }
+
+// Walks the source's tree with `ctx` and writes its one-number value into
+// the 4 bytes at `dest`. A value longer than 4 bytes means the data base is
+// inconsistent (DB_ERROR); lookup results other than DB_OK pass through.
+int32_t fetch_attribute(const Image& image, AttributeSource* source, const ORV_QUERY_CONTEXT* ctx,
                         uint8_t* dest);
 
 // Reads the two-number marker value of `id` for `ctx`: DB_OK with key and
