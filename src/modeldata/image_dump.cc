@@ -11,21 +11,6 @@
 namespace orv {
 namespace {
 
-const char* kind_name(uint8_t kind) {
-  static const char* const names[] = {"INVALID",       "BYTES",
-                                      "INT32",         "INT8",
-                                      "INT16",         "UINT8",
-                                      "UINT16",        "STRING",
-                                      "SEQUENCE",      "SELECT",
-                                      "BRANCH",        "SWITCH_SELECTOR",
-                                      "SWITCH_STRING", "SWITCH_PRINTER_DATA",
-                                      "SWITCH_LOCALE", "CASE",
-                                      "CASE_STRING",   "DEFAULT",
-                                      "COMPUTED",      "SWITCH_MASKED",
-                                      "MASK",          "CASE_RANGE"};
-  return kind <= ITEM_CASE_RANGE ? names[kind] : "INVALID";
-}
-
 std::string fmt(const char* format, long long a) {
   char buf[64];
   snprintf(buf, sizeof buf, format, a);
@@ -134,7 +119,7 @@ void Dumper::item(uint32_t index, int depth) {
   uint32_t off = item_offset(it.word0);
   uint16_t tag = item_tag(it.word1);
   uint16_t n = item_count(it.word1);
-  head += kind_name(kind);
+  head += item_kind_name(kind);
   switch (kind) {
     case ITEM_BYTES:
     case ITEM_INT32:
@@ -251,7 +236,7 @@ std::string Dumper::run() {
   for (uint32_t i = 0; img_.items && i < img_.item_count; ++i) {
     if (shown_.count(i)) continue;
     const Item& it = img_.items[i];
-    rest += "  [" + std::to_string(i) + "] " + kind_name(item_kind(it.word0)) +
+    rest += "  [" + std::to_string(i) + "] " + item_kind_name(item_kind(it.word0)) +
             fmt(" 0x%08X", it.word0) + fmt(" 0x%08X", it.word1) + "\n";
   }
   if (!rest.empty()) out_ += "\nnot in any tree\n" + rest;
@@ -261,5 +246,20 @@ std::string Dumper::run() {
 }  // namespace
 
 std::string dump_image(const Image& image) { return Dumper(image).run(); }
+
+const char* item_kind_name(uint8_t kind) {
+  static const char* const names[] = {"INVALID",       "BYTES",
+                                      "INT32",         "INT8",
+                                      "INT16",         "UINT8",
+                                      "UINT16",        "STRING",
+                                      "SEQUENCE",      "SELECT",
+                                      "BRANCH",        "SWITCH_SELECTOR",
+                                      "SWITCH_STRING", "SWITCH_PRINTER_DATA",
+                                      "SWITCH_LOCALE", "CASE",
+                                      "CASE_STRING",   "DEFAULT",
+                                      "COMPUTED",      "SWITCH_MASKED",
+                                      "MASK",          "CASE_RANGE"};
+  return kind <= ITEM_CASE_RANGE ? names[kind] : "INVALID";
+}
 
 }  // namespace orv

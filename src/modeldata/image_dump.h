@@ -15,6 +15,10 @@ namespace orv {
 // shown as such instead of being followed.
 std::string dump_image(const Image& image);
 
+// The name of an item kind as the dump prints it ("SWITCH_SELECTOR"), or
+// "INVALID" for a value that is no kind.
+const char* item_kind_name(uint8_t kind);
+
 }  // namespace orv
 
 #endif  // ORVDB_MODELDATA_IMAGE_DUMP_H_

@@ -6,6 +6,7 @@
 
 #include "drvrecords/drv_tables.h"
 #include "engine/resolver.h"
+#include "modeldata/image_dump.h"
 
 namespace orvtool {
 namespace {
@@ -219,20 +220,7 @@ const char* drv_path_name(DrvPath path) {
   return "?";
 }
 
-const char* kind_name(uint8_t kind) {
-  static const char* const names[] = {"INVALID",       "BYTES",
-                                      "INT32",         "INT8",
-                                      "INT16",         "UINT8",
-                                      "UINT16",        "STRING",
-                                      "SEQUENCE",      "SELECT",
-                                      "BRANCH",        "SWITCH_SELECTOR",
-                                      "SWITCH_STRING", "SWITCH_PRINTER_DATA",
-                                      "SWITCH_LOCALE", "CASE",
-                                      "CASE_STRING",   "DEFAULT",
-                                      "COMPUTED",      "SWITCH_MASKED",
-                                      "MASK",          "CASE_RANGE"};
-  return kind <= orv::ITEM_CASE_RANGE ? names[kind] : "INVALID";
-}
+const char* kind_name(uint8_t kind) { return orv::item_kind_name(kind); }
 
 std::string hex_id(uint32_t id) {
   char buf[16];
