@@ -82,6 +82,10 @@ class Tracer {
   int32_t case_loop(size_t head, uint32_t first, uint32_t start, uint16_t count, uint32_t v,
                     int depth);
   int32_t string_switch(size_t head, orv::Item item, int depth);
+  // A case that matched: walks its target; the switch answers what it answers.
+  int32_t take_case(size_t head, const std::string& label, orv::Item cs, int depth);
+  // An item of `kind` standing where a case must: the switch is inconsistent.
+  int32_t not_a_case(size_t head, const std::string& label, uint8_t kind, int depth);
 
   const orv::Image& img_;
   uint16_t id_;
@@ -154,6 +158,21 @@ int32_t Tracer::select(uint32_t index, orv::Item item, int depth) {
   return DB_NOT_FOUND;
 }
 
+int32_t Tracer::take_case(size_t head, const std::string& label, orv::Item cs, int depth) {
+  line(depth + 1, label + ": taken");
+  ++extra_;
+  int32_t r = walk_index(orv::item_offset(cs.word0), depth + 1);
+  --extra_;
+  close(head, r, r == DB_NOT_FOUND ? "the case taken holds no answer" : "");
+  return r;
+}
+
+int32_t Tracer::not_a_case(size_t head, const std::string& label, uint8_t kind, int depth) {
+  line(depth + 1, label + kind_name(kind));
+  close(head, DB_ERROR, std::string("a ") + kind_name(kind) + " item where a case must stand");
+  return DB_ERROR;
+}
+
 int32_t Tracer::case_loop(size_t head, uint32_t first, uint32_t start, uint16_t count, uint32_t v,
                           int depth) {
   for (uint32_t i = start; i < count; ++i) {
@@ -187,22 +206,13 @@ int32_t Tracer::case_loop(size_t head, uint32_t first, uint32_t start, uint16_t 
         break;
       }
       default:
-        line(depth + 1, label + kind_name(orv::item_kind(cs.word0)));
-        close(head, DB_ERROR,
-              std::string("a ") + kind_name(orv::item_kind(cs.word0)) +
-                  " item where a case must stand");
-        return DB_ERROR;
+        return not_a_case(head, label, orv::item_kind(cs.word0), depth);
     }
     if (!match) {
       line(depth + 1, label + ": skipped");
       continue;
     }
-    line(depth + 1, label + ": taken");
-    ++extra_;
-    int32_t r = walk_index(orv::item_offset(cs.word0), depth + 1);
-    --extra_;
-    close(head, r, r == DB_NOT_FOUND ? "the case taken holds no answer" : "");
-    return r;
+    return take_case(head, label, cs, depth);
   }
   close(head, DB_NOT_FOUND, "no case matches " + number(v));
   return DB_NOT_FOUND;
@@ -260,20 +270,13 @@ int32_t Tracer::string_switch(size_t head, orv::Item item, int depth) {
       match = n == length && orv::equal_counted(s, case_text, length) == 1;
       label += "CASE_STRING " + quoted(case_text, length);
     } else {
-      line(depth + 1, label + kind_name(kind));
-      close(head, DB_ERROR, std::string("a ") + kind_name(kind) + " item where a case must stand");
-      return DB_ERROR;
+      return not_a_case(head, label, kind, depth);
     }
     if (!match) {
       line(depth + 1, label + ": skipped");
       continue;
     }
-    line(depth + 1, label + ": taken");
-    ++extra_;
-    int32_t r = walk_index(orv::item_offset(cs.word0), depth + 1);
-    --extra_;
-    close(head, r, r == DB_NOT_FOUND ? "the case taken holds no answer" : "");
-    return r;
+    return take_case(head, label, cs, depth);
   }
   close(head, DB_NOT_FOUND, "no case matches");
   return DB_NOT_FOUND;
