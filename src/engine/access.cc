@@ -39,6 +39,34 @@ int32_t query_generic(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* 
   return fetch(image, ctx, cbBuf, pBuf, pcbNeeded, leaf);
 }
 
+namespace {
+
+// The query itself, once the context holds whatever printer handle it will have.
+inline int32_t dispatch(const Image& image, Domain domain, uint16_t id,
+                        const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
+                        uint32_t* pcbNeeded) {
+  return domain == Domain::kDrv ? drv_query(image, id, ctx, cbBuf, pBuf, pcbNeeded)
+                                : query_generic(image, id, ctx, cbBuf, pBuf, pcbNeeded);
+}
+
+// A context that names a printer without a handle: the printer is opened for
+// this call only, on a context of the query's own, and closed again. Kept out
+// of line so that the common path does not pay for the local context.
+__attribute__((noinline)) int32_t query_named_printer(const Image& image, Domain domain,
+                                                      uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                                                      uint32_t cbBuf, void* pBuf,
+                                                      uint32_t* pcbNeeded) {
+  ORV_QUERY_CONTEXT local = *ctx;
+  ORV_HANDLE handle = nullptr;
+  bool opened_here = platform_open_printer(local.pPrinterName, &handle) && handle != nullptr;
+  if (opened_here) local.hPrinter = handle;
+  int32_t result = dispatch(image, domain, id, &local, cbBuf, pBuf, pcbNeeded);
+  if (opened_here) platform_close_printer(handle);
+  return result;
+}
+
+}  // namespace
+
 int32_t access_database(const Image& image, Domain domain, uint16_t id,
                         const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
                         uint32_t* pcbNeeded) {
@@ -47,28 +75,11 @@ int32_t access_database(const Image& image, Domain domain, uint16_t id,
   if (id < range.first || id > range.last) return DB_NOT_FOUND;
   // Every answer reports its size; without a place for it there is no answer.
   if (pcbNeeded == nullptr) return DB_ERROR;
-
-  // The caller's context serves as it is unless a printer is opened for the
-  // call: only then does the query need a context of its own, with the handle.
-  const ORV_QUERY_CONTEXT* query_ctx = ctx;
-  ORV_QUERY_CONTEXT local;
-  bool opened_here = false;
+  // The caller's context serves as it is unless a printer is opened for the call.
   if (ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr) {
-    local = *ctx;
-    ORV_HANDLE handle = nullptr;
-    if (platform_open_printer(local.pPrinterName, &handle) && handle != nullptr) {
-      local.hPrinter = handle;
-      opened_here = true;
-    }
-    query_ctx = &local;
+    return query_named_printer(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
   }
-
-  int32_t result = domain == Domain::kDrv
-                       ? drv_query(image, id, query_ctx, cbBuf, pBuf, pcbNeeded)
-                       : query_generic(image, id, query_ctx, cbBuf, pBuf, pcbNeeded);
-
-  if (opened_here) platform_close_printer(local.hPrinter);
-  return result;
+  return dispatch(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
 }
 
 }  // namespace orv

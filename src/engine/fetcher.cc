@@ -2,6 +2,10 @@
 
 #include <string.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "computed/compute.h"
 
 namespace orv {
@@ -33,55 +37,70 @@ inline bool within(uint32_t offset, uint16_t count, uint32_t pool_count) {
   return static_cast<uint64_t>(offset) + count <= pool_count;
 }
 
+// 8-bit text widened to 16-bit little-endian characters.
+void widen_text(const uint8_t* src, uint32_t count, uint8_t* dst) {
+  uint32_t i = 0;
+#if defined(__SSE2__)
+  // Eight characters per step: interleave with zero bytes.
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 8 <= count; i += 8) {
+    __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 2 * i), _mm_unpacklo_epi8(bytes, zero));
+  }
+#endif
+  for (; i < count; ++i) {
+    dst[2 * i] = src[i];
+    dst[2 * i + 1] = 0;
+  }
+}
+
+// Numbers of a pool widened to 32-bit values, each read by `read`.
+template <typename Source, typename Read>
+void widen_numbers(const Source* src, uint32_t count, uint8_t* dst, Read read) {
+  for (uint32_t i = 0; i < count; ++i) {
+    int32_t v = read(src[i]);
+    memcpy(dst + 4 * i, &v, 4);
+  }
+}
+
 int32_t copy_stored(const Image& image, uint8_t kind, uint32_t offset, uint16_t count, void* out) {
+  uint8_t* dst = static_cast<uint8_t*>(out);
   switch (kind) {
     case ITEM_BYTES:
+    case ITEM_STRING:
+    case ITEM_INT8:
+    case ITEM_UINT8: {
       if (image.byte_pool == nullptr || !within(offset, count, image.byte_count)) return DB_ERROR;
-      if (count > 0) memcpy(out, image.byte_pool + offset, count);
-      return DB_OK;
-    case ITEM_STRING: {
-      if (image.byte_pool == nullptr || !within(offset, count, image.byte_count)) return DB_ERROR;
-      uint8_t* dst = static_cast<uint8_t*>(out);
-      for (uint32_t i = 0; i < count; ++i) {
-        uint16_t ch = image.byte_pool[offset + i];
-        memcpy(dst + 2 * i, &ch, 2);
+      const uint8_t* src = image.byte_pool + offset;
+      if (kind == ITEM_BYTES) {
+        if (count > 0) memcpy(dst, src, count);
+      } else if (kind == ITEM_STRING) {
+        widen_text(src, count, dst);
+      } else if (kind == ITEM_INT8) {
+        widen_numbers(src, count, dst, [](uint8_t b) { return int32_t{static_cast<int8_t>(b)}; });
+      } else {
+        widen_numbers(src, count, dst, [](uint8_t b) { return int32_t{b}; });
       }
       return DB_OK;
     }
     case ITEM_INT32:
       if (image.i32_pool == nullptr || !within(offset, count, image.i32_count)) return DB_ERROR;
-      if (count > 0) memcpy(out, image.i32_pool + offset, count * 4u);
+      if (count > 0) memcpy(dst, image.i32_pool + offset, count * 4u);
       return DB_OK;
-    default:
-      break;
-  }
-  // The numeric kinds widened to 32 bits.
-  bool byte_source = kind == ITEM_INT8 || kind == ITEM_UINT8;
-  if (byte_source) {
-    if (image.byte_pool == nullptr || !within(offset, count, image.byte_count)) return DB_ERROR;
-  } else {
-    if (image.i16_pool == nullptr || !within(offset, count, image.i16_count)) return DB_ERROR;
-  }
-  uint8_t* dst = static_cast<uint8_t*>(out);
-  for (uint32_t i = 0; i < count; ++i) {
-    int32_t v;
-    switch (kind) {
-      case ITEM_INT8:
-        v = static_cast<int8_t>(image.byte_pool[offset + i]);
-        break;
-      case ITEM_UINT8:
-        v = image.byte_pool[offset + i];
-        break;
-      case ITEM_INT16:
-        v = static_cast<int16_t>(image.i16_pool[offset + i]);
-        break;
-      default:  // ITEM_UINT16
-        v = image.i16_pool[offset + i];
-        break;
+    case ITEM_INT16:
+    case ITEM_UINT16: {
+      if (image.i16_pool == nullptr || !within(offset, count, image.i16_count)) return DB_ERROR;
+      const uint16_t* src = image.i16_pool + offset;
+      if (kind == ITEM_INT16) {
+        widen_numbers(src, count, dst, [](uint16_t h) { return int32_t{static_cast<int16_t>(h)}; });
+      } else {
+        widen_numbers(src, count, dst, [](uint16_t h) { return int32_t{h}; });
+      }
+      return DB_OK;
     }
-    memcpy(dst + 4 * i, &v, 4);
+    default:
+      return DB_ERROR;
   }
-  return DB_OK;
 }
 
 }  // namespace

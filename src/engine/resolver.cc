@@ -187,20 +187,22 @@ int32_t walk_string_switch(const Walk& w, Item sw, int depth) {
   uint16_t count = item_count(sw.word1);
   uint32_t n = readable(w, first, count);
   const Item* cases = w.items + first;
-  const Image& image = *w.image;
-  // The caller's string and its length, read once at the first case text.
+  const uint8_t* pool = w.image->match_pool;
+  // Offsets are 24 bits and lengths 16, so offset + length cannot wrap.
+  uint32_t pool_count = w.image->match_count;
+  // The caller's string, its length and first byte, read at the first case text.
   const char* s = nullptr;
   uint32_t s_length = 0;
+  uint8_t s_first = 0;
   for (uint32_t i = 0; i < n; ++i) {
     Item c = cases[i];
-    bool match = false;
     uint8_t kind = item_kind(c.word0);
-    if (kind == ITEM_DEFAULT) {
-      match = true;
-    } else if (kind == ITEM_CASE_STRING) {
+    if (kind == ITEM_CASE_STRING) {
       if (c.word1 >= w.item_count) return DB_ERROR;
       Item text = w.items[c.word1];
       if (item_kind(text.word0) != ITEM_BYTES) return DB_ERROR;
+      uint32_t offset = item_offset(text.word0);
+      uint32_t length = item_count(text.word1);
       if (s == nullptr) {
         const ORV_QUERY_CONTEXT* ctx = w.ctx;
         if (ctx == nullptr || ctx->ppStrings == nullptr || ctx->cStrings <= index) {
@@ -210,25 +212,20 @@ int32_t walk_string_switch(const Walk& w, Item sw, int depth) {
         if (s == nullptr) s = "";
         // Longer than any text can be: counted only that far.
         s_length = bounded_length(s, kLongestText);
+        s_first = static_cast<uint8_t>(s[0]);
       }
-      uint32_t offset = item_offset(text.word0);
-      uint16_t length = item_count(text.word1);
-      if (image.match_pool == nullptr ||
-          static_cast<uint64_t>(offset) + length > image.match_count) {
-        return DB_ERROR;
+      if (pool == nullptr || offset + length > pool_count) return DB_ERROR;
+      // Most texts differ in length or first byte: both compared before the call.
+      if (length != s_length) continue;
+      if (length != 0 && (pool[offset] != s_first || memcmp(s, pool + offset, length) != 0)) {
+        continue;
       }
-      // Most texts differ in their first byte: compared inline before the call.
-      const uint8_t* text_bytes = image.match_pool + offset;
-      match = s_length == length && (length == 0 || (static_cast<uint8_t>(s[0]) == text_bytes[0] &&
-                                                     memcmp(s, text_bytes, length) == 0));
-    } else {
+    } else if (kind != ITEM_DEFAULT) {
       return DB_ERROR;
     }
-    if (match) {
-      uint32_t target = item_offset(c.word0);
-      if (target >= w.item_count) return DB_ERROR;
-      return walk(w, w.items[target], depth + 1);
-    }
+    uint32_t target = item_offset(c.word0);
+    if (target >= w.item_count) return DB_ERROR;
+    return walk(w, w.items[target], depth + 1);
   }
   return n < count ? DB_ERROR : DB_NOT_FOUND;
 }
@@ -337,25 +334,35 @@ int32_t find_root_item(const Image& image, uint16_t id, uint32_t* item_index) {
   return DB_OK;
 }
 
+namespace {
+
+// Starts a walk of (word0, word1) at `depth`; the budget is per walk.
+inline int32_t start_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                          uint32_t word0, uint32_t word1, Leaf* leaf, int depth) {
+  if (image.items == nullptr || leaf == nullptr) return DB_ERROR;
+  uint32_t visits_left = walk_budget(image.item_count);
+  const Walk w{&image, image.items, image.item_count, id, ctx, leaf, &visits_left};
+  return walk(w, Item{word0, word1}, depth);
+}
+
+}  // namespace
+
 int32_t find_root(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, Leaf* leaf) {
   uint32_t index = 0;
   int32_t result = find_root_item(image, id, &index);
   if (result != DB_OK) return result;
   const Item& root = image.items[index];
-  return resolve(image, id, ctx, root.word0, root.word1, leaf);
+  return start_walk(image, id, ctx, root.word0, root.word1, leaf, 0);
 }
 
 int32_t resolve(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t word0,
                 uint32_t word1, Leaf* leaf) {
-  return resolve_at_depth(image, id, ctx, word0, word1, leaf, 0);
+  return start_walk(image, id, ctx, word0, word1, leaf, 0);
 }
 
 int32_t resolve_at_depth(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                          uint32_t word0, uint32_t word1, Leaf* leaf, int depth) {
-  if (image.items == nullptr || leaf == nullptr) return DB_ERROR;
-  uint32_t visits_left = walk_budget(image.item_count);
-  const Walk w{&image, image.items, image.item_count, id, ctx, leaf, &visits_left};
-  return walk(w, Item{word0, word1}, depth);
+  return start_walk(image, id, ctx, word0, word1, leaf, depth);
 }
 
 }  // namespace orv
