@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "engine/scan.h"
 #include "engine/switches.h"
 
 namespace orv {
@@ -34,36 +35,6 @@ inline uint32_t readable(const Walk& w, uint32_t first, uint32_t count) {
   if (first >= w.item_count) return 0;
   uint32_t left = w.item_count - first;
   return count < left ? count : left;
-}
-
-constexpr uint32_t kKindMask = 0xFF000000u;
-constexpr uint32_t kScanBlock = 8;  // items compared per step of a scan, without branches
-
-// First i in [from, to) where items[i] is not an item of `kind` whose
-// (word 1 & mask) differs from `value`; `to` when there is none. Lets a
-// switch or select pass over the cases and branches that cannot match in
-// blocks the compiler can vectorise. The caller guarantees items[from, to)
-// lie inside the table.
-inline uint32_t skip_unmatched(const Item* items, uint32_t from, uint32_t to, uint8_t kind,
-                               uint32_t mask, uint32_t value) {
-  const uint32_t k = static_cast<uint32_t>(kind) << 24;
-  uint32_t i = from;
-  for (; i + kScanBlock <= to; i += kScanBlock) {
-    // A pointer to the block and a fixed trip count: the form the
-    // vectoriser recognises (an index sum could wrap, a pointer cannot).
-    const Item* block = items + i;
-    uint32_t stop = 0;
-    for (uint32_t j = 0; j < kScanBlock; ++j) {
-      stop |= static_cast<uint32_t>((block[j].word0 & kKindMask) != k) |
-              static_cast<uint32_t>((block[j].word1 & mask) == value);
-    }
-    if (stop != 0) break;
-  }
-  for (; i < to; ++i) {
-    const Item& item = items[i];
-    if ((item.word0 & kKindMask) != k || (item.word1 & mask) == value) return i;
-  }
-  return to;
 }
 
 int32_t walk(const Walk& w, Item item, int depth);
@@ -108,7 +79,7 @@ int32_t walk_select(const Walk& w, Item select, int depth) {
   uint32_t i = 0;
   while (true) {
     // Branches for other values are passed over without being walked.
-    if (have) i = skip_unmatched(children, i, n, ITEM_BRANCH, tag_mask, tag_bits);
+    if (have) i = first_stop(children, i, n, ITEM_BRANCH, tag_mask, tag_bits);
     if (i >= n) break;
     Item child = children[i];
     if (item_kind(child.word0) == ITEM_BRANCH) {
@@ -125,15 +96,17 @@ int32_t walk_select(const Walk& w, Item select, int depth) {
   return n < count ? DB_ERROR : DB_NOT_FOUND;
 }
 
-// Cases first + start .. first + count - 1 against switch value v; the first
-// match decides, whatever its target answers.
-int32_t case_loop(const Walk& w, uint32_t first, uint32_t start, uint16_t count, uint32_t v,
-                  int depth) {
+// Cases first + start .. first + count - 1 against switch value v: DB_OK
+// with *target the item the first matching case leads to (the switch is
+// then decided, whatever that target answers), DB_NOT_FOUND when none
+// matches, or DB_ERROR.
+inline int32_t choose_case(const Walk& w, uint32_t first, uint32_t start, uint16_t count,
+                           uint32_t v, uint32_t* target) {
   uint32_t n = readable(w, first, count);
   const Item* cases = w.items + first;
   const Image& image = *w.image;
   for (uint32_t i = start; i < n; ++i) {
-    i = skip_unmatched(cases, i, n, ITEM_CASE, 0xFFFFFFFFu, v);
+    i = first_stop(cases, i, n, ITEM_CASE, 0xFFFFFFFFu, v);
     if (i >= n) break;
     Item c = cases[i];
     bool match = false;
@@ -155,9 +128,8 @@ int32_t case_loop(const Walk& w, uint32_t first, uint32_t start, uint16_t count,
         return DB_ERROR;
     }
     if (match) {
-      uint32_t target = item_offset(c.word0);
-      if (target >= w.item_count) return DB_ERROR;
-      return walk(w, w.items[target], depth + 1);
+      *target = item_offset(c.word0);
+      return *target < w.item_count ? DB_OK : DB_ERROR;
     }
   }
   return (start < count && n < count) ? DB_ERROR : DB_NOT_FOUND;
@@ -181,7 +153,9 @@ uint32_t bounded_length(const char* s, uint32_t limit) {
   return n;
 }
 
-int32_t walk_string_switch(const Walk& w, Item sw, int depth) {
+// The string switch's cases against match string [tag]: DB_OK with *target
+// the item the first matching case leads to, DB_NOT_FOUND, or an error.
+int32_t choose_string_case(const Walk& w, Item sw, uint32_t* target) {
   uint16_t index = item_tag(sw.word1);
   uint32_t first = item_offset(sw.word0);
   uint16_t count = item_count(sw.word1);
@@ -223,90 +197,80 @@ int32_t walk_string_switch(const Walk& w, Item sw, int depth) {
     } else if (kind != ITEM_DEFAULT) {
       return DB_ERROR;
     }
-    uint32_t target = item_offset(c.word0);
-    if (target >= w.item_count) return DB_ERROR;
-    return walk(w, w.items[target], depth + 1);
+    *target = item_offset(c.word0);
+    return *target < w.item_count ? DB_OK : DB_ERROR;
   }
   return n < count ? DB_ERROR : DB_NOT_FOUND;
 }
 
 int32_t walk(const Walk& w, Item item, int depth) {
-  if (depth > kMaxWalkDepth || *w.visits_left == 0) return DB_ERROR;
-  --*w.visits_left;
-  uint8_t kind = item_kind(item.word0);
-  switch (kind) {
-    case ITEM_BYTES:
-    case ITEM_INT32:
-    case ITEM_INT8:
-    case ITEM_INT16:
-    case ITEM_UINT8:
-    case ITEM_UINT16:
-    case ITEM_STRING:
-    case ITEM_COMPUTED:
-      if (item_tag(item.word1) != w.id) return DB_NOT_FOUND;
-      w.leaf->word0 = item.word0;
-      w.leaf->word1 = item.word1;
-      return DB_OK;
-    case ITEM_SEQUENCE:
-    case ITEM_BRANCH:
-    case ITEM_CASE:
-    case ITEM_DEFAULT:
-      return walk_children(w, item_offset(item.word0), item_count(item.word1), depth);
-    case ITEM_SELECT:
-      return walk_select(w, item, depth);
-    case ITEM_SWITCH_SELECTOR: {
-      uint32_t v = 0;
-      int32_t result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
-      if (result != DB_OK) return result;
-      return case_loop(w, item_offset(item.word0), 0, item_count(item.word1), v, depth);
+  // A decided switch hands the walk to its case's target: followed here in a
+  // loop rather than by a nested call, one level deeper each time.
+  for (;; ++depth) {
+    if (depth > kMaxWalkDepth || *w.visits_left == 0) return DB_ERROR;
+    --*w.visits_left;
+    uint8_t kind = item_kind(item.word0);
+    uint32_t target = 0;
+    int32_t result = DB_OK;
+    switch (kind) {
+      case ITEM_BYTES:
+      case ITEM_INT32:
+      case ITEM_INT8:
+      case ITEM_INT16:
+      case ITEM_UINT8:
+      case ITEM_UINT16:
+      case ITEM_STRING:
+      case ITEM_COMPUTED:
+        if (item_tag(item.word1) != w.id) return DB_NOT_FOUND;
+        w.leaf->word0 = item.word0;
+        w.leaf->word1 = item.word1;
+        return DB_OK;
+      case ITEM_SEQUENCE:
+      case ITEM_BRANCH:
+      case ITEM_CASE:
+      case ITEM_DEFAULT:
+        return walk_children(w, item_offset(item.word0), item_count(item.word1), depth);
+      case ITEM_SELECT:
+        return walk_select(w, item, depth);
+      case ITEM_SWITCH_SELECTOR: {
+        uint32_t v = 0;
+        result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
+        if (result != DB_OK) return result;
+        result = choose_case(w, item_offset(item.word0), 0, item_count(item.word1), v, &target);
+        break;
+      }
+      case ITEM_SWITCH_MASKED: {
+        uint32_t at = item_offset(item.word0);
+        if (at >= w.item_count) return DB_ERROR;
+        Item mask = w.items[at];
+        if (item_kind(mask.word0) != ITEM_MASK) return DB_ERROR;
+        uint32_t v = 0;
+        result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
+        if (result != DB_OK) return result;
+        result = choose_case(w, item_offset(mask.word0), 0, item_count(item.word1), v & mask.word1,
+                             &target);
+        break;
+      }
+      case ITEM_SWITCH_PRINTER_DATA:
+      case ITEM_SWITCH_LOCALE: {
+        SwitchStart start;
+        result = kind == ITEM_SWITCH_LOCALE
+                     ? locale_switch_start(item.word1, &start)
+                     : printer_data_switch_start(*w.image, w.ctx, item, &start, depth);
+        if (result != DB_OK) return result;
+        result = choose_case(w, item_offset(item.word0), start.first_case, item_count(item.word1),
+                             start.value, &target);
+        break;
+      }
+      case ITEM_SWITCH_STRING:
+        result = choose_string_case(w, item, &target);
+        break;
+      default:
+        return DB_ERROR;
     }
-    case ITEM_SWITCH_MASKED: {
-      uint32_t at = item_offset(item.word0);
-      if (at >= w.item_count) return DB_ERROR;
-      Item mask = w.items[at];
-      if (item_kind(mask.word0) != ITEM_MASK) return DB_ERROR;
-      uint32_t v = 0;
-      int32_t result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
-      if (result != DB_OK) return result;
-      return case_loop(w, item_offset(mask.word0), 0, item_count(item.word1), v & mask.word1,
-                       depth);
-    }
-    case ITEM_SWITCH_PRINTER_DATA:
-    case ITEM_SWITCH_LOCALE: {
-      SwitchStart start;
-      int32_t result = kind == ITEM_SWITCH_LOCALE
-                           ? locale_switch_start(item.word1, &start)
-                           : printer_data_switch_start(*w.image, w.ctx, item, &start, depth);
-      if (result != DB_OK) return result;
-      return case_loop(w, item_offset(item.word0), start.first_case, item_count(item.word1),
-                       start.value, depth);
-    }
-    case ITEM_SWITCH_STRING:
-      return walk_string_switch(w, item, depth);
-    default:
-      return DB_ERROR;
+    if (result != DB_OK) return result;
+    item = w.items[target];
   }
-}
-
-// Index of the first slot holding `id`, or `count`. Compares a block of ids
-// at a time with no branch inside the block, so that the compiler turns each
-// block into a few vector compares; the block that holds the id is then
-// searched one by one.
-inline uint32_t first_slot(const uint16_t* ids, uint32_t count, uint16_t id) {
-  constexpr uint32_t kBlock = 16;
-  uint32_t base = 0;
-  for (; base + kBlock <= count; base += kBlock) {
-    // Pointer, fixed trip count and an accumulator as wide as the ids: two
-    // 16-byte compares per block.
-    const uint16_t* block = ids + base;
-    uint16_t any = 0;
-    for (uint32_t k = 0; k < kBlock; ++k) any |= static_cast<uint16_t>(block[k] == id);
-    if (any != 0) break;
-  }
-  for (; base < count; ++base) {
-    if (ids[base] == id) return base;
-  }
-  return count;
 }
 
 }  // namespace
@@ -326,7 +290,7 @@ int32_t find_root_item(const Image& image, uint16_t id, uint32_t* item_index) {
   if (image.root_ids == nullptr || image.root_items == nullptr || image.root_count == 0) {
     return DB_ERROR;
   }
-  uint32_t slot = first_slot(image.root_ids, image.root_count, id);
+  uint32_t slot = first_index_of(image.root_ids, image.root_count, id);
   if (slot == image.root_count) return DB_NO_ENTRY;
   uint32_t index = image.root_items[slot];
   if (image.items == nullptr || index >= image.item_count) return DB_ERROR;
