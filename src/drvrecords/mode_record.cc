@@ -19,10 +19,13 @@ constexpr uint32_t kPartCOffset = kPartBOffset + kModePartBSize;
 constexpr uint32_t kPartDOffset = kPartCOffset + kModePartCSize;
 static_assert(kPartDOffset + kModePartDSize == 172, "the part records fill bytes 0-171");
 
-bool row_matches(const ModeRow& row, const uint32_t* selectors) {
+// The caller's values for the six keys, as a row holds them: false when one
+// is not the sign extension of a 16-bit key, so that no row can match it.
+bool wanted_keys(const uint32_t* selectors, int16_t keys[kModeKeyCount]) {
   for (uint32_t k = 0; k < kModeKeyCount; ++k) {
-    int32_t key = row.keys[k];  // sign-extended
-    if (static_cast<uint32_t>(key) != selectors[kModeKeySelectors[k]]) return false;
+    int32_t value = static_cast<int32_t>(selectors[kModeKeySelectors[k]]);
+    if (value < INT16_MIN || value > INT16_MAX) return false;
+    keys[k] = static_cast<int16_t>(value);
   }
   return true;
 }
@@ -46,10 +49,17 @@ int32_t mode_record_query(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint
   const DrvTables* tables = image.drv_tables;
   if (tables == nullptr || tables->mode_rows == nullptr) return DB_ERROR;
 
+  // A row matches when all six keys equal the caller's. Most rows differ in
+  // their first key, so that is compared alone first (a 2-byte load never
+  // straddles a cache line, as wider loads at the 20-byte stride would).
+  int16_t keys[kModeKeyCount];
+  if (!wanted_keys(ctx->pSelectors, keys)) return DB_NOT_FOUND;
+  const int16_t first_key = keys[0];
   const ModeRow* row = nullptr;
   for (uint32_t r = 0; r < tables->mode_count; ++r) {
-    if (row_matches(tables->mode_rows[r], ctx->pSelectors)) {
-      row = &tables->mode_rows[r];
+    const ModeRow& candidate = tables->mode_rows[r];
+    if (candidate.keys[0] == first_key && memcmp(candidate.keys, keys, sizeof keys) == 0) {
+      row = &candidate;
       break;
     }
   }
