@@ -1,7 +1,5 @@
 #include "engine/resolver.h"
 
-#include <string.h>
-
 #include "engine/scan.h"
 #include "engine/switches.h"
 
@@ -153,6 +151,15 @@ uint32_t bounded_length(const char* s, uint32_t limit) {
   return n;
 }
 
+// Whether bytes 1 .. length - 1 of a and b are equal. Case texts are a few
+// bytes long: a loop in place costs less than a call.
+inline bool same_tail(const char* a, const uint8_t* b, uint32_t length) {
+  for (uint32_t j = 1; j < length; ++j) {
+    if (static_cast<uint8_t>(a[j]) != b[j]) return false;
+  }
+  return true;
+}
+
 // The string switch's cases against match string [tag]: DB_OK with *target
 // the item the first matching case leads to, DB_NOT_FOUND, or an error.
 int32_t choose_string_case(const Walk& w, Item sw, uint32_t* target) {
@@ -191,7 +198,7 @@ int32_t choose_string_case(const Walk& w, Item sw, uint32_t* target) {
       if (pool == nullptr || offset + length > pool_count) return DB_ERROR;
       // Most texts differ in length or first byte: both compared before the call.
       if (length != s_length) continue;
-      if (length != 0 && (pool[offset] != s_first || memcmp(s, pool + offset, length) != 0)) {
+      if (length != 0 && (pool[offset] != s_first || !same_tail(s, pool + offset, length))) {
         continue;
       }
     } else if (kind != ITEM_DEFAULT) {
