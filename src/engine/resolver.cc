@@ -213,9 +213,12 @@ int32_t choose_string_case(const Walk& w, Item sw, uint32_t* target) {
 int32_t walk(const Walk& w, Item item, int depth) {
   // A decided switch hands the walk to its case's target: followed here in a
   // loop rather than by a nested call, one level deeper each time.
+  // The budget is kept in a register along the loop; nested walks read the
+  // stored count when they start.
+  uint32_t visits_left = *w.visits_left;
   for (;; ++depth) {
-    if (depth > kMaxWalkDepth || *w.visits_left == 0) return DB_ERROR;
-    --*w.visits_left;
+    if (depth > kMaxWalkDepth || visits_left == 0) return DB_ERROR;
+    *w.visits_left = --visits_left;
     uint8_t kind = item_kind(item.word0);
     uint32_t target = 0;
     int32_t result = DB_OK;
