@@ -13,24 +13,6 @@
 
 namespace orv {
 
-IdRange domain_id_range(Domain domain) {
-  switch (domain) {
-    case Domain::kRoot:
-      return {0x0001, 0x0FFF};
-    case Domain::kDrv:
-      return {0x1001, 0x1FFF};
-    case Domain::kLM:
-      return {0x2001, 0x2FFF};
-    case Domain::kMnt:
-      return {0x3001, 0x3FFF};
-    case Domain::kPA:
-      return {0x4001, 0x4FFF};
-    case Domain::kSM:
-      return {0x6001, 0x6FFF};
-  }
-  return {1, 0};  // unreachable: an empty range
-}
-
 int32_t query_generic(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
                       void* pBuf, uint32_t* pcbNeeded) {
   Leaf leaf{};
@@ -65,11 +47,13 @@ __attribute__((noinline)) int32_t query_named_printer(const Image& image, Domain
   return result;
 }
 
-}  // namespace
-
-int32_t access_database(const Image& image, Domain domain, uint16_t id,
-                        const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
-                        uint32_t* pcbNeeded) {
+// The checks and the dispatch, inlined into each exported function so that
+// its domain's range and path are constants there.
+__attribute__((always_inline)) inline int32_t access_checked(const Image& image, Domain domain,
+                                                             uint16_t id,
+                                                             const ORV_QUERY_CONTEXT* ctx,
+                                                             uint32_t cbBuf, void* pBuf,
+                                                             uint32_t* pcbNeeded) {
   if (ctx == nullptr) return DB_NO_CONTEXT;
   IdRange range = domain_id_range(domain);
   if (id < range.first || id > range.last) return DB_NOT_FOUND;
@@ -82,44 +66,52 @@ int32_t access_database(const Image& image, Domain domain, uint16_t id,
   return dispatch(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
 }
 
+}  // namespace
+
+int32_t access_database(const Image& image, Domain domain, uint16_t id,
+                        const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
+                        uint32_t* pcbNeeded) {
+  return access_checked(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
+}
+
 }  // namespace orv
 
 extern "C" {
 
 ORV_EXPORT int32_t ORV_API ORV_AccessRootDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                                   uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-  return orv::access_database(orv::builtin_image(), orv::Domain::kRoot, id, ctx, cbBuf, pBuf,
-                              pcbNeeded);
+  return orv::access_checked(orv::builtin_image(), orv::Domain::kRoot, id, ctx, cbBuf, pBuf,
+                             pcbNeeded);
 }
 
 ORV_EXPORT int32_t ORV_API ORV_AccessDrvDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                                  uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-  return orv::access_database(orv::builtin_image(), orv::Domain::kDrv, id, ctx, cbBuf, pBuf,
-                              pcbNeeded);
+  return orv::access_checked(orv::builtin_image(), orv::Domain::kDrv, id, ctx, cbBuf, pBuf,
+                             pcbNeeded);
 }
 
 ORV_EXPORT int32_t ORV_API ORV_AccessLMDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                                 uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-  return orv::access_database(orv::builtin_image(), orv::Domain::kLM, id, ctx, cbBuf, pBuf,
-                              pcbNeeded);
+  return orv::access_checked(orv::builtin_image(), orv::Domain::kLM, id, ctx, cbBuf, pBuf,
+                             pcbNeeded);
 }
 
 ORV_EXPORT int32_t ORV_API ORV_AccessMntDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                                  uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-  return orv::access_database(orv::builtin_image(), orv::Domain::kMnt, id, ctx, cbBuf, pBuf,
-                              pcbNeeded);
+  return orv::access_checked(orv::builtin_image(), orv::Domain::kMnt, id, ctx, cbBuf, pBuf,
+                             pcbNeeded);
 }
 
 ORV_EXPORT int32_t ORV_API ORV_AccessPADataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                                 uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-  return orv::access_database(orv::builtin_image(), orv::Domain::kPA, id, ctx, cbBuf, pBuf,
-                              pcbNeeded);
+  return orv::access_checked(orv::builtin_image(), orv::Domain::kPA, id, ctx, cbBuf, pBuf,
+                             pcbNeeded);
 }
 
 ORV_EXPORT int32_t ORV_API ORV_AccessSMDataBase(uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                                 uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-  return orv::access_database(orv::builtin_image(), orv::Domain::kSM, id, ctx, cbBuf, pBuf,
-                              pcbNeeded);
+  return orv::access_checked(orv::builtin_image(), orv::Domain::kSM, id, ctx, cbBuf, pBuf,
+                             pcbNeeded);
 }
 
 }  // extern "C"

@@ -12,26 +12,19 @@ namespace orv {
 
 namespace {
 
-// Bytes a stored leaf of `kind` with `count` elements answers with.
-bool stored_size(uint8_t kind, uint16_t count, uint32_t* bytes) {
-  switch (kind) {
-    case ITEM_BYTES:
-      *bytes = count;
-      return true;
-    case ITEM_STRING:
-      *bytes = count * 2u;
-      return true;
-    case ITEM_INT32:
-    case ITEM_INT8:
-    case ITEM_INT16:
-    case ITEM_UINT8:
-    case ITEM_UINT16:
-      *bytes = count * 4u;
-      return true;
-    default:
-      return false;
-  }
-}
+// Bytes per element a stored leaf of each kind answers with; 0 for the kinds
+// that are not stored leaves.
+constexpr uint8_t kElementBytes[] = {
+    0,  // 0: no kind
+    1,  // ITEM_BYTES
+    4,  // ITEM_INT32
+    4,  // ITEM_INT8, widened
+    4,  // ITEM_INT16, widened
+    4,  // ITEM_UINT8, widened
+    4,  // ITEM_UINT16, widened
+    2,  // ITEM_STRING, 16-bit characters
+};
+static_assert(sizeof kElementBytes == ITEM_STRING + 1, "one entry per stored kind");
 
 inline bool within(uint32_t offset, uint16_t count, uint32_t pool_count) {
   return static_cast<uint64_t>(offset) + count <= pool_count;
@@ -46,6 +39,17 @@ void widen_text(const uint8_t* src, uint32_t count, uint8_t* dst) {
   for (; i + 8 <= count; i += 8) {
     __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + i));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 2 * i), _mm_unpacklo_epi8(bytes, zero));
+  }
+#endif
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  // Four characters per step: spread four bytes over a 64-bit word.
+  for (; i + 4 <= count; i += 4) {
+    uint32_t four;
+    memcpy(&four, src + i, 4);
+    uint64_t wide = four;
+    wide = (wide | (wide << 16)) & 0x0000FFFF0000FFFFull;
+    wide = (wide | (wide << 8)) & 0x00FF00FF00FF00FFull;
+    memcpy(dst + 2 * i, &wide, 8);
   }
 #endif
   for (; i < count; ++i) {
@@ -103,6 +107,27 @@ int32_t copy_stored(const Image& image, uint8_t kind, uint32_t offset, uint16_t 
   }
 }
 
+// A computed leaf: sized by a first call of its function, produced by a
+// second one when the buffer holds it.
+int32_t fetch_computed(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
+                       uint32_t* pcbNeeded, uint16_t function) {
+  uint32_t needed = 0;
+  int32_t sized = compute(image, function, ctx, 0, nullptr, &needed);
+  if (sized == DB_NOT_FOUND) {
+    needed = 0;
+  } else if (sized != DB_OK && sized != DB_MORE_DATA) {
+    return sized;
+  }
+  if (pBuf == nullptr || cbBuf < needed) {
+    *pcbNeeded = needed;
+    return DB_MORE_DATA;
+  }
+  int32_t result = compute(image, function, ctx, cbBuf, pBuf, &needed);
+  if (result != DB_OK) return result;
+  *pcbNeeded = needed;
+  return DB_OK;
+}
+
 }  // namespace
 
 int32_t fetch(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
@@ -110,26 +135,10 @@ int32_t fetch(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, 
   if (pcbNeeded == nullptr) return DB_ERROR;
   uint8_t kind = item_kind(leaf.word0);
   uint16_t count = item_count(leaf.word1);
-  uint32_t needed = 0;
-
-  if (kind == ITEM_COMPUTED) {
-    int32_t sized = compute(image, count, ctx, 0, nullptr, &needed);
-    if (sized == DB_NOT_FOUND) {
-      needed = 0;
-    } else if (sized != DB_OK && sized != DB_MORE_DATA) {
-      return sized;
-    }
-    if (pBuf == nullptr || cbBuf < needed) {
-      *pcbNeeded = needed;
-      return DB_MORE_DATA;
-    }
-    int32_t result = compute(image, count, ctx, cbBuf, pBuf, &needed);
-    if (result != DB_OK) return result;
-    *pcbNeeded = needed;
-    return DB_OK;
-  }
-
-  if (!stored_size(kind, count, &needed)) return DB_ERROR;
+  if (kind == ITEM_COMPUTED) return fetch_computed(image, ctx, cbBuf, pBuf, pcbNeeded, count);
+  uint32_t unit = kind < sizeof kElementBytes ? kElementBytes[kind] : 0;
+  if (unit == 0) return DB_ERROR;
+  uint32_t needed = count * unit;
   if (pBuf == nullptr || cbBuf < needed) {
     *pcbNeeded = needed;
     return DB_MORE_DATA;

@@ -60,6 +60,30 @@ TEST(FetchTest, StringWidensToSixteenBitCharacters) {
   EXPECT_EQ(std::memcmp(buf, expected, sizeof expected), 0);
 }
 
+// Texts are widened several characters per step: every length across the
+// steps, bytes above 0x7F staying unsigned, and nothing written past the end.
+TEST(FetchTest, TextOfEveryLengthWidensExactly) {
+  for (size_t length = 0; length <= 21; ++length) {
+    std::string text;
+    for (size_t i = 0; i < length; ++i) text += static_cast<char>(i % 2 ? 0xE9 - i : 'a' + i);
+    ImageBuilder b;
+    uint32_t item = b.string_leaf(1, text);  // the builder stores the NUL too
+    Image image = b.image();
+    const size_t chars = length + 1;
+    std::vector<uint16_t> buf(chars + 4, 0xCCCC);
+    uint32_t needed = 0;
+    ASSERT_EQ(fetch(image, nullptr, static_cast<uint32_t>(2 * chars), buf.data(), &needed,
+                    LeafOf(b, item)),
+              DB_OK);
+    EXPECT_EQ(needed, 2 * chars);
+    for (size_t i = 0; i < length; ++i) {
+      EXPECT_EQ(buf[i], static_cast<uint8_t>(text[i])) << "length " << length << " at " << i;
+    }
+    EXPECT_EQ(buf[length], 0u);
+    for (size_t i = chars; i < buf.size(); ++i) EXPECT_EQ(buf[i], 0xCCCC) << "length " << length;
+  }
+}
+
 TEST(FetchTest, BytesAreCopiedUnchanged) {
   ImageBuilder b;
   uint32_t item = b.bytes_leaf(1, {0x1B, 0x28, 0x00, 0xFF});
