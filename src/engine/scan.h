@@ -59,6 +59,20 @@ inline uint32_t first_index_of_sse2(const uint16_t* ids, uint32_t count, uint16_
                     static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(high, key))) << 16;
     if (hits != 0) return base + static_cast<uint32_t>(__builtin_ctz(hits)) / 2;
   }
+  // The rest (short arrays are common: a selector's values) in steps of
+  // eight and four ids before the last few one by one.
+  if (base + 8 <= count) {
+    __m128i eight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ids + base));
+    uint32_t hits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(eight, key)));
+    if (hits != 0) return base + static_cast<uint32_t>(__builtin_ctz(hits)) / 2;
+    base += 8;
+  }
+  if (base + 4 <= count) {
+    __m128i four = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(ids + base));
+    uint32_t hits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi16(four, key))) & 0xFFu;
+    if (hits != 0) return base + static_cast<uint32_t>(__builtin_ctz(hits)) / 2;
+    base += 4;
+  }
   for (; base < count; ++base) {
     if (ids[base] == id) return base;
   }
