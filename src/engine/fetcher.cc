@@ -108,18 +108,10 @@ int32_t copy_stored(const Image& image, uint8_t kind, uint32_t offset, uint16_t 
 }
 
 // A computed leaf: sized by a first call of its function, produced by a
-// second one when the buffer holds it. A function checks the size before it
-// writes, so with a buffer the producing call is tried first: when it
-// answers, the sizing call is not needed; any other outcome takes the two
-// calls, as a size query does.
+// second one when the buffer holds it.
 int32_t fetch_computed(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
                        uint32_t* pcbNeeded, uint16_t function) {
   uint32_t needed = 0;
-  if (pBuf != nullptr && compute(image, function, ctx, cbBuf, pBuf, &needed) == DB_OK) {
-    *pcbNeeded = needed;
-    return DB_OK;
-  }
-  needed = 0;
   int32_t sized = compute(image, function, ctx, 0, nullptr, &needed);
   if (sized == DB_NOT_FOUND) {
     needed = 0;
