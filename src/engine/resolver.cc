@@ -242,34 +242,37 @@ int32_t walk(const Walk& w, Item item, int depth) {
         return walk_children(w, item_offset(item.word0), item_count(item.word1), depth);
       case ITEM_SELECT:
         return walk_select(w, item, depth);
-      case ITEM_SWITCH_SELECTOR: {
-        uint32_t v = 0;
-        result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
-        if (result != DB_OK) return result;
-        result = choose_case(w, item_offset(item.word0), 0, item_count(item.word1), v, &target);
-        break;
-      }
-      case ITEM_SWITCH_MASKED: {
-        uint32_t at = item_offset(item.word0);
-        if (at >= w.item_count) return DB_ERROR;
-        Item mask = w.items[at];
-        if (item_kind(mask.word0) != ITEM_MASK) return DB_ERROR;
-        uint32_t v = 0;
-        result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
-        if (result != DB_OK) return result;
-        result = choose_case(w, item_offset(mask.word0), 0, item_count(item.word1), v & mask.word1,
-                             &target);
-        break;
-      }
+      case ITEM_SWITCH_SELECTOR:
+      case ITEM_SWITCH_MASKED:
       case ITEM_SWITCH_PRINTER_DATA:
       case ITEM_SWITCH_LOCALE: {
-        SwitchStart start;
-        result = kind == ITEM_SWITCH_LOCALE
-                     ? locale_switch_start(item.word1, &start)
-                     : printer_data_switch_start(*w.image, w.ctx, item, &start, depth);
-        if (result != DB_OK) return result;
-        result = choose_case(w, item_offset(item.word0), start.first_case, item_count(item.word1),
-                             start.value, &target);
+        // Every numeric switch comes down to one case loop: where its cases
+        // are, the first one to try, and the value they are compared with.
+        uint32_t first = item_offset(item.word0);
+        uint32_t start = 0;
+        uint32_t v = 0;
+        if (kind == ITEM_SWITCH_SELECTOR || kind == ITEM_SWITCH_MASKED) {
+          uint32_t mask = 0xFFFFFFFFu;
+          if (kind == ITEM_SWITCH_MASKED) {
+            if (first >= w.item_count) return DB_ERROR;
+            Item mask_item = w.items[first];
+            if (item_kind(mask_item.word0) != ITEM_MASK) return DB_ERROR;
+            first = item_offset(mask_item.word0);
+            mask = mask_item.word1;
+          }
+          result = switch_selector_value(w.ctx, item_tag(item.word1), &v);
+          if (result != DB_OK) return result;
+          v &= mask;
+        } else {
+          SwitchStart switch_start;
+          result = kind == ITEM_SWITCH_LOCALE
+                       ? locale_switch_start(item.word1, &switch_start)
+                       : printer_data_switch_start(*w.image, w.ctx, item, &switch_start, depth);
+          if (result != DB_OK) return result;
+          start = switch_start.first_case;
+          v = switch_start.value;
+        }
+        result = choose_case(w, first, start, item_count(item.word1), v, &target);
         break;
       }
       case ITEM_SWITCH_STRING:
