@@ -171,32 +171,48 @@ int32_t choose_string_case(const Walk& w, Item sw, uint32_t* target) {
   const uint8_t* pool = w.image->match_pool;
   // Offsets are 24 bits and lengths 16, so offset + length cannot wrap.
   uint32_t pool_count = w.image->match_count;
-  // The caller's string, its length and first byte, read at the first case text.
-  const char* s = nullptr;
-  uint32_t s_length = 0;
-  uint8_t s_first = 0;
-  for (uint32_t i = 0; i < n; ++i) {
+
+  // Up to the first case text a default decides alone and any other kind is
+  // an error; the caller's string is read only once a case text needs it.
+  uint32_t i = 0;
+  for (; i < n; ++i) {
+    uint8_t kind = item_kind(cases[i].word0);
+    if (kind == ITEM_CASE_STRING) break;
+    if (kind != ITEM_DEFAULT) return DB_ERROR;
+    *target = item_offset(cases[i].word0);
+    return *target < w.item_count ? DB_OK : DB_ERROR;
+  }
+  if (i == n) return n < count ? DB_ERROR : DB_NOT_FOUND;
+  // The first case text must be one before the match string is asked for.
+  if (cases[i].word1 >= w.item_count || item_kind(w.items[cases[i].word1].word0) != ITEM_BYTES) {
+    return DB_ERROR;
+  }
+  const ORV_QUERY_CONTEXT* ctx = w.ctx;
+  if (ctx == nullptr || ctx->ppStrings == nullptr || ctx->cStrings <= index) {
+    return DB_NO_MATCH_STRING;
+  }
+  const char* s = ctx->ppStrings[index];
+  if (s == nullptr) s = "";
+  // Longer than any text can be: counted only that far.
+  const uint32_t s_length = bounded_length(s, kLongestText);
+  const uint8_t s_first = static_cast<uint8_t>(s[0]);
+  if (pool == nullptr) return DB_ERROR;
+
+  for (; i < n; ++i) {
     Item c = cases[i];
     uint8_t kind = item_kind(c.word0);
     if (kind == ITEM_CASE_STRING) {
-      if (c.word1 >= w.item_count) return DB_ERROR;
-      Item text = w.items[c.word1];
-      if (item_kind(text.word0) != ITEM_BYTES) return DB_ERROR;
+      // Every case text is checked whatever it holds: its index, its kind and
+      // its place in the pool, as one test (the index is clamped so that the
+      // read stays inside the table).
+      bool inside = c.word1 < w.item_count;
+      Item text = w.items[inside ? c.word1 : 0];
       uint32_t offset = item_offset(text.word0);
       uint32_t length = item_count(text.word1);
-      if (s == nullptr) {
-        const ORV_QUERY_CONTEXT* ctx = w.ctx;
-        if (ctx == nullptr || ctx->ppStrings == nullptr || ctx->cStrings <= index) {
-          return DB_NO_MATCH_STRING;
-        }
-        s = ctx->ppStrings[index];
-        if (s == nullptr) s = "";
-        // Longer than any text can be: counted only that far.
-        s_length = bounded_length(s, kLongestText);
-        s_first = static_cast<uint8_t>(s[0]);
+      if (!inside | (item_kind(text.word0) != ITEM_BYTES) | (offset + length > pool_count)) {
+        return DB_ERROR;
       }
-      if (pool == nullptr || offset + length > pool_count) return DB_ERROR;
-      // Most texts differ in length or first byte: both compared before the call.
+      // Most texts differ in length or first byte: both compared before the rest.
       if (length != s_length) continue;
       if (length != 0 && (pool[offset] != s_first || !same_tail(s, pool + offset, length))) {
         continue;

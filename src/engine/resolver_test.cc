@@ -365,6 +365,39 @@ TEST(StringSwitchTest, BadCaseTextIsError) {
   EXPECT_EQ(Walk(b, 1, c.get()), DB_ERROR);
 }
 
+// A later case text is checked as the first one is, even though the string
+// is compared with it only when the earlier ones do not match.
+TEST(StringSwitchTest, BadLaterCaseTextIsError) {
+  enum Fault { kIndex, kKind, kPlace };
+  for (Fault fault : {kIndex, kKind, kPlace}) {
+    ImageBuilder b = StringSwitch(true);
+    Item& second_case = b.items[2];
+    Item& second_text = b.items[6];
+    if (fault == kIndex) second_case.word1 = 9999;
+    if (fault == kKind) second_text.word0 = make_word0(ITEM_INT8, 0);
+    if (fault == kPlace) second_text.word0 = make_word0(ITEM_BYTES, 1000);
+    Context matches_first{{}, {"", "CIR"}};
+    EXPECT_EQ(Walk(b, 1, matches_first.get()), DB_OK) << "fault " << fault;
+    Context passes_first{{}, {"", "XYZ"}};
+    EXPECT_EQ(Walk(b, 1, passes_first.get()), DB_ERROR) << "fault " << fault;
+  }
+}
+
+// What is checked before the match string is asked for, and what after.
+TEST(StringSwitchTest, FirstCaseTextIsCheckedBeforeTheMatchString) {
+  ImageBuilder b = StringSwitch(true);
+  b.items[5].word0 = make_word0(ITEM_INT8, 0);  // first case text is not ITEM_BYTES
+  EXPECT_EQ(Walk(b, 1, nullptr), DB_ERROR);
+
+  ImageBuilder ok = StringSwitch(true);
+  Image image = ok.image();
+  image.match_pool = nullptr;  // the pool is needed only once a string is compared
+  Leaf leaf{};
+  EXPECT_EQ(find_root(image, 1, nullptr, &leaf), DB_NO_MATCH_STRING);
+  Context c{{}, {"", "CIR"}};
+  EXPECT_EQ(find_root(image, 1, c.get(), &leaf), DB_ERROR);
+}
+
 TEST(EqualCountedTest, ComparesCountedBytes) {
   EXPECT_EQ(equal_counted("abc", "abd", 2), 1);
   EXPECT_EQ(equal_counted("abc", "abd", 3), 0);
