@@ -9,23 +9,6 @@ namespace orv {
 
 namespace {
 
-// Finds the table slot of sequence `id`: DB_OK, DB_NOT_FOUND, or DB_ERROR
-// for a table with a null array under a non-zero count.
-int32_t find_sequence(const DrvTables& tables, uint16_t id, uint32_t* slot) {
-  if (tables.seq_count == 0) return DB_NOT_FOUND;
-  if (tables.seq_ids == nullptr || tables.seq_fragment_counts == nullptr ||
-      tables.seq_first == nullptr) {
-    return DB_ERROR;
-  }
-  for (uint32_t s = 0; s < tables.seq_count; ++s) {
-    if (tables.seq_ids[s] == id) {
-      *slot = s;
-      return DB_OK;
-    }
-  }
-  return DB_NOT_FOUND;
-}
-
 // Resolves every fragment into its slot (kind 0 when the fragment does not
 // apply), sizes them, and copies them when the buffer holds them all.
 int32_t assemble(const Image& image, const DrvTables& tables, uint32_t first, uint32_t m,
@@ -77,6 +60,21 @@ int32_t assemble(const Image& image, const DrvTables& tables, uint32_t first, ui
 }
 
 }  // namespace
+
+int32_t find_sequence(const DrvTables& tables, uint16_t id, uint32_t* slot) {
+  if (tables.seq_count == 0) return DB_NOT_FOUND;
+  if (tables.seq_ids == nullptr || tables.seq_fragment_counts == nullptr ||
+      tables.seq_first == nullptr) {
+    return DB_ERROR;
+  }
+  for (uint32_t s = 0; s < tables.seq_count; ++s) {
+    if (tables.seq_ids[s] == id) {
+      *slot = s;
+      return DB_OK;
+    }
+  }
+  return DB_NOT_FOUND;
+}
 
 int32_t command_sequence_query(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {

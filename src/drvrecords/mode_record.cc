@@ -61,6 +61,12 @@ const uint8_t* part_record(const uint8_t* table, uint32_t count, uint32_t size, 
 
 }  // namespace
 
+const ModeRow* matching_mode_row(const DrvTables& tables, const uint32_t* selectors) {
+  int16_t keys[kModeKeyCount];
+  if (tables.mode_rows == nullptr || !wanted_keys(selectors, keys)) return nullptr;
+  return find_mode_row(tables.mode_rows, tables.mode_count, keys);
+}
+
 int32_t mode_record_query(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
                           void* pBuf, uint32_t* pcbNeeded) {
   if (ctx == nullptr) return DB_ERROR;
@@ -77,9 +83,7 @@ int32_t mode_record_query(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint
   // without a branch inside the step (a 2-byte load never straddles a cache
   // line, as wider loads at the 20-byte stride would); a row whose first key
   // matches is then compared whole.
-  int16_t keys[kModeKeyCount];
-  if (!wanted_keys(ctx->pSelectors, keys)) return DB_NOT_FOUND;
-  const ModeRow* row = find_mode_row(tables->mode_rows, tables->mode_count, keys);
+  const ModeRow* row = matching_mode_row(*tables, ctx->pSelectors);
   if (row == nullptr) return DB_NOT_FOUND;
 
   const uint8_t* a = part_record(tables->part_a, tables->part_a_count, kModePartASize, row->part_a);

@@ -79,8 +79,8 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
   for (uint32_t i = 0; i < n; ++i) {
     uint32_t value = record_word(records, i, kRecordValue);
     // The table's values are 16 bits: a larger value is none of them.
-    uint32_t k = value > 0xFFFFu ? inside
-                                 : first_index_of(values, inside, static_cast<uint16_t>(value));
+    uint32_t k =
+        value > 0xFFFFu ? inside : first_index_of(values, inside, static_cast<uint16_t>(value));
     if (k == inside) return inside < m ? DB_ERROR : DB_NOT_FOUND;
     set_record_word(records, i, kRecordAttr1, ids[k]);
   }

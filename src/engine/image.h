@@ -80,36 +80,46 @@ enum class TagMeaning : uint8_t {
   kLocale,       // the locale tag
 };
 
-// One kind: its printed name, its shape and its tag. The one table of kinds
-// that readers of structure and printers of items share.
+// What a case compares the switch value with.
+enum class CaseTest : uint8_t {
+  kNone,    // not a case
+  kValue,   // equal to word 1 (ITEM_CASE)
+  kRange,   // between two i32 pool entries (ITEM_CASE_RANGE)
+  kText,    // equal to a text of the match-string pool (ITEM_CASE_STRING)
+  kAlways,  // always matches (ITEM_DEFAULT)
+};
+
+// One kind: its printed name, its shape, its tag and its test as a case.
+// The one table of kinds that readers of structure and printers share.
 struct KindInfo {
   const char* name;  // as dumps and the tool print it ("SWITCH_SELECTOR")
   ItemShape shape;   // what it is in a tree
   TagMeaning tag;    // what its tag holds
+  CaseTest test;     // what it compares as a case
 };
 inline constexpr KindInfo kKindInfo[] = {
-    {"INVALID", ItemShape::kInvalid, TagMeaning::kNone},
-    {"BYTES", ItemShape::kLeaf, TagMeaning::kDataId},
-    {"INT32", ItemShape::kLeaf, TagMeaning::kDataId},
-    {"INT8", ItemShape::kLeaf, TagMeaning::kDataId},
-    {"INT16", ItemShape::kLeaf, TagMeaning::kDataId},
-    {"UINT8", ItemShape::kLeaf, TagMeaning::kDataId},
-    {"UINT16", ItemShape::kLeaf, TagMeaning::kDataId},
-    {"STRING", ItemShape::kLeaf, TagMeaning::kDataId},
-    {"SEQUENCE", ItemShape::kContainer, TagMeaning::kNone},
-    {"SELECT", ItemShape::kSelect, TagMeaning::kSelector},
-    {"BRANCH", ItemShape::kContainer, TagMeaning::kBranchValue},
-    {"SWITCH_SELECTOR", ItemShape::kSwitch, TagMeaning::kSelector},
-    {"SWITCH_STRING", ItemShape::kStringSwitch, TagMeaning::kMatchString},
-    {"SWITCH_PRINTER_DATA", ItemShape::kSwitch, TagMeaning::kPrinterData},
-    {"SWITCH_LOCALE", ItemShape::kSwitch, TagMeaning::kLocale},
-    {"CASE", ItemShape::kCase, TagMeaning::kNone},
-    {"CASE_STRING", ItemShape::kCase, TagMeaning::kNone},
-    {"DEFAULT", ItemShape::kCase, TagMeaning::kNone},
-    {"COMPUTED", ItemShape::kLeaf, TagMeaning::kDataId},
-    {"SWITCH_MASKED", ItemShape::kSwitch, TagMeaning::kSelector},
-    {"MASK", ItemShape::kMask, TagMeaning::kNone},
-    {"CASE_RANGE", ItemShape::kCase, TagMeaning::kNone},
+    {"INVALID", ItemShape::kInvalid, TagMeaning::kNone, CaseTest::kNone},
+    {"BYTES", ItemShape::kLeaf, TagMeaning::kDataId, CaseTest::kNone},
+    {"INT32", ItemShape::kLeaf, TagMeaning::kDataId, CaseTest::kNone},
+    {"INT8", ItemShape::kLeaf, TagMeaning::kDataId, CaseTest::kNone},
+    {"INT16", ItemShape::kLeaf, TagMeaning::kDataId, CaseTest::kNone},
+    {"UINT8", ItemShape::kLeaf, TagMeaning::kDataId, CaseTest::kNone},
+    {"UINT16", ItemShape::kLeaf, TagMeaning::kDataId, CaseTest::kNone},
+    {"STRING", ItemShape::kLeaf, TagMeaning::kDataId, CaseTest::kNone},
+    {"SEQUENCE", ItemShape::kContainer, TagMeaning::kNone, CaseTest::kNone},
+    {"SELECT", ItemShape::kSelect, TagMeaning::kSelector, CaseTest::kNone},
+    {"BRANCH", ItemShape::kContainer, TagMeaning::kBranchValue, CaseTest::kNone},
+    {"SWITCH_SELECTOR", ItemShape::kSwitch, TagMeaning::kSelector, CaseTest::kNone},
+    {"SWITCH_STRING", ItemShape::kStringSwitch, TagMeaning::kMatchString, CaseTest::kNone},
+    {"SWITCH_PRINTER_DATA", ItemShape::kSwitch, TagMeaning::kPrinterData, CaseTest::kNone},
+    {"SWITCH_LOCALE", ItemShape::kSwitch, TagMeaning::kLocale, CaseTest::kNone},
+    {"CASE", ItemShape::kCase, TagMeaning::kNone, CaseTest::kValue},
+    {"CASE_STRING", ItemShape::kCase, TagMeaning::kNone, CaseTest::kText},
+    {"DEFAULT", ItemShape::kCase, TagMeaning::kNone, CaseTest::kAlways},
+    {"COMPUTED", ItemShape::kLeaf, TagMeaning::kDataId, CaseTest::kNone},
+    {"SWITCH_MASKED", ItemShape::kSwitch, TagMeaning::kSelector, CaseTest::kNone},
+    {"MASK", ItemShape::kMask, TagMeaning::kNone, CaseTest::kNone},
+    {"CASE_RANGE", ItemShape::kCase, TagMeaning::kNone, CaseTest::kRange},
 };
 static_assert(sizeof kKindInfo / sizeof kKindInfo[0] == ITEM_CASE_RANGE + 1, "one row per kind");
 
@@ -177,6 +187,8 @@ struct ItemLinks {
   uint32_t count;   // how many the item names
   uint32_t inside;  // how many of those lie inside the item table
   bool cases;       // they are cases, each leading on to its own target
+  bool masked;      // a masked switch: the cases compare the selector AND mask
+  uint32_t mask;    // that mask (all ones otherwise)
 };
 
 // The links of `item`. False for a masked switch without a readable mask.
@@ -185,10 +197,11 @@ inline bool item_links(const Image& image, Item item, ItemLinks* links) {
   ItemShape shape = kind_info(item_kind(item.word0)).shape;
   uint32_t first = item_offset(item.word0);
   uint32_t count = item_count(item.word1);
+  bool masked = item_kind(item.word0) == ITEM_SWITCH_MASKED;
+  uint32_t mask = 0xFFFFFFFFu;
   if (shape == ItemShape::kCase) {
     count = 1;
-  } else if (item_kind(item.word0) == ITEM_SWITCH_MASKED) {
-    uint32_t mask = 0;
+  } else if (masked) {
     if (image.items == nullptr || !masked_cases(image.items, image.item_count, item, &first, &mask))
       return false;
   } else if (shape != ItemShape::kContainer && shape != ItemShape::kSelect &&
@@ -196,7 +209,7 @@ inline bool item_links(const Image& image, Item item, ItemLinks* links) {
     count = 0;
   }
   bool cases = shape == ItemShape::kSwitch || shape == ItemShape::kStringSwitch;
-  *links = ItemLinks{first, count, items_inside(image, first, count), cases};
+  *links = ItemLinks{first, count, items_inside(image, first, count), cases, masked, mask};
   return true;
 }
 

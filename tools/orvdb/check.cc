@@ -58,7 +58,7 @@ void Checker::leaf(uint32_t index, const orv::Item& it) {
       break;
   }
   if (end > limit)
-    fault(index, std::string(kind_name(kind)) + " leaf reaches beyond the " + pool + " pool");
+    fault(index, std::string(orv::kind_info(kind).name) + " leaf reaches beyond the " + pool + " pool");
 }
 
 void Checker::cases(uint32_t owner, uint32_t first, uint32_t count, bool string_cases, int depth) {
@@ -75,7 +75,7 @@ void Checker::cases(uint32_t owner, uint32_t first, uint32_t count, bool string_
               (string_cases ? kind == orv::ITEM_CASE_STRING
                             : kind == orv::ITEM_CASE || kind == orv::ITEM_CASE_RANGE);
     if (!ok) {
-      fault(static_cast<uint32_t>(c), std::string(kind_name(kind)) + " where a case must stand");
+      fault(static_cast<uint32_t>(c), std::string(orv::kind_info(kind).name) + " where a case must stand");
       continue;
     }
     if (kind == orv::ITEM_CASE_STRING) {
@@ -160,7 +160,7 @@ void Checker::item(uint32_t index, int depth) {
       cases(index, orv::item_offset(img_.items[off].word0), n, false, depth);
       break;
     default:
-      fault(index, std::string(kind_name(kind)) + " (kind " + std::to_string(kind) +
+      fault(index, std::string(orv::kind_info(kind).name) + " (kind " + std::to_string(kind) +
                        ") cannot stand in a tree");
   }
   on_path_.erase(index);

@@ -68,6 +68,15 @@ const ORV_QUERY_CONTEXT* Query::context() {
   return &ctx_;
 }
 
+CallContext::CallContext(Query* query) : ctx_(*query->context()) {
+  if (!query->printer.empty()) handle_ = orv_host_open_printer(query->printer.c_str());
+  ctx_.hPrinter = handle_;
+}
+
+CallContext::~CallContext() {
+  if (handle_ != nullptr) orv_host_close_printer(handle_);
+}
+
 int64_t parse_number(const std::string& text, int64_t min, int64_t max, const std::string& what) {
   bool negative = !text.empty() && text[0] == '-';
   std::string body = negative ? text.substr(1) : text;
@@ -172,25 +181,6 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query) {
     }
   }
   if (args.clock) set_clock(*args.clock);
-}
-
-int32_t call_access(Domain domain, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
-                    void* pBuf, uint32_t* pcbNeeded) {
-  switch (domain) {
-    case Domain::kRoot:
-      return ORV_AccessRootDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kDrv:
-      return ORV_AccessDrvDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kLM:
-      return ORV_AccessLMDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kMnt:
-      return ORV_AccessMntDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kPA:
-      return ORV_AccessPADataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kSM:
-      return ORV_AccessSMDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-  }
-  return DB_ERROR;
 }
 
 std::string result_name(int32_t result) {

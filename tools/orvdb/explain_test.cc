@@ -1,38 +1,68 @@
-// The tracing walk must end where the engine's walk ends: same result, same
-// leaf, for every id of the built-in image over every combination its tree
-// tells apart, and with contexts too short for what the tree reads.
-#include "trace_walk.h"
+// What explain prints is the engine's walk: for every id of the built-in
+// image, over every combination its tree tells apart and with contexts too
+// short for what the tree reads, the walk explain shows ends with the result
+// and leaf of find_root. (explain_corpus_test.cc does the same on every
+// image of the fuzz corpus.)
+#include "explain.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <map>
+#include <sstream>
 
-#include "engine/resolver.h"
+#include "engine/walk.h"
 #include "sweep.h"
 
 namespace orvtool {
 namespace {
 
-// Runs both walks for `id` under ctx and compares them.
+// The root walk of `id`, as explain shows it for a generic id.
+std::vector<ExplainedWalk> explain_root(const orv::Image& image, uint16_t id,
+                                        const ORV_QUERY_CONTEXT* ctx, std::string* text) {
+  IdInfo info;
+  info.id = id;
+  std::ostringstream out;
+  std::vector<ExplainedWalk> walks = explain_walks(image, info, ctx, out);
+  if (text != nullptr) *text = out.str();
+  return walks;
+}
+
 void expect_same(const orv::Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                  const std::string& where) {
   orv::Leaf engine_leaf{};
   int32_t engine = orv::find_root(image, id, ctx, &engine_leaf);
-  Trace trace = trace_root(image, id, ctx);
-  ASSERT_EQ(trace.result, engine) << where;
+  std::string text;
+  std::vector<ExplainedWalk> walks = explain_root(image, id, ctx, &text);
+  ASSERT_EQ(walks.size(), 1u) << where;
+  ASSERT_EQ(walks[0].result, engine) << where << "\n" << text;
   if (engine == DB_OK) {
-    EXPECT_EQ(trace.leaf.word0, engine_leaf.word0) << where;
-    EXPECT_EQ(trace.leaf.word1, engine_leaf.word1) << where;
+    EXPECT_EQ(walks[0].leaf.word0, engine_leaf.word0) << where;
+    EXPECT_EQ(walks[0].leaf.word1, engine_leaf.word1) << where;
   }
 }
 
-TEST(TraceWalk, AgreesWithTheEngineOnEveryIdAndCombination) {
+// Stops a walk at the first selector or match string not yet chosen.
+struct Unchosen : orv::NoObserver {
+  static constexpr bool kWatches = true;
+  const std::map<uint16_t, uint32_t>* sel = nullptr;
+  const std::map<uint16_t, std::string>* str = nullptr;
+  orv::WalkRead what = orv::WalkRead::kSelector;
+  uint16_t index = 0;
+  bool may_read(orv::WalkRead read, uint16_t at) {
+    bool chosen = read == orv::WalkRead::kSelector ? sel->count(at) > 0 : str->count(at) > 0;
+    if (!chosen) what = read, index = at;
+    return chosen;
+  }
+};
+
+TEST(Explain, AgreesWithTheEngineOnEveryIdAndCombination) {
   const orv::Image& image = orv::builtin_image();
   size_t compared = 0;
   for (uint32_t slot = 0; slot < image.root_count; ++slot) {
     uint16_t id = image.root_ids[slot];
-    ValueSets sets = collect_values(image, {image.root_items[slot]});
+    uint32_t root = image.root_items[slot];
+    ValueSets sets = collect_values(image, {root});
     std::map<uint16_t, uint32_t> sel;
     std::map<uint16_t, std::string> str;
     std::vector<uint32_t> selectors(96, 0);
@@ -54,22 +84,23 @@ TEST(TraceWalk, AgreesWithTheEngineOnEveryIdAndCombination) {
       ctx.pSelectors = selectors.data();
       ctx.cStrings = 8;
       ctx.ppStrings = ptrs.data();
-      Trace t = trace_root(image, id, &ctx, [&](char kind, uint16_t index) {
-        return kind == 's' ? sel.count(index) > 0 : str.count(index) > 0;
-      });
-      if (t.result == kWalkStopped) {
-        if (t.stop_kind == 's') {
-          for (uint32_t v : sets.selectors[t.stop_index]) {
-            sel[t.stop_index] = v;
+      Unchosen stop;
+      stop.sel = &sel;
+      stop.str = &str;
+      orv::Leaf leaf{};
+      if (orv::observe_walk(image, id, &ctx, root, &leaf, &stop) == orv::kWalkStopped) {
+        if (stop.what == orv::WalkRead::kSelector) {
+          for (uint32_t v : sets.selectors[stop.index]) {
+            sel[stop.index] = v;
             explore();
           }
-          sel.erase(t.stop_index);
+          sel.erase(stop.index);
         } else {
-          for (const std::string& text : sets.strings[t.stop_index]) {
-            str[t.stop_index] = text;
+          for (const std::string& text : sets.strings[stop.index]) {
+            str[stop.index] = text;
             explore();
           }
-          str.erase(t.stop_index);
+          str.erase(stop.index);
         }
         return;
       }
@@ -89,14 +120,14 @@ TEST(TraceWalk, AgreesWithTheEngineOnEveryIdAndCombination) {
   EXPECT_GT(compared, image.root_count);
 }
 
-TEST(TraceWalk, NullContextAndAbsentIdMatchTheEngine) {
+TEST(Explain, NullContextAndAbsentIdMatchTheEngine) {
   const orv::Image& image = orv::builtin_image();
   for (uint16_t id : {0x0002, 0x0008, 0x0012, 0x1008, 0x2001, 0x300B, 0x4007, 0x0001, 0x7000}) {
     expect_same(image, id, nullptr, hex_id(id) + " without context");
   }
 }
 
-TEST(TraceWalk, DeepPathRecordsEveryLevelDownToTheLeaf) {
+TEST(Explain, DeepPathShowsEveryLevelDownToTheLeaf) {
   // Settings selector 4 = 1, 9 = 0, 5 = 261, 81 = 0, 8 = 5, 6 = 1: 180, 180.
   const orv::Image& image = orv::builtin_image();
   std::vector<uint32_t> s(82, 0);
@@ -104,13 +135,13 @@ TEST(TraceWalk, DeepPathRecordsEveryLevelDownToTheLeaf) {
   ORV_QUERY_CONTEXT ctx{};
   ctx.cSelectors = 82;
   ctx.pSelectors = s.data();
-  Trace t = trace_root(image, 0x1008, &ctx);
-  ASSERT_EQ(t.result, DB_OK);
   std::string all;
-  for (const TraceLine& l : t.lines) all += l.text + "\n";
+  std::vector<ExplainedWalk> walks = explain_root(image, 0x1008, &ctx, &all);
+  ASSERT_EQ(walks.size(), 1u);
+  ASSERT_EQ(walks[0].result, DB_OK);
   for (const char* step :
        {"selector 4 = 1", "selector 9 = 0", "selector 5 = 261", "selector 81 = 0", "selector 8 = 5",
-        "selector 6 = 1", "id 0x1015", "id 0x1008 n=2: the leaf"}) {
+        "selector 6 = 1", "id=0x1015", "id=0x1008 n=2: the leaf => DB_OK"}) {
     EXPECT_NE(all.find(step), std::string::npos) << step << "\n" << all;
   }
 }
