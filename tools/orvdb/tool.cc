@@ -4,12 +4,11 @@
 #include <nlohmann/json.hpp>
 
 #include "answer.h"
-#include "check.h"
-#include "drvrecords/drv_tables.h"
 #include "engine/image.h"
 #include "explain.h"
 #include "id_info.h"
 #include "modeldata/image_dump.h"
+#include "modeldata/verifier.h"
 #include "query_setup.h"
 #include "sweep.h"
 
@@ -153,11 +152,27 @@ int run_dump(const std::optional<std::string>& id_word, std::ostream& out) {
   return 0;
 }
 
+// A fault as `check` prints it: where, in which tree, what.
+std::string fault_line(const orv::Image& image, const orv::model::ImageFault& f) {
+  std::string where;
+  if (f.item != orv::model::kNoItem) where += "[" + std::to_string(f.item) + "] ";
+  if (f.slot != orv::model::kNoItem) where += "root slot " + std::to_string(f.slot) + " ";
+  if (f.tree != orv::model::kNoItem) {
+    std::string ids;
+    for (uint32_t k = 0; k < image.root_count; ++k) {
+      if (image.root_items[k] == f.tree) ids += " " + hex_id(image.root_ids[k]);
+    }
+    where += ids.empty() ? "fragment tree " + std::to_string(f.tree) + ": " : "tree" + ids + ": ";
+  }
+  return where + f.message;
+}
+
 int run_check(std::ostream& out) {
-  CheckReport r = check_image(orv::builtin_image());
+  const orv::Image& image = orv::builtin_image();
+  orv::model::ImageReport r = orv::model::verify_image(image);
   for (const std::string& s : r.sizes) out << s << "\n";
   out << "items no tree reaches " << r.unreached << "\n";
-  for (const std::string& f : r.faults) out << "fault: " << f << "\n";
+  for (const orv::model::ImageFault& f : r.faults) out << "fault: " << fault_line(image, f) << "\n";
   out << (r.faults.empty() ? "image sound\n" : std::to_string(r.faults.size()) + " faults\n");
   return r.faults.empty() ? 0 : 3;
 }
