@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include <sstream>
 #include <string>
 
 #include "drvrecords/command_sequence.h"
@@ -253,6 +254,22 @@ std::vector<ExplainedWalk> explain_walks(const orv::Image& image, const IdInfo& 
     }
   }
   return walks;
+}
+
+Explained explain_query(const orv::Image& image, Domain domain, const IdInfo& info,
+                        const ORV_QUERY_CONTEXT* ctx, std::ostream& out) {
+  Explained e;
+  e.walks = explain_walks(image, info, SeenContext(ctx).get(), out);
+  e.answer = ask(image, domain, info, ctx);
+  out << "result: " << result_name(e.answer.result) << "\n";
+  if (e.answer.result == DB_OK) {
+    out << "answer:\n";
+    std::ostringstream value;
+    print_answer(e.answer, value);
+    std::istringstream lines(value.str());
+    for (std::string l; std::getline(lines, l);) out << "  " << l << "\n";
+  }
+  return e;
 }
 
 }  // namespace orvtool

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <vector>
 
+#include "answer.h"
 #include "engine/image.h"
 #include "engine/resolver.h"
 #include "id_info.h"
@@ -32,6 +33,18 @@ struct ExplainedWalk {
 // Returns the walks printed. Cost: the walks themselves, printed.
 std::vector<ExplainedWalk> explain_walks(const orv::Image& image, const IdInfo& info,
                                          const ORV_QUERY_CONTEXT* ctx, std::ostream& out);
+
+// What explain showed of one query.
+struct Explained {
+  std::vector<ExplainedWalk> walks;  // the walks printed
+  Answer answer;                     // the library's answer
+};
+
+// Prints the walks `info`'s id of `domain` makes with the caller's context
+// `ctx` (a printer it names is open for them, as for the library's call),
+// then the result and the answer the access path gives on `image`.
+Explained explain_query(const orv::Image& image, Domain domain, const IdInfo& info,
+                        const ORV_QUERY_CONTEXT* ctx, std::ostream& out);
 
 }  // namespace orvtool
 

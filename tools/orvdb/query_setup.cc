@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include "orvdb/host_platform.h"
+#include "platform/platform.h"
 
 namespace orvtool {
 namespace {
@@ -68,13 +69,17 @@ const ORV_QUERY_CONTEXT* Query::context() {
   return &ctx_;
 }
 
-CallContext::CallContext(Query* query) : ctx_(*query->context()) {
-  if (!query->printer.empty()) handle_ = orv_host_open_printer(query->printer.c_str());
-  ctx_.hPrinter = handle_;
+SeenContext::SeenContext(const ORV_QUERY_CONTEXT* ctx) : given_(ctx != nullptr) {
+  if (ctx == nullptr) return;
+  ctx_ = *ctx;
+  if (ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr &&
+      orv::platform_open_printer(ctx->pPrinterName, &opened_)) {
+    ctx_.hPrinter = opened_;
+  }
 }
 
-CallContext::~CallContext() {
-  if (handle_ != nullptr) orv_host_close_printer(handle_);
+SeenContext::~SeenContext() {
+  if (opened_ != nullptr) orv::platform_close_printer(opened_);
 }
 
 int64_t parse_number(const std::string& text, int64_t min, int64_t max, const std::string& what) {

@@ -60,19 +60,21 @@ class Query {
   std::vector<ORV_WCHAR> wide_printer_;
 };
 
-// The query's context as the library sees it during the call: a printer the
-// query names is open (on the stand-in platform) while this object lives.
-class CallContext {
+// A caller's context as the library's walks see it: a printer the context
+// names without a handle is opened, as the entry points open it, while this
+// object lives.
+class SeenContext {
  public:
-  explicit CallContext(Query* query);
-  ~CallContext();
-  CallContext(const CallContext&) = delete;
-  CallContext& operator=(const CallContext&) = delete;
-  const ORV_QUERY_CONTEXT* get() const { return &ctx_; }
+  explicit SeenContext(const ORV_QUERY_CONTEXT* ctx);
+  ~SeenContext();
+  SeenContext(const SeenContext&) = delete;
+  SeenContext& operator=(const SeenContext&) = delete;
+  const ORV_QUERY_CONTEXT* get() const { return given_ ? &ctx_ : nullptr; }
 
  private:
-  ORV_QUERY_CONTEXT ctx_;   // the query's context with the printer's handle
-  void* handle_ = nullptr;  // the printer opened for the call, if any
+  bool given_;                   // the caller gave a context
+  ORV_QUERY_CONTEXT ctx_{};      // the caller's context with the printer's handle
+  ORV_HANDLE opened_ = nullptr;  // the printer opened here, if any
 };
 
 // Parses a number: decimal (optionally negative) or 0x hexadecimal, within

@@ -77,17 +77,7 @@ int run_explain(const QueryArgs& a, std::ostream& out) {
   build_query(image, a, &q);
   out << domain_title(q.domain) << " " << hex_id(q.id) << " with " << context_text(q) << "\n";
   out << "answered: " << answered_text(q.info) << "\n";
-  explain_walks(image, q.info, CallContext(&q).get(), out);
-  Answer answer = ask(image, &q);
-  out << "result: " << result_name(answer.result) << "\n";
-  if (answer.result == DB_OK) {
-    out << "answer:\n";
-    std::ostringstream value;
-    print_answer(answer, value);
-    std::istringstream lines(value.str());
-    for (std::string l; std::getline(lines, l);) out << "  " << l << "\n";
-  }
-  return exit_status(answer.result);
+  return exit_status(explain_query(image, q.domain, q.info, q.context(), out).answer.result);
 }
 
 int run_ids(const std::string& domain_word, std::ostream& out) {
