@@ -5,11 +5,12 @@
 
 #include <stdint.h>
 
-#include "drvrecords/drv_tables.h"
 #include "engine/image.h"
 #include "orvdb/orvdb.h"
 
 namespace orv {
+
+struct DrvTables;  // the command-sequence table (drvrecords/drv_tables.h)
 
 // Internal id under which every fragment tree holds its bytes.
 constexpr uint16_t kFragmentId = 0x5008;

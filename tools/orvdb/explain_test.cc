@@ -7,11 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
 #include <sstream>
 
-#include "engine/walk.h"
 #include "sweep.h"
 
 namespace orvtool {
@@ -42,80 +39,47 @@ void expect_same(const orv::Image& image, uint16_t id, const ORV_QUERY_CONTEXT* 
   }
 }
 
-// Stops a walk at the first selector or match string not yet chosen.
-struct Unchosen : orv::NoObserver {
-  static constexpr bool kWatches = true;
-  const std::map<uint16_t, uint32_t>* sel = nullptr;
-  const std::map<uint16_t, std::string>* str = nullptr;
-  orv::WalkRead what = orv::WalkRead::kSelector;
-  uint16_t index = 0;
-  bool may_read(orv::WalkRead read, uint16_t at) {
-    bool chosen = read == orv::WalkRead::kSelector ? sel->count(at) > 0 : str->count(at) > 0;
-    if (!chosen) what = read, index = at;
-    return chosen;
-  }
-};
-
 TEST(Explain, AgreesWithTheEngineOnEveryIdAndCombination) {
   const orv::Image& image = orv::builtin_image();
   size_t compared = 0;
   for (uint32_t slot = 0; slot < image.root_count; ++slot) {
     uint16_t id = image.root_ids[slot];
     uint32_t root = image.root_items[slot];
-    ValueSets sets = collect_values(image, {root});
-    std::map<uint16_t, uint32_t> sel;
-    std::map<uint16_t, std::string> str;
     std::vector<uint32_t> selectors(96, 0);
     std::vector<std::string> strings(8);
     std::vector<const char*> ptrs(8);
-    // Trees of independent fragments multiply their combinations; a few
-    // thousand per id cover every path many times over.
-    size_t budget = 3000;
-    std::function<void()> explore = [&]() {
-      if (budget == 0) return;
+    ORV_QUERY_CONTEXT ctx{};
+    auto context = [&](const Combination& c) {
       std::fill(selectors.begin(), selectors.end(), 0);
-      for (auto& [s, v] : sel) selectors[s] = v;
+      for (auto& [s, v] : c.selectors) selectors[s] = v;
       for (size_t i = 0; i < strings.size(); ++i) {
-        strings[i] = str.count(i) ? str[i] : "";
+        strings[i] = c.strings.count(i) ? c.strings.at(i) : "";
         ptrs[i] = strings[i].c_str();
       }
-      ORV_QUERY_CONTEXT ctx{};
+      ctx = ORV_QUERY_CONTEXT{};
       ctx.cSelectors = 96;
       ctx.pSelectors = selectors.data();
       ctx.cStrings = 8;
       ctx.ppStrings = ptrs.data();
-      Unchosen stop;
-      stop.sel = &sel;
-      stop.str = &str;
-      orv::Leaf leaf{};
-      if (orv::observe_walk(image, id, &ctx, root, &leaf, &stop) == orv::kWalkStopped) {
-        if (stop.what == orv::WalkRead::kSelector) {
-          for (uint32_t v : sets.selectors[stop.index]) {
-            sel[stop.index] = v;
-            explore();
-          }
-          sel.erase(stop.index);
-        } else {
-          for (const std::string& text : sets.strings[stop.index]) {
-            str[stop.index] = text;
-            explore();
-          }
-          str.erase(stop.index);
-        }
-        return;
-      }
+      return &ctx;
+    };
+    // Trees of independent fragments multiply their combinations; a few
+    // thousand per id cover every path many times over.
+    size_t budget = 3000;
+    auto each = [&](const Combination&) {
       std::string where = hex_id(id) + " combination " + std::to_string(compared);
       expect_same(image, id, &ctx, where);
       // The same settings with too few selectors and no match strings.
       for (uint32_t short_count : {0u, 5u, 29u, 50u}) {
-        ctx.cSelectors = short_count;
-        ctx.cStrings = 0;
-        expect_same(image, id, &ctx, where + " with " + std::to_string(short_count));
+        ORV_QUERY_CONTEXT short_ctx = ctx;
+        short_ctx.cSelectors = short_count;
+        short_ctx.cStrings = 0;
+        expect_same(image, id, &short_ctx, where + " with " + std::to_string(short_count));
       }
       ++compared;
-      --budget;
+      return --budget > 0;
     };
-    explore();
+    for_each_combination(image, {{id, root}}, collect_values(image, {root}), context, each);
   }
   EXPECT_GT(compared, image.root_count);
 }

@@ -100,19 +100,31 @@ std::vector<std::pair<uint16_t, uint32_t>> trees_of(const orv::Image& image, con
 // does not set yet, and records which.
 struct ReadStop : orv::NoObserver {
   static constexpr bool kWatches = true;
-  const std::map<uint16_t, uint32_t>* selectors;   // the selectors set
-  const std::map<uint16_t, std::string>* strings;  // the match strings set
-  orv::WalkRead what = orv::WalkRead::kSelector;   // the read that stopped the walk
-  uint16_t index = 0;                              // its index
+  const Combination* set = nullptr;               // the values set so far
+  orv::WalkRead what = orv::WalkRead::kSelector;  // the read that stopped the walk
+  uint16_t index = 0;                             // its index
   bool may_read(orv::WalkRead read, uint16_t at) {
-    bool set = read == orv::WalkRead::kSelector ? selectors->count(at) > 0 : strings->count(at) > 0;
-    if (!set) {
-      what = read;
-      index = at;
-    }
-    return set;
+    bool known = read == orv::WalkRead::kSelector ? set->selectors.count(at) > 0
+                                                  : set->strings.count(at) > 0;
+    if (!known) what = read, index = at;
+    return known;
   }
 };
+
+// Sets `index` of `set` to each of its values in turn (`none` when it has
+// none) and goes on with `next`; false when `next` ended the enumeration.
+template <typename Value>
+bool fork(std::map<uint16_t, Value>* set, uint16_t index,
+          const std::map<uint16_t, std::vector<Value>>& values, const Value& none,
+          const std::function<bool()>& next) {
+  auto found = values.find(index);
+  for (const Value& v : found != values.end() ? found->second : std::vector<Value>{none}) {
+    (*set)[index] = v;
+    if (!next()) return false;
+  }
+  set->erase(index);
+  return true;
+}
 
 std::string cell_text(const std::string& s) {
   std::string q = "\"";
@@ -180,6 +192,28 @@ ValueSets collect_values(const orv::Image& image, const std::vector<uint32_t>& r
   return sets;
 }
 
+void for_each_combination(
+    const orv::Image& image, const std::vector<std::pair<uint16_t, uint32_t>>& trees,
+    const ValueSets& sets,
+    const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
+    const std::function<bool(const Combination&)>& each) {
+  Combination c;
+  std::function<bool()> explore = [&]() {
+    const ORV_QUERY_CONTEXT* ctx = context(c);
+    for (auto& [tree_id, item] : trees) {
+      ReadStop stop;
+      stop.set = &c;
+      orv::Leaf leaf{};
+      if (orv::observe_walk(image, tree_id, ctx, item, &leaf, &stop) != orv::kWalkStopped) continue;
+      return stop.what == orv::WalkRead::kSelector
+                 ? fork(&c.selectors, stop.index, sets.selectors, 0u, explore)
+                 : fork(&c.strings, stop.index, sets.strings, std::string(), explore);
+    }
+    return each(c);
+  };
+  explore();
+}
+
 Sweep sweep_id(const orv::Image& image, Query* query) {
   Sweep sweep;
   const IdInfo& info = query->info;
@@ -205,60 +239,27 @@ Sweep sweep_id(const orv::Image& image, Query* query) {
     std::vector<std::pair<uint16_t, uint32_t>> trees = trees_of(image, info);
     std::vector<uint32_t> roots;
     for (auto& t : trees) roots.push_back(t.second);
-    ValueSets sets = collect_values(image, roots);
-    std::map<uint16_t, uint32_t> sel;
-    std::map<uint16_t, std::string> str;
     std::vector<std::string> base_strings = query->strings;
-
-    std::function<void()> explore = [&]() {
+    auto context = [&](const Combination& c) {
+      query->selectors = base;
+      for (auto& [s, v] : c.selectors)
+        if (s < query->selectors.size()) query->selectors[s] = v;
+      query->strings = base_strings;
+      for (auto& [m, text] : c.strings)
+        if (m < query->strings.size()) query->strings[m] = text;
+      return query->context();
+    };
+    auto each = [&](const Combination& c) {
       if (sweep.rows.size() >= kMaxRows) {
         throw UsageError("the answer space of " + hex_id(info.id) + " has more than " +
                          std::to_string(kMaxRows) + " combinations");
       }
-      query->selectors = base;
-      for (auto& [s, v] : sel)
-        if (s < query->selectors.size()) query->selectors[s] = v;
-      query->strings = base_strings;
-      for (auto& [m, text] : str)
-        if (m < query->strings.size()) query->strings[m] = text;
-      const ORV_QUERY_CONTEXT* ctx = query->context();
-      for (auto& [tree_id, item] : trees) {
-        ReadStop stop;
-        stop.selectors = &sel;
-        stop.strings = &str;
-        orv::Leaf leaf{};
-        if (orv::observe_walk(image, tree_id, ctx, item, &leaf, &stop) != orv::kWalkStopped)
-          continue;
-        if (stop.what == orv::WalkRead::kSelector) {
-          std::vector<uint32_t> values = sets.selectors.count(stop.index)
-                                             ? sets.selectors.at(stop.index)
-                                             : std::vector<uint32_t>{0};
-          for (uint32_t v : values) {
-            sel[stop.index] = v;
-            explore();
-          }
-          sel.erase(stop.index);
-        } else {
-          std::vector<std::string> texts = sets.strings.count(stop.index)
-                                               ? sets.strings.at(stop.index)
-                                               : std::vector<std::string>{""};
-          for (const std::string& text : texts) {
-            str[stop.index] = text;
-            explore();
-          }
-          str.erase(stop.index);
-        }
-        return;
-      }
-      SweepRow r;
-      r.selectors = sel;
-      r.strings = str;
-      for (auto& [s, v] : sel) sel_cols.insert(s);
-      for (auto& [m, v] : str) str_cols.insert(m);
-      r.answer = ask(image, query);
-      sweep.rows.push_back(std::move(r));
+      for (auto& [s, v] : c.selectors) sel_cols.insert(s);
+      for (auto& [m, v] : c.strings) str_cols.insert(m);
+      sweep.rows.push_back(SweepRow{c.selectors, c.strings, ask(image, query)});
+      return true;
     };
-    explore();
+    for_each_combination(image, trees, collect_values(image, roots), context, each);
   }
   sweep.selector_columns.assign(sel_cols.begin(), sel_cols.end());
   sweep.string_columns.assign(str_cols.begin(), str_cols.end());
