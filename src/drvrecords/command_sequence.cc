@@ -34,7 +34,8 @@ int32_t assemble(const Image& image, const DrvTables& tables, uint32_t first, ui
     if (item_kind(slots[k].word0) == 0) continue;
     uint32_t size = 0;
     int32_t result = fetch(image, ctx, 0, nullptr, &size, slots[k]);
-    if (result != DB_MORE_DATA && result != DB_OK) return result;
+    // With no buffer the fetcher answers DB_MORE_DATA and the size, or fails.
+    if (result != DB_MORE_DATA) return result;
     total += size;
   }
   if (total > UINT32_MAX) return DB_ERROR;

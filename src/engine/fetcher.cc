@@ -69,8 +69,7 @@ int32_t copy_stored(const Image& image, uint8_t kind, uint32_t offset, uint16_t 
       if (image.i32_pool == nullptr || !within(offset, count, image.i32_count)) return DB_ERROR;
       if (count > 0) memcpy(dst, image.i32_pool + offset, count * 4u);
       return DB_OK;
-    case ITEM_INT16:
-    case ITEM_UINT16: {
+    default: {  // ITEM_INT16 and ITEM_UINT16, the stored kinds left
       if (image.i16_pool == nullptr || !within(offset, count, image.i16_count)) return DB_ERROR;
       const uint16_t* src = image.i16_pool + offset;
       if (kind == ITEM_INT16) {
@@ -80,8 +79,6 @@ int32_t copy_stored(const Image& image, uint8_t kind, uint32_t offset, uint16_t 
       }
       return DB_OK;
     }
-    default:
-      return DB_ERROR;
   }
 }
 

@@ -177,12 +177,16 @@ template <typename O>
         if (!w.observer->may_read(WalkRead::kSelector, selector)) return kWalkStopped;
       }
       if (!have) return DB_NO_SELECTOR;
-      if (value != item_tag(child.word1)) {
-        if constexpr (O::kWatches) w.observer->passed(first + i, child);
-        ++i;
-        continue;
+      // The scan has passed over the branches for other values; a watching
+      // walk, which does not scan, passes over them here.
+      if constexpr (O::kWatches) {
+        if (value != item_tag(child.word1)) {
+          w.observer->passed(first + i, child);
+          ++i;
+          continue;
+        }
+        w.observer->taken(first + i, child);
       }
-      if constexpr (O::kWatches) w.observer->taken(first + i, child);
     }
     int32_t result = walk_child(w, first + i, child, depth);
     if (result != DB_NOT_FOUND) return result;
@@ -218,7 +222,12 @@ inline int32_t choose_case(const Walk<O>& w, uint32_t first, uint32_t start, uin
     bool match = false;
     switch (item_kind(c.word0)) {
       case ITEM_CASE:
-        match = !O::kWatches || c.word1 == v;
+        // The scan stops only at a value case that matches.
+        if constexpr (O::kWatches) {
+          match = c.word1 == v;
+        } else {
+          match = true;
+        }
         break;
       case ITEM_DEFAULT:
         match = true;

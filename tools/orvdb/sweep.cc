@@ -118,7 +118,9 @@ bool fork(std::map<uint16_t, Value>* set, uint16_t index,
           const std::map<uint16_t, std::vector<Value>>& values, const Value& none,
           const std::function<bool()>& next) {
   auto found = values.find(index);
-  for (const Value& v : found != values.end() ? found->second : std::vector<Value>{none}) {
+  std::vector<Value> choices{none};
+  if (found != values.end()) choices = found->second;
+  for (const Value& v : choices) {
     (*set)[index] = v;
     if (!next()) return false;
   }
