@@ -5,11 +5,13 @@
 
 #include <stdint.h>
 
-#include "drvrecords/drv_tables.h"
 #include "engine/image.h"
 #include "orvdb/orvdb.h"
 
 namespace orv {
+
+struct DrvTables;  // the mode table and its part tables (drvrecords/drv_tables.h)
+struct ModeRow;    // one row of the mode table
 
 // Size the caller's buffer must have; only the first 172 bytes are written.
 constexpr uint32_t kModeRecordSize = 192;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "drvrecords/command_sequence.h"
+#include "drvrecords/drv_tables.h"
 #include "drvrecords/mode_record.h"
 #include "engine/walk.h"
 #include "modeldata/image_dump.h"
