@@ -176,12 +176,8 @@ TEST_F(SwitchesTest, PrinterDataSwitchesOnlyOtherImagesHold) {
   for (const Case& c : cases) {
     ImageBuilder b = PrinterDataImage(true);
     c.spoil(b);
-    uint32_t five = 5;
-    if (c.stored) {
-      SetWindow(&five, 4);
-    } else {
-      SetWindow(&five, 8);  // longer than 4 bytes: not available
-    }
+    const uint8_t five[8] = {5, 0, 0, 0, 0, 0, 0, 0};
+    SetWindow(five, c.stored ? 4 : 8);  // longer than 4 bytes: not available
     int8_t value = 0;
     ASSERT_EQ(Query(b, h, &value), c.result) << c.what;
     if (c.result == DB_OK) {
