@@ -217,6 +217,9 @@ std::vector<ExplainedWalk> explain_walks(const orv::Image& image, const IdInfo& 
     Explainer explainer(image, ctx);
     ExplainedWalk w{item, id, DB_ERROR, {}};
     w.result = orv::observe_walk(image, id, ctx, item, &w.leaf, &explainer);
+    orv::Item root{};
+    if (!orv::item_at(image, item, &root))
+      out << "  " << orv::item_text(image, item) << " => DB_ERROR\n";
     explainer.print(out, 1);
     walks.push_back(w);
     return explainer.found();
