@@ -1,24 +1,15 @@
-// Answers produced by code where the image holds an ITEM_COMPUTED leaf.
+// Answers produced by code where the image holds an ITEM_COMPUTED leaf: the
+// one call the fetcher makes upward, out of the engine.
 #ifndef ORVDB_COMPUTED_COMPUTE_H_
 #define ORVDB_COMPUTED_COMPUTE_H_
 
 #include <stdint.h>
 
+#include "computed/function_numbers.h"
 #include "engine/image.h"
 #include "orvdb/orvdb.h"
 
 namespace orv {
-
-// Function numbers of the computed items.
-enum ComputedFunction : uint16_t {
-  kCustomExtentCommand = 1,  // 13-byte extent command of the user-defined paper size
-  kCustomPrintableArea = 2,  // printable area of the user-defined paper size
-  kPaperPrintableArea = 3,   // printable area of the paper in selectors 25 and 26
-  kCustomLengthValue = 4,    // printable length of the user-defined size, 1/60 inch
-  kSetTimeBlock = 5,         // control-language block setting the printer's clock
-  kOptionBitsCommand = 6,    // 12-byte option-bits command
-  kSilentModeBlock = 7,      // control-language block switching silent mode on or off
-};
 
 // Runs computed function `function`. Every item validates its inputs, writes
 // its size to *pcbNeeded, answers DB_MORE_DATA for a null or short buffer and

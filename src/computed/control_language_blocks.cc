@@ -41,7 +41,6 @@ static_assert(kSilentSize == 56 && sizeof kSilentOnTemplate - 1 == kSilentSize,
 constexpr uint32_t kStampOffset = 43;  // where "yyyymmddhhmmss" stands
 constexpr int kStampLength = 14;
 
-constexpr uint16_t kValueNameId = 8;        // Root id: printer-data value name by tag
 constexpr uint32_t kSilentWindowTag = 154;  // tag of the silent-mode window's name
 constexpr uint32_t kMinutesPerHour = 60;
 
@@ -75,8 +74,8 @@ bool in_silent_window(uint32_t window, uint32_t minute) {
   return minute >= start || minute <= end;
 }
 
-// Reads the window value through the name that Root id 8 gives for its tag.
-// False whenever the value cannot be had.
+// Reads the window value through the name that the value-name id gives for
+// its tag. False whenever the value cannot be had.
 bool read_silent_window(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t* window) {
   if (ctx->hPrinter == nullptr) return false;
 

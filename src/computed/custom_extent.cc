@@ -2,8 +2,9 @@
 
 #include <string.h>
 
-#include "computed/compute.h"
+#include "computed/function_numbers.h"
 #include "computed/item_contract.h"
+#include "computed/printable_margins.h"
 
 namespace orv {
 namespace {
@@ -11,18 +12,15 @@ namespace {
 constexpr uint32_t kMinSelectors = 31;  // selectors 29 and 30 are read
 constexpr uint32_t kWidthSelector = 29;
 constexpr uint32_t kLengthSelector = 30;
-constexpr uint32_t kSideMargins = 680;        // 340 at each side
-constexpr uint32_t kTopBottomMargins = 1000;  // 300 top, 700 bottom
-constexpr uint16_t kWidestWidth = 684;        // 11.4 inches in sixtieths
 constexpr uint32_t kCommandSize = 13;
 constexpr uint32_t kLengthValueSize = 4;
 
 }  // namespace
 
 uint16_t printable_sixtieths(uint32_t length, uint32_t margin) {
-  uint32_t scaled = (length - margin) * 6u;
-  uint32_t quotient = scaled / 254u;
-  if (scaled % 254u != 0) ++quotient;
+  uint32_t scaled = (length - margin) * kSixtiethsPerTenthInch;
+  uint32_t quotient = scaled / kHundredthsMmPerTenthInch;
+  if (scaled % kHundredthsMmPerTenthInch != 0) ++quotient;
   return static_cast<uint16_t>(quotient);
 }
 
@@ -41,7 +39,7 @@ int32_t custom_extent(uint16_t function, const ORV_QUERY_CONTEXT* ctx, uint32_t 
   }
 
   uint16_t width = printable_sixtieths(ctx->pSelectors[kWidthSelector], kSideMargins);
-  if (width > kWidestWidth) width = kWidestWidth;
+  if (width > kWidestWidthSixtieths) width = kWidestWidthSixtieths;
   uint8_t command[kCommandSize] = {0x1B, 0x28, 0x70, 0x08, 0x00};
   put_be16(command + 5, length);
   put_be16(command + 9, width);

@@ -3,16 +3,12 @@
 #include <string.h>
 
 #include "computed/item_contract.h"
+#include "computed/printable_margins.h"
 
 namespace orv {
 namespace {
 
 constexpr uint32_t kAreaSize = 16;  // four 32-bit numbers
-constexpr int32_t kSideOffset = 340;
-constexpr int32_t kTopOffset = 300;
-constexpr uint32_t kSideMargins = 680;
-constexpr uint32_t kTopBottomMargins = 1000;
-constexpr int32_t kWidestWidth = 28956;  // 11.4 inches in hundredths of a millimetre
 
 constexpr uint32_t kCustomMinSelectors = 31;
 constexpr uint32_t kCustomWidthSelector = 29;
@@ -42,10 +38,10 @@ int32_t custom_printable_area(const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void
   if (!has_selectors(ctx, kCustomMinSelectors)) return DB_NO_SELECTOR;
   if (!report_size(kAreaSize, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   int32_t width = wrapped_difference(ctx->pSelectors[kCustomWidthSelector], kSideMargins);
-  if (width > kWidestWidth) width = kWidestWidth;
+  if (width > kWidestWidthHundredthsMm) width = kWidestWidthHundredthsMm;
   const int32_t length =
       wrapped_difference(ctx->pSelectors[kCustomLengthSelector], kTopBottomMargins);
-  write_area(pBuf, kSideOffset, width, kTopOffset, length);
+  write_area(pBuf, kSideMargin, width, kTopMargin, length);
   return DB_OK;
 }
 
@@ -56,9 +52,9 @@ int32_t paper_printable_area(const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void*
   const int32_t width = wrapped_difference(ctx->pSelectors[kPaperWidthSelector], kSideMargins);
   const uint32_t paper_length = ctx->pSelectors[kPaperLengthSelector];
   if (ctx->pSelectors[kModeSelector] == kNoVerticalMarginsMode) {
-    write_area(pBuf, kSideOffset, width, 0, static_cast<int32_t>(paper_length));
+    write_area(pBuf, kSideMargin, width, 0, static_cast<int32_t>(paper_length));
   } else {
-    write_area(pBuf, kSideOffset, width, kTopOffset,
+    write_area(pBuf, kSideMargin, width, kTopMargin,
                wrapped_difference(paper_length, kTopBottomMargins));
   }
   return DB_OK;

@@ -12,9 +12,6 @@ namespace orv {
 
 struct DrvTables;  // the command-sequence table (drvrecords/drv_tables.h)
 
-// Internal id under which every fragment tree holds its bytes.
-constexpr uint16_t kFragmentId = 0x5008;
-
 // Finds the command-sequence table slot of `id`: DB_OK and *slot,
 // DB_NOT_FOUND when the table has no such sequence, DB_ERROR for a table
 // with a null array under a non-zero count.

@@ -17,6 +17,10 @@ constexpr uint32_t kModePartBSize = 40;
 constexpr uint32_t kModePartCSize = 36;
 constexpr uint32_t kModePartDSize = 48;
 
+// Internal id under which every fragment tree of a command sequence holds its
+// bytes.
+constexpr uint16_t kFragmentId = 0x5008;
+
 // Number of keys of a mode-table row and the selectors they are compared
 // with, in key order.
 constexpr uint32_t kModeKeyCount = 6;
@@ -45,7 +49,7 @@ struct DrvTables {
   const uint32_t* sel_value_ids;     // value identifier paired with sel_values[k]
   uint32_t sel_value_count;          // entries in sel_values and sel_value_ids
 
-  // Command-sequence table: sequence s concatenates the 0x5008 fragments of
+  // Command-sequence table: sequence s concatenates the kFragmentId fragments of
   // the trees seq_fragments[p .. p + c - 1], p = seq_first[s], c = seq_fragment_counts[s].
   const uint16_t* seq_ids;              // Drv id of each command sequence
   const uint16_t* seq_fragment_counts;  // fragments of each sequence

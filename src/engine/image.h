@@ -37,6 +37,10 @@ enum ItemKind : uint8_t {
 // The only tag an ITEM_SWITCH_LOCALE may carry.
 constexpr uint16_t kLocaleTag = 0x500F;
 
+// Root id whose answer for selector 0 = a tag is the name of a printer
+// configuration value: the name an ITEM_SWITCH_PRINTER_DATA of that tag reads.
+constexpr uint16_t kValueNameId = 0x0008;
+
 // One node of a tree: two little-endian 32-bit words.
 struct Item {
   uint32_t word0;  // kind (bits 24-31) and offset (bits 0-23)

@@ -9,13 +9,6 @@
 
 namespace orv {
 
-namespace {
-
-// Data id whose answer names a printer configuration value for a tag.
-constexpr uint16_t kValueNameId = 8;
-
-}  // namespace
-
 int32_t printer_data_switch_start(const Image& image, const ORV_QUERY_CONTEXT* ctx, Item item,
                                   SwitchStart* start, int depth) {
   uint32_t root = 0;

@@ -17,9 +17,10 @@ struct SwitchStart {
 };
 
 // Value and first case of an ITEM_SWITCH_PRINTER_DATA. The value name is the
-// answer of data id 8 for selector 0 = the switch's tag. A value the printer
-// does not have lets a trailing ITEM_DEFAULT decide, else DB_NOT_FOUND. Cost:
-// a walk of id 8, one allocated scratch context and one widened name.
+// answer of the value-name id for selector 0 = the switch's tag. A value the
+// printer does not have lets a trailing ITEM_DEFAULT decide, else
+// DB_NOT_FOUND. Cost: a walk of the value-name id, one allocated scratch
+// context and one widened name.
 int32_t printer_data_switch_start(const Image& image, const ORV_QUERY_CONTEXT* ctx, Item item,
                                   SwitchStart* start, int depth);
 

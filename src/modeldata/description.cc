@@ -5,6 +5,8 @@
 
 #include <utility>
 
+#include "engine/image.h"
+
 namespace orv::model {
 namespace {
 
@@ -60,7 +62,7 @@ Node switch_printer_data(uint32_t tag, std::vector<Node> cases, Loc where) {
   return container(NODE_SWITCH_PRINTER_DATA, tag, std::move(cases), where);
 }
 Node switch_locale(std::vector<Node> cases, Loc where) {
-  return container(NODE_SWITCH_LOCALE, 0x500F, std::move(cases), where);
+  return container(NODE_SWITCH_LOCALE, kLocaleTag, std::move(cases), where);
 }
 
 Node case_(uint32_t value, Node target, Loc where) {

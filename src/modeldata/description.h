@@ -19,7 +19,7 @@
 //                         branch(9, {int16(0x1003, {21000, 29700})}),
 //                     }));
 //     m.root({0x1001, 0x1003}, ref("paper"));                 // ... shared by a group of ids
-//     m.fragment("frag_1018_1", bytes(0x5008, {0x1B, 0x40}));  // tree named only by a label
+//     m.fragment("frag_1018_1", bytes(kFragmentId, {0x1B, 0x40}));  // named by a label only
 //     for (const auto& row : kRows) { ... }                   // combinatorial data: loops
 //     m.aux([](AuxWriter& w) {                                // extra constant tables
 //       w.array("kSeqFragments", "uint32_t", {w.item_of("frag_1018_1")});
@@ -204,7 +204,7 @@ class Model {
   // known under the label `name`. Defining a name twice is a fault.
   void tree(std::string name, Node tree, Loc where = Loc::current());
   // Registers a fragment tree, known by `label`, answering the top-level sequence
-  // id (its leaves are 0x5008 leaves). The tree may be ref() to a rooted tree
+  // id (its leaves are kFragmentId leaves). The tree may be ref() to a rooted tree
   // that also serves as a fragment.
   void fragment(std::string label, Node tree, Loc where = Loc::current());
   // Gives `id` the top-level sequence: the sequence whose children are every

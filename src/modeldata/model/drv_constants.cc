@@ -1,12 +1,8 @@
 // Drv values that depend on nothing: each id has a one-leaf tree of its own.
+#include "computed/function_numbers.h"
 #include "modeldata/model/drv_parts.h"
 
 namespace orv::model::drv {
-namespace {
-
-constexpr uint32_t kFnPaperPrintableArea = 3;  // computed function of 0x1032
-
-}  // namespace
 
 void describe_drv_constants(Model& m) {
   const Node constants[] = {
@@ -23,7 +19,7 @@ void describe_drv_constants(Model& m) {
       int8(0x1025, {3}),
       int16(0x102B, {21001, 21002, 21011, 21012, 21013, 21021, 21022}),
       int16(0x102C, {21031, 21041, 21042, 21045, 21046, 21051, 21052, 21053, 21054}),
-      computed(0x1032, kFnPaperPrintableArea),
+      computed(0x1032, kPaperPrintableArea),
       str(0x1035, "vexfa09.dll"),
       int8(0x1037, {0}),
       int8(0x1039, {26}),

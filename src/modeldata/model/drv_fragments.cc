@@ -1,13 +1,14 @@
 // The fragment trees that belong to no root: fixed command bytes and the
 // small selector trees of the command sequences. The settings tree and the
 // paper table serve as fragments too (drv_settings.cc, drv_paper.cc).
+#include "computed/function_numbers.h"
 #include "modeldata/model/drv_parts.h"
 
 namespace orv::model::drv {
 namespace {
 
-constexpr uint32_t kFnOptionBitsCommand = 6;  // computed function of the option-bits command
-constexpr uint32_t kOptionBit = 0x00800000;   // bit 23 of selector 79 enables that command
+// Bit 23 of selector 79: enables the option-bits command.
+constexpr uint32_t kOptionBit = 0x00800000;
 
 Node fixed(std::vector<uint8_t> data, Loc where = Loc::current()) {
   return bytes(kFragmentId, std::move(data), where);
@@ -20,7 +21,7 @@ void describe_drv_fragments(Model& m) {
   m.fragment(kFrag1018Head, fixed(command('[', 'K', {0x00, 0x0F})));
   m.fragment(kFrag1018Options,
              switch_masked(79, kOptionBit,
-                           {case_(kOptionBit, computed(kFragmentId, kFnOptionBitsCommand))}));
+                           {case_(kOptionBit, computed(kFragmentId, kOptionBitsCommand))}));
 
   // 0x1019: two one-byte commands, then (after the settings and paper
   // fragments) one command whose two parameter bytes come from selector 7 and

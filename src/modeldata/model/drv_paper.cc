@@ -5,6 +5,8 @@
 #include <array>
 #include <optional>
 
+#include "computed/function_numbers.h"
+#include "computed/printable_margins.h"
 #include "modeldata/model/drv_parts.h"
 #include "modeldata/model/drv_settings.h"
 
@@ -17,7 +19,7 @@ constexpr uint16_t kUserDefined = 256;  // paper code of the user-defined size
 struct Printable {
   std::array<int32_t, 2> area;    // 0x1001: printable width, length
   std::array<int32_t, 2> offset;  // 0x1002: offset from the top edge, from the side edge
-  std::array<uint8_t, 8> extent;  // parameters of the 0x5008 extent command (1B 28 70)
+  std::array<uint8_t, 8> extent;  // parameters of the fragment's extent command (1B 28 70)
 };
 
 struct PaperRow {
@@ -27,48 +29,55 @@ struct PaperRow {
   std::optional<Printable> printable;  // absent: size only
 };
 
+// 0x1002 of most papers: the printer's margins at the top and side edges.
+constexpr std::array<int32_t, 2> kMarginOffsets = {kTopMargin, kSideMargin};
+// 0x1002 of the papers printed with wider side margins.
+constexpr std::array<int32_t, 2> kWideSideOffsets = {kTopMargin, 640};
+
 // In stored order; the order of the code lists 0x1010 and 0x1011 as well.
 const PaperRow kPapers[] = {
     {11,
      {14800, 21000},
      15712,
-     Printable{{14120, 20000}, {300, 340}, {0x01, 0xD9, 0x00, 0x00, 0x01, 0x4E, 0x00, 0x00}}},
+     Printable{{14120, 20000}, kMarginOffsets, {0x01, 0xD9, 0x00, 0x00, 0x01, 0x4E, 0x00, 0x00}}},
     {9,
      {21000, 29700},
      15710,
-     Printable{{20320, 28700}, {300, 340}, {0x02, 0xA6, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x00}}},
+     Printable{{20320, 28700}, kMarginOffsets, {0x02, 0xA6, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x00}}},
     {8,
      {29700, 42000},
      15708,
-     Printable{{28956, 41000}, {300, 340}, {0x03, 0xC9, 0x00, 0x00, 0x02, 0xAC, 0x00, 0x00}}},
+     Printable{{kWidestWidthHundredthsMm, 41000},
+               kMarginOffsets,
+               {0x03, 0xC9, 0x00, 0x00, 0x02, 0xAC, 0x00, 0x00}}},
     {13,
      {18200, 25700},
      15717,
-     Printable{{17520, 24700}, {300, 340}, {0x02, 0x48, 0x00, 0x00, 0x01, 0x9E, 0x00, 0x00}}},
+     Printable{{17520, 24700}, kMarginOffsets, {0x02, 0x48, 0x00, 0x00, 0x01, 0x9E, 0x00, 0x00}}},
     {12,
      {25700, 36400},
      15715,
-     Printable{{25020, 35400}, {300, 340}, {0x03, 0x45, 0x00, 0x00, 0x02, 0x50, 0x00, 0x00}}},
+     Printable{{25020, 35400}, kMarginOffsets, {0x03, 0x45, 0x00, 0x00, 0x02, 0x50, 0x00, 0x00}}},
     {1,
      {21590, 27940},
      15701,
-     Printable{{20320, 26940}, {300, 640}, {0x02, 0x7D, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x07}}},
+     Printable{{20320, 26940}, kWideSideOffsets, {0x02, 0x7D, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x07}}},
     {5,
      {21590, 35560},
      15705,
-     Printable{{20320, 34560}, {300, 640}, {0x03, 0x31, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x07}}},
+     Printable{{20320, 34560}, kWideSideOffsets, {0x03, 0x31, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x07}}},
     {3,
      {27940, 43180},
      15719,
-     Printable{{27260, 42180}, {300, 340}, {0x03, 0xE5, 0x00, 0x00, 0x02, 0x84, 0x00, 0x00}}},
+     Printable{{27260, 42180}, kMarginOffsets, {0x03, 0xE5, 0x00, 0x00, 0x02, 0x84, 0x00, 0x00}}},
     {260,
      {24130, 10477},
      15730,
-     Printable{{22850, 9477}, {300, 640}, {0x00, 0xE0, 0x00, 0x00, 0x02, 0x1C, 0x00, 0x07}}},
+     Printable{{22850, 9477}, kWideSideOffsets, {0x00, 0xE0, 0x00, 0x00, 0x02, 0x1C, 0x00, 0x07}}},
     {261,
      {22000, 11000},
      15731,
-     Printable{{20720, 10000}, {300, 640}, {0x00, 0xED, 0x00, 0x00, 0x01, 0xEA, 0x00, 0x07}}},
+     Printable{{20720, 10000}, kWideSideOffsets, {0x00, 0xED, 0x00, 0x00, 0x01, 0xEA, 0x00, 0x07}}},
     {66, {42000, 59400}, 15707, std::nullopt},
     {257, {36400, 51500}, 15714, std::nullopt},
     {24, {43180, 55880}, 15743, std::nullopt},
@@ -79,11 +88,6 @@ const PaperRow kPapers[] = {
 };
 
 constexpr int32_t kUserDefinedValueName = 15744;
-
-// Computed function numbers of the user-defined size.
-constexpr uint32_t kFnExtentCommand = 1;  // 0x5008
-constexpr uint32_t kFnPrintableArea = 2;  // 0x1004
-constexpr uint32_t kFnLengthValue = 4;    // 0x1033
 
 Node paper_branch(const PaperRow& row) {
   std::vector<Node> leaves;
@@ -111,9 +115,9 @@ void describe_drv_paper(Model& m) {
     all_codes.push_back(row.code);
   }
   branches.push_back(branch(kUserDefined, {
-                                              computed(0x1004, kFnPrintableArea),
-                                              computed(0x1033, kFnLengthValue),
-                                              computed(kFragmentId, kFnExtentCommand),
+                                              computed(0x1004, kCustomPrintableArea),
+                                              computed(0x1033, kCustomLengthValue),
+                                              computed(kFragmentId, kCustomExtentCommand),
                                               int16(0x500E, {kUserDefinedValueName}),
                                           }));
   printable_codes.push_back(kUserDefined);

@@ -9,12 +9,10 @@
 #include <initializer_list>
 #include <vector>
 
+#include "drvrecords/drv_tables.h"
 #include "modeldata/description.h"
 
 namespace orv::model::drv {
-
-// Id of the leaves that hold printer command fragments.
-constexpr uint32_t kFragmentId = 0x5008;
 
 // Names of the trees that are both rooted and fragments of a command sequence.
 inline constexpr const char* kPaperTree = "drv_paper";

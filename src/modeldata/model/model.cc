@@ -1,5 +1,6 @@
 // The complete model: every domain in the order of its ids, then the
 // top-level sequence. The order fixes the layout of the image.
+#include "drvrecords/drv_tables.h"
 #include "modeldata/description.h"
 
 namespace orv::model {
@@ -15,7 +16,7 @@ void describe_model(Model& m) {
 #if ORVDB_MODEL_HAS_INTERNAL
   describe_internal(m);
 #endif
-  m.top_sequence(0x5008);
+  m.top_sequence(kFragmentId);
 #if ORVDB_MODEL_HAS_DRV_TABLES
   describe_drv_tables(m);
 #endif

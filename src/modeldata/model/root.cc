@@ -1,13 +1,14 @@
 // Root domain: the package's version text, companion file names, the names
 // of the port driver and print processor, small integers, and the names of
-// the printer configuration values by tag (id 0x0008) and by three-letter
+// the printer configuration values by tag (the value-name id) and by three-letter
 // field code (id 0x0012).
+#include "engine/image.h"
 #include "modeldata/description.h"
 
 namespace orv::model {
 namespace {
 
-// A value name and the tag that selects it under id 0x0008.
+// A value name and the tag that selects it under the value-name id.
 struct TaggedName {
   uint32_t tag;      // selector 0
   const char* name;  // printer configuration value name
@@ -95,12 +96,13 @@ void describe_root(Model& m) {
 
   std::vector<Node> by_tag;
   for (const TaggedName& t : kNamesBeforeFields)
-    by_tag.push_back(case_(t.tag, str(0x0008, t.name)));
+    by_tag.push_back(case_(t.tag, str(kValueNameId, t.name)));
   uint32_t tag = kFirstFieldTag;
   for (const char* code : kFieldCodes)
-    by_tag.push_back(case_(tag++, str(0x0008, field_name(code))));
-  for (const TaggedName& t : kNamesAfterFields) by_tag.push_back(case_(t.tag, str(0x0008, t.name)));
-  m.root({0x0008}, switch_sel(0, by_tag));
+    by_tag.push_back(case_(tag++, str(kValueNameId, field_name(code))));
+  for (const TaggedName& t : kNamesAfterFields)
+    by_tag.push_back(case_(t.tag, str(kValueNameId, t.name)));
+  m.root({kValueNameId}, switch_sel(0, by_tag));
 
   m.root({0x0009}, int8(0x0009, {0}));
   m.root({0x000C}, int8(0x000C, {1}));
