@@ -14,6 +14,7 @@
 
 #include "drvrecords/drv_query.h"
 #include "engine/access.h"
+#include "exports/exports.h"
 #include "fuzz_support.h"
 #include "image_input.h"
 #include "orvdb/host_platform.h"

@@ -6,8 +6,8 @@
 
 #include "computed/computed_test_support.h"
 #include "computed/custom_extent.h"
-#include "engine/access.h"
 #include "engine/fetcher.h"
+#include "engine/root_path.h"
 #include "orvdb/host_platform.h"
 #include "support/image_builder.h"
 

@@ -4,8 +4,8 @@
 #include <string.h>
 
 #include "computed/item_contract.h"
-#include "engine/access.h"
 #include "engine/resolver.h"
+#include "engine/root_path.h"
 #include "platform/platform.h"
 
 namespace orv {

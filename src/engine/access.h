@@ -1,11 +1,16 @@
-// The access path shared by the six exported functions, over any image, so
-// that the library's own code and the tests can run queries against it.
+// The steps every access path runs before and after its domain's lookup
+// (context and range checks, a printer opened by name for the call), and the
+// ordinary lookup itself: root lookup, walk and fetch. The exported functions
+// (exports/) put a domain's lookup behind these steps; the Root path runs
+// here whole, since it needs nothing above the engine.
 #ifndef ORVDB_ENGINE_ACCESS_H_
 #define ORVDB_ENGINE_ACCESS_H_
 
 #include <stdint.h>
 
+#include "engine/fetcher.h"
 #include "engine/image.h"
+#include "engine/resolver.h"
 #include "orvdb/orvdb.h"
 
 namespace orv {
@@ -36,24 +41,59 @@ constexpr IdRange domain_id_range(Domain domain) {
   return {1, 0};  // unreachable: an empty range
 }
 
-// The exported functions' steps: context and range checks, a printer opened
-// by name for the call when no handle is given (on a copy of the context,
-// closed before returning), then the domain's lookup. Cost: one walk and one
-// copy for generic ids.
-int32_t access_database(const Image& image, Domain domain, uint16_t id,
-                        const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
-                        uint32_t* pcbNeeded);
-
-// The Root path, as computed items call it from inside the library.
-inline int32_t access_root(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
-                           uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-  return access_database(image, Domain::kRoot, id, ctx, cbBuf, pBuf, pcbNeeded);
+// Root lookup, walk and fetch with a context the caller has already prepared:
+// what every Root, LM, Mnt, PA and SM id runs, and every ordinary Drv id.
+// Inline, so that each exported function holds it. Cost: one walk and one copy.
+inline int32_t query_generic(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                             uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+  Leaf leaf{};
+  int32_t result = find_root(image, id, ctx, &leaf);
+  if (result != DB_OK) return result;
+  return fetch(image, ctx, cbBuf, pBuf, pcbNeeded, leaf);
 }
 
-// Root lookup, walk and fetch with a context the caller has already prepared:
-// what every generic id runs.
-int32_t query_generic(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
-                      void* pBuf, uint32_t* pcbNeeded);
+// A domain's lookup once the checks have passed and the context holds
+// whatever printer handle it will have.
+using DomainLookup = int32_t (*)(const Image& image, Domain domain, uint16_t id,
+                                 const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
+                                 uint32_t* pcbNeeded);
+
+// query_generic as a domain's lookup.
+inline int32_t lookup_generic(const Image& image, Domain /*domain*/, uint16_t id,
+                              const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
+                              uint32_t* pcbNeeded) {
+  return query_generic(image, id, ctx, cbBuf, pBuf, pcbNeeded);
+}
+
+// `lookup` for a context that names a printer without a handle: the printer
+// is opened for this call only, on a copy of the context, and closed again.
+// A name that cannot be opened leaves the handle null; that is no error. Out
+// of line, so that the common path does not pay for the local context.
+int32_t lookup_with_named_printer(const Image& image, Domain domain, uint16_t id,
+                                  const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
+                                  uint32_t* pcbNeeded, DomainLookup lookup);
+
+// The access steps around `lookup`: a null context is DB_NO_CONTEXT, an id
+// outside the domain's range DB_NOT_FOUND, a missing size word DB_ERROR; a
+// printer named without a handle is opened for the call. Inlined into each
+// caller, so that the domain's range and lookup are constants there.
+template <DomainLookup lookup>
+__attribute__((always_inline)) inline int32_t access_checked(const Image& image, Domain domain,
+                                                             uint16_t id,
+                                                             const ORV_QUERY_CONTEXT* ctx,
+                                                             uint32_t cbBuf, void* pBuf,
+                                                             uint32_t* pcbNeeded) {
+  if (ctx == nullptr) return DB_NO_CONTEXT;
+  IdRange range = domain_id_range(domain);
+  if (id < range.first || id > range.last) return DB_NOT_FOUND;
+  // Every answer reports its size; without a place for it there is no answer.
+  if (pcbNeeded == nullptr) return DB_ERROR;
+  // The caller's context serves as it is unless a printer is opened for the call.
+  if (ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr) {
+    return lookup_with_named_printer(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded, lookup);
+  }
+  return lookup(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
+}
 
 }  // namespace orv
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/access.h"
 #include "engine/image.h"
 #include "engine/scratch_context.h"
+#include "exports/exports.h"
 #include "orvdb/host_platform.h"
 #include "orvdb/orvdb.h"
 #include "support/image_builder.h"

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/access.h"
 #include "engine/image.h"
+#include "exports/exports.h"
 #include "orvdb/host_platform.h"
 #include "support/image_builder.h"
 

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "computed/compute.h"
-#include "engine/access.h"
 #include "engine/switches.h"
+#include "exports/exports.h"
 #include "support/image_builder.h"
 
 namespace orv {

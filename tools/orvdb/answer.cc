@@ -3,8 +3,8 @@
 #include <stdio.h>
 
 #include "drvrecords/drv_tables.h"
-#include "engine/access.h"
 #include "engine/resolver.h"
+#include "exports/exports.h"
 
 namespace orvtool {
 namespace {

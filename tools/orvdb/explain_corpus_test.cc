@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "drvrecords/command_sequence.h"
-#include "engine/access.h"
 #include "explain.h"
+#include "exports/exports.h"
 #include "image_input.h"
 #include "orvdb/host_platform.h"
 #include "query_setup.h"

@@ -1,4 +1,4 @@
-#include "engine/access.h"
+#include "exports/exports.h"
 
 #include <gtest/gtest.h>
 
