@@ -1,7 +1,7 @@
 // The constant tables that only the Drv special records read: every value of
 // four selectors with its value identifier, the fragment trees of each
 // command sequence, and the mode table with the four part tables from which
-// the 192-byte mode record is assembled. No item of the image refers to them;
+// the mode record is assembled. No item of the image refers to them;
 // the command-sequence table refers to items by index. Every table is a
 // pointer and a count, like the tables of the image itself.
 #ifndef ORVDB_DRVRECORDS_DRV_TABLES_H_
@@ -9,13 +9,16 @@
 
 #include <stdint.h>
 
+#include "orvdb/orvdb.h"
+
 namespace orv {
 
-// Record sizes of the mode part tables, in bytes.
-constexpr uint32_t kModePartASize = 48;
-constexpr uint32_t kModePartBSize = 40;
-constexpr uint32_t kModePartCSize = 36;
-constexpr uint32_t kModePartDSize = 48;
+// Record sizes of the mode part tables, in bytes: each record fills its part
+// of the mode record.
+constexpr uint32_t kModePartASize = sizeof(ORV_MODE_RECORD::partA);
+constexpr uint32_t kModePartBSize = sizeof(ORV_MODE_RECORD::partB);
+constexpr uint32_t kModePartCSize = sizeof(ORV_MODE_RECORD::partC);
+constexpr uint32_t kModePartDSize = sizeof(ORV_MODE_RECORD::partD);
 
 // Internal id under which every fragment tree of a command sequence holds its
 // bytes.

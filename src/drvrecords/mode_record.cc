@@ -1,5 +1,6 @@
 #include "drvrecords/mode_record.h"
 
+#include <stddef.h>
 #include <string.h>
 
 #include "drvrecords/drv_tables.h"
@@ -13,11 +14,10 @@ namespace {
 constexpr uint32_t kHighestModeSelector = 81;
 
 // Where each part record lands in the mode record.
-constexpr uint32_t kPartAOffset = 0;
-constexpr uint32_t kPartBOffset = kPartAOffset + kModePartASize;
-constexpr uint32_t kPartCOffset = kPartBOffset + kModePartBSize;
-constexpr uint32_t kPartDOffset = kPartCOffset + kModePartCSize;
-static_assert(kPartDOffset + kModePartDSize == 172, "the part records fill bytes 0-171");
+constexpr uint32_t kPartAOffset = offsetof(ORV_MODE_RECORD, partA);
+constexpr uint32_t kPartBOffset = offsetof(ORV_MODE_RECORD, partB);
+constexpr uint32_t kPartCOffset = offsetof(ORV_MODE_RECORD, partC);
+constexpr uint32_t kPartDOffset = offsetof(ORV_MODE_RECORD, partD);
 
 // The caller's values for the six keys, as a row holds them: false when one
 // is not the sign extension of a 16-bit key, so that no row can match it.

@@ -1,8 +1,9 @@
-// The 20-byte value records of the Drv list ids, and the post-processor that
-// turns a packed list of setting values into filled records.
+// The value records of the Drv list ids, and the post-processor that turns a
+// packed list of setting values into filled records.
 #ifndef ORVDB_DRVRECORDS_VALUE_RECORDS_H_
 #define ORVDB_DRVRECORDS_VALUE_RECORDS_H_
 
+#include <stddef.h>
 #include <stdint.h>
 
 #include "drvrecords/drv_tables.h"
@@ -11,13 +12,14 @@
 
 namespace orv {
 
-// Layout of a value record: five little-endian 32-bit words, no gaps.
-constexpr uint32_t kValueRecordSize = 20;
-constexpr uint32_t kRecordValue = 0;   // byte offset of `value`
-constexpr uint32_t kRecordAttr1 = 4;   // byte offset of `attr1`
-constexpr uint32_t kRecordAttr2 = 8;   // byte offset of `attr2`
-constexpr uint32_t kRecordAttr3 = 12;  // byte offset of `attr3`
-constexpr uint32_t kRecordMark = 16;   // byte offset of `mark`
+// Layout of a value record (ORV_VALUE_RECORD): its size and the byte offset
+// of each field, for buffers that need not be aligned.
+constexpr uint32_t kValueRecordSize = sizeof(ORV_VALUE_RECORD);
+constexpr uint32_t kRecordValue = offsetof(ORV_VALUE_RECORD, value);
+constexpr uint32_t kRecordAttr1 = offsetof(ORV_VALUE_RECORD, attr1);
+constexpr uint32_t kRecordAttr2 = offsetof(ORV_VALUE_RECORD, attr2);
+constexpr uint32_t kRecordAttr3 = offsetof(ORV_VALUE_RECORD, attr3);
+constexpr uint32_t kRecordMark = offsetof(ORV_VALUE_RECORD, mark);
 
 // Number of selectors a context (never null here: the Drv handler checks it)
 // really holds: a null array holds none, whatever its count says.
@@ -64,7 +66,7 @@ int32_t fetch_marker_pair(const Image& image, uint16_t id, const ORV_QUERY_CONTE
 int32_t find_selector_slot(const DrvTables& tables, uint16_t key, uint32_t* slot);
 
 // Turns the n packed values at the start of pBuf (which holds at least
-// 20 × n bytes) into n value records of list id `id` and fills them with
+// n value records) into n value records of list id `id` and fills them with
 // value identifiers, per-value attributes and marks. Never writes *pcbNeeded.
 int32_t postprocess_value_records(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                   uint32_t cbBuf, void* pBuf, uint32_t n);

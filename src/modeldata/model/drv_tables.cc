@@ -2,6 +2,8 @@
 // command-sequence table (naming fragment trees by label; the compiler turns
 // the labels into item indices) and the mode table with its part tables,
 // whose 262 rows and part A records are generated from the settings rules.
+#include "drvrecords/drv_tables.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -188,7 +190,7 @@ void put32(std::vector<int64_t>& rec, size_t at, int64_t v) {
 }
 
 std::vector<int64_t> part_a_record(const ModeKeys& k) {
-  std::vector<int64_t> rec(48, 0);
+  std::vector<int64_t> rec(kModePartASize, 0);
   rec[0] = 26;
   rec[2] = part_a_sel5_code(k.s5);
   rec[4] = part_a_sel4_code(k.s4);
@@ -218,7 +220,7 @@ std::vector<int64_t> part_c_records() {
   std::vector<int64_t> out;
   for (const Group& g : groups) {
     for (int s8 : g.sel8) {
-      std::vector<int64_t> rec(36, 0);
+      std::vector<int64_t> rec(kModePartCSize, 0);
       put16(rec, 0, 13);
       put16(rec, 2, g.field2);
       put16(rec, 4, 3);
@@ -247,9 +249,9 @@ void write_mode_tables(AuxWriter& w) {
   text += "};\n";
   w.text(text);
   w.array("kDrvModePartA", "uint8_t", part_a);
-  w.array("kDrvModePartB", "uint8_t", std::vector<int64_t>(40, 0));
+  w.array("kDrvModePartB", "uint8_t", std::vector<int64_t>(kModePartBSize, 0));
   w.array("kDrvModePartC", "uint8_t", part_c_records());
-  w.array("kDrvModePartD", "uint8_t", std::vector<int64_t>(48, 0));
+  w.array("kDrvModePartD", "uint8_t", std::vector<int64_t>(kModePartDSize, 0));
 }
 
 }  // namespace
