@@ -55,8 +55,7 @@ int run(const uint8_t* data, size_t size) {
   check_released(own);
 
   const DrvPath path = ex.drv ? drv_path(id) : DrvPath::kGeneric;
-  const bool list_path =
-      path == DrvPath::kStoredList || path == DrvPath::kFullList || path == DrvPath::kSelector8List;
+  const bool list_path = answers_value_records(path);
 
   // 1. The size query.
   uint32_t needed0 = kUnwritten;

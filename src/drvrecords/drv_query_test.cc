@@ -488,9 +488,12 @@ TEST_F(DrvQueryTest, ArgumentsNoEntryPointPasses) {
   uint32_t needed = 0;
   EXPECT_EQ(drv_query(image, 0x100C, &c.ctx, 400, buf.data(), nullptr), DB_ERROR);
   EXPECT_EQ(drv_query(image, 0x100C, nullptr, 400, buf.data(), &needed), DB_ERROR);
-  EXPECT_EQ(mode_record_query(image, nullptr, 192, buf.data(), &needed), DB_ERROR);
+  EXPECT_EQ(
+      mode_record_query(image, *find_drv_special_id(0x101E), nullptr, 192, buf.data(), &needed),
+      DB_ERROR);
   // Records of an id that is no list, or a buffer that cannot hold them.
   EXPECT_EQ(postprocess_value_records(image, 0x1015, &c.ctx, 400, buf.data(), 1), DB_ERROR);
+  EXPECT_EQ(postprocess_value_records(image, 0x1018, &c.ctx, 400, buf.data(), 1), DB_ERROR);
   EXPECT_EQ(postprocess_value_records(image, 0x100C, &c.ctx, 400, nullptr, 1), DB_ERROR);
   EXPECT_EQ(postprocess_value_records(image, 0x100C, &c.ctx, 39, buf.data(), 2), DB_ERROR);
 }

@@ -3,15 +3,13 @@
 #include <stddef.h>
 #include <string.h>
 
+#include "drvrecords/drv_special_ids.h"
 #include "drvrecords/drv_tables.h"
 #include "drvrecords/value_records.h"
 
 namespace orv {
 
 namespace {
-
-// The highest selector a mode-table key is compared with.
-constexpr uint32_t kHighestModeSelector = 81;
 
 // Where each part record lands in the mode record.
 constexpr uint32_t kPartAOffset = offsetof(ORV_MODE_RECORD, partA);
@@ -59,10 +57,10 @@ const ModeRow* matching_mode_row(const DrvTables& tables, const uint32_t* select
   return find_mode_row(tables.mode_rows, tables.mode_count, keys);
 }
 
-int32_t mode_record_query(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
-                          void* pBuf, uint32_t* pcbNeeded) {
+int32_t mode_record_query(const Image& image, const DrvSpecialId& row, const ORV_QUERY_CONTEXT* ctx,
+                          uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
   if (ctx == nullptr) return DB_ERROR;
-  if (usable_selectors(ctx) <= kHighestModeSelector) return DB_NO_SELECTOR;
+  if (usable_selectors(ctx) < row.min_selectors) return DB_NO_SELECTOR;
   if (pBuf == nullptr || cbBuf < kModeRecordSize) {
     *pcbNeeded = kModeRecordSize;
     return DB_MORE_DATA;
@@ -70,13 +68,17 @@ int32_t mode_record_query(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint
   const DrvTables* tables = image.drv_tables;
   if (tables == nullptr || tables->mode_rows == nullptr) return DB_ERROR;
 
-  const ModeRow* row = matching_mode_row(*tables, ctx->pSelectors);
-  if (row == nullptr) return DB_NOT_FOUND;
+  const ModeRow* match = matching_mode_row(*tables, ctx->pSelectors);
+  if (match == nullptr) return DB_NOT_FOUND;
 
-  const uint8_t* a = part_record(tables->part_a, tables->part_a_count, kModePartASize, row->part_a);
-  const uint8_t* b = part_record(tables->part_b, tables->part_b_count, kModePartBSize, row->part_b);
-  const uint8_t* c = part_record(tables->part_c, tables->part_c_count, kModePartCSize, row->part_c);
-  const uint8_t* d = part_record(tables->part_d, tables->part_d_count, kModePartDSize, row->part_d);
+  const uint8_t* a =
+      part_record(tables->part_a, tables->part_a_count, kModePartASize, match->part_a);
+  const uint8_t* b =
+      part_record(tables->part_b, tables->part_b_count, kModePartBSize, match->part_b);
+  const uint8_t* c =
+      part_record(tables->part_c, tables->part_c_count, kModePartCSize, match->part_c);
+  const uint8_t* d =
+      part_record(tables->part_d, tables->part_d_count, kModePartDSize, match->part_d);
   if (a == nullptr || b == nullptr || c == nullptr || d == nullptr) return DB_ERROR;
 
   uint8_t* out = static_cast<uint8_t*>(pBuf);

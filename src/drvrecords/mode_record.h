@@ -10,8 +10,9 @@
 
 namespace orv {
 
-struct DrvTables;  // the mode table and its part tables (drvrecords/drv_tables.h)
-struct ModeRow;    // one row of the mode table
+struct DrvSpecialId;  // the id's row of the special-id table (drvrecords/drv_special_ids.h)
+struct DrvTables;     // the mode table and its part tables (drvrecords/drv_tables.h)
+struct ModeRow;       // one row of the mode table
 
 // Size the caller's buffer must have; only the four parts are written.
 constexpr uint32_t kModeRecordSize = sizeof(ORV_MODE_RECORD);
@@ -20,12 +21,13 @@ constexpr uint32_t kModeRecordSize = sizeof(ORV_MODE_RECORD);
 // and 81 (the array holds 82 at least), or null. Cost: a linear scan.
 const ModeRow* matching_mode_row(const DrvTables& tables, const uint32_t* selectors);
 
-// Needs 82 selectors (DB_NO_SELECTOR otherwise). A short or null buffer gets
-// the record size and DB_MORE_DATA before any search; no matching row:
-// DB_NOT_FOUND; otherwise the four parts are written, the rest of the record
-// kept, *pcbNeeded = the record size. Cost: a linear scan of the mode table.
-int32_t mode_record_query(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
-                          void* pBuf, uint32_t* pcbNeeded);
+// Needs the row's selectors (DB_NO_SELECTOR otherwise). A short or null
+// buffer gets the record size and DB_MORE_DATA before any search; no matching
+// row: DB_NOT_FOUND; otherwise the four parts are written, the rest of the
+// record kept, *pcbNeeded = the record size. Cost: a linear scan of the mode
+// table.
+int32_t mode_record_query(const Image& image, const DrvSpecialId& row, const ORV_QUERY_CONTEXT* ctx,
+                          uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded);
 
 }  // namespace orv
 

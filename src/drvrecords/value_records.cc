@@ -12,50 +12,76 @@ namespace orv {
 
 namespace {
 
-// Which per-value lookups fill attr2 (and attr3) of a list id.
-enum class AttrStep : uint8_t {
-  kNone,               // no lookups
-  kSelector4,          // selector 4 = value: 0x500C into attr2, 0x500B into attr3
-  kSelector28,         // selector 28 = value: 0x500E into attr2
-  kSelector28Compare,  // as kSelector28, then attr3 from the comparison with list 0x1010
-};
+// The record field each attribute lookup fills, in the order of a row's attr_ids.
+constexpr uint32_t kAttributeField[kAttributeFields] = {kRecordAttr1, kRecordAttr2, kRecordAttr3};
 
-// What the post-processor does for one list id.
-struct ListParams {
-  uint16_t id;      // the Drv list id
-  bool has_key;     // whether attr1 takes value identifiers of selector `key`
-  uint16_t key;     // selector whose value identifiers fill attr1
-  AttrStep attr;    // per-value attribute lookups
-  uint16_t marker;  // internal id of the marker pair; 0 when the id is not marked
-};
-
-constexpr ListParams kListParams[] = {
-    {0x100C, true, 4, AttrStep::kSelector4, 0x5003},
-    {0x100D, true, 4, AttrStep::kSelector4, 0x5003},
-    {0x100E, true, 5, AttrStep::kNone, 0x5004},
-    {0x100F, true, 5, AttrStep::kNone, 0x5004},
-    {0x1010, true, 28, AttrStep::kSelector28, 0},
-    {0x1011, true, 28, AttrStep::kSelector28Compare, 0},
-    {0x1012, true, 7, AttrStep::kNone, 0x5002},
-    {0x1013, true, 7, AttrStep::kNone, 0x5002},
-    {0x1014, false, 0, AttrStep::kNone, 0x500D},
-    {0x104D, false, 0, AttrStep::kNone, 0x5010},
-    {0x104E, false, 0, AttrStep::kNone, 0x5010},
-    {0x1051, true, 5, AttrStep::kNone, 0},
-    {0x1054, true, 28, AttrStep::kSelector28, 0x5011},
-};
-
-constexpr uint16_t kList1010 = 0x1010;
-
-const ListParams* find_params(uint16_t id) {
-  for (const ListParams& p : kListParams) {
-    if (p.id == id) return &p;
+// Spreads n packed 32-bit values at the start of `records` into the `value`
+// words of n records, last first so that nothing is overwritten before it
+// moves; vacated packed slots are cleared.
+void widen_value_records(uint8_t* records, uint32_t n) {
+  static const uint32_t kZero = 0;
+  for (uint32_t i = n; i-- > 1;) {
+    uint32_t value;
+    memcpy(&value, records + 4 * i, 4);
+    memcpy(records + 4 * i, &kZero, 4);
+    set_record_word(records, i, kRecordValue, value);
   }
-  return nullptr;
 }
 
-// Step 2: attr1 of every record = the value identifier its value has among
-// the values of selector `key`.
+// An internal id looked up once per record of a list. Its root slot is found
+// on first use and kept for the rest of the call: the root index does not
+// change, so every record would find the same slot.
+struct AttributeSource {
+  uint16_t id;          // the internal id
+  uint32_t field;       // byte offset of the record field it fills
+  bool looked_up;       // root_status and root are known
+  int32_t root_status;  // the root lookup's result
+  uint32_t root;        // item index of the id's tree, when root_status is DB_OK
+};
+
+// Walks the source's tree with `ctx` and writes its one-number value into
+// the 4 bytes at `dest`. A value longer than 4 bytes means the data base is
+// inconsistent (DB_ERROR); lookup results other than DB_OK pass through.
+int32_t fetch_attribute(const Image& image, AttributeSource* source, const ORV_QUERY_CONTEXT* ctx,
+                        uint8_t* dest) {
+  if (!source->looked_up) {
+    source->root_status = find_root_item(image, source->id, &source->root);
+    source->looked_up = true;
+  }
+  if (source->root_status != DB_OK) return source->root_status;
+  const Item& root = image.items[source->root];
+  Leaf leaf{};
+  int32_t result = resolve(image, source->id, ctx, root.word0, root.word1, &leaf);
+  if (result != DB_OK) return result;
+  uint32_t size = 0;
+  result = fetch(image, ctx, 4, dest, &size, leaf);
+  // The field holds 4 bytes: a longer value is an inconsistent data base, and
+  // passing DB_MORE_DATA up without a size would leave the caller asking again.
+  // On DB_OK the fetcher wrote no more than those 4 bytes.
+  return result == DB_MORE_DATA ? DB_ERROR : result;
+}
+
+// Reads the two-number marker value of `id` for `ctx`: DB_OK with key and
+// mark set; the root lookup's result when it fails; DB_ERROR when the value
+// is not exactly two numbers.
+int32_t fetch_marker_pair(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                          uint32_t* key, uint32_t* mark) {
+  Leaf leaf{};
+  int32_t result = find_root(image, id, ctx, &leaf);
+  if (result != DB_OK) return result;
+  uint32_t pair[2] = {0, 0};
+  uint32_t size = 0;
+  result = fetch(image, ctx, sizeof pair, pair, &size, leaf);
+  if (result == DB_MORE_DATA) return DB_ERROR;  // longer than two numbers
+  if (result != DB_OK) return result;
+  if (size != sizeof pair) return DB_ERROR;
+  *key = pair[0];
+  *mark = pair[1];
+  return DB_OK;
+}
+
+// attr1 of every record = the value identifier its value has among the
+// values of selector `key`.
 int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* records, uint32_t n) {
   const DrvTables* tables = image.drv_tables;
   if (tables == nullptr) return DB_ERROR;
@@ -87,42 +113,40 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
   return DB_OK;
 }
 
-// Most internal ids one attribute step looks up per record.
-constexpr uint32_t kMaxAttributeLookups = 2;
-
-// The scratch context of the attribute steps: kind 1, whose 95 selectors
-// hold every selector a step overwrites (4 or 28).
-constexpr int kAttributeScratch = 1;
-
-// Step 3 lookups: per record, selector `selector` of a scratch copy of the
-// caller's context = value, then each of `lookups` (at most
-// kMaxAttributeLookups) internal ids into its field.
-int32_t fill_attributes(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t selector,
-                        const uint16_t* ids, const uint32_t* fields, uint32_t lookups,
+// The attribute lookups of a row: per record, the row's attribute selector
+// of a scratch copy of the caller's context = the value, then each attribute
+// id into its field. The scratch context is of the kind every row's
+// attribute selector fits (drv_special_ids.h checks it).
+int32_t fill_attributes(const Image& image, const DrvSpecialId& row, const ORV_QUERY_CONTEXT* ctx,
                         uint8_t* records, uint32_t n) {
-  if (usable_selectors(ctx) <= selector) return DB_NO_SELECTOR;
+  if (usable_selectors(ctx) < row.min_selectors) return DB_NO_SELECTOR;
+  const uint32_t selector = row.attr_selector;
+  AttributeSource sources[kAttributeFields];
+  uint32_t lookups = 0;
+  for (uint32_t f = 0; f < kAttributeFields; ++f) {
+    if (row.attr_ids[f] == kNoId) continue;
+    sources[lookups++] = AttributeSource{row.attr_ids[f], kAttributeField[f], false, 0, 0};
+  }
   ScratchContext* scratch = create_scratch_context(kAttributeScratch, ctx);
   if (scratch == nullptr) return DB_ERROR;
-  AttributeSource sources[kMaxAttributeLookups];
-  for (uint32_t l = 0; l < lookups; ++l) sources[l] = attribute_source(ids[l]);
   int32_t result = DB_OK;
   for (uint32_t i = 0; i < n && result == DB_OK; ++i) {
     scratch->selectors[selector] = record_word(records, i, kRecordValue);
     for (uint32_t l = 0; l < lookups && result == DB_OK; ++l) {
       result = fetch_attribute(image, &sources[l], &scratch->context,
-                               records + i * kValueRecordSize + fields[l]);
+                               records + i * kValueRecordSize + sources[l].field);
     }
   }
   release_scratch_context(scratch);
   return result;
 }
 
-// Step 3 for 0x1011: attr3 = 0 for a record that equals the next unmatched
-// entry of list 0x1010, else 1.
-int32_t compare_with_list_1010(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint8_t* records,
-                               uint32_t n) {
+// attr3 = 0 for a record that equals the next unmatched entry of the stored
+// list of `list_id`, else 1.
+int32_t compare_with_list(const Image& image, uint16_t list_id, const ORV_QUERY_CONTEXT* ctx,
+                          uint8_t* records, uint32_t n) {
   Leaf leaf{};
-  int32_t result = find_root(image, kList1010, ctx, &leaf);
+  int32_t result = find_root(image, list_id, ctx, &leaf);
   if (result != DB_OK) return result;
   uint32_t c = item_count(leaf.word1);
   uint32_t bytes = 4 * c;
@@ -150,19 +174,23 @@ int32_t compare_with_list_1010(const Image& image, const ORV_QUERY_CONTEXT* ctx,
   return result;
 }
 
-// Step 4: every record's mark is 0 unless its value is the marker pair's key.
-int32_t apply_marker(const Image& image, uint16_t marker, const ORV_QUERY_CONTEXT* ctx,
-                     uint8_t* records, uint32_t n) {
-  for (uint32_t i = 0; i < n; ++i) set_record_word(records, i, kRecordMark, 0);
+// Every record's mark is the marker pair's mark value when its value is the
+// pair's key, else 0. Without a marker pair for these settings an optional
+// marker marks nothing (every mark 0, cleared before the lookup) and a
+// required one fails the query, leaving the marks as they were.
+int32_t apply_marker(const Image& image, uint16_t marker, bool required,
+                     const ORV_QUERY_CONTEXT* ctx, uint8_t* records, uint32_t n) {
+  if (!required) {
+    for (uint32_t i = 0; i < n; ++i) set_record_word(records, i, kRecordMark, 0);
+  }
   uint32_t key = 0;
   uint32_t mark = 0;
   int32_t result = fetch_marker_pair(image, marker, ctx, &key, &mark);
-  // A list with no marker for these settings simply has no marked value.
-  if (result == DB_NOT_FOUND || result == DB_NO_ENTRY) return DB_OK;
+  if (!required && (result == DB_NOT_FOUND || result == DB_NO_ENTRY)) return DB_OK;
   if (result != DB_OK) return result;
   for (uint32_t i = 0; i < n; ++i) {
-    if (record_word(records, i, kRecordValue) == key)
-      set_record_word(records, i, kRecordMark, mark);
+    set_record_word(records, i, kRecordMark,
+                    record_word(records, i, kRecordValue) == key ? mark : 0);
   }
   return DB_OK;
 }
@@ -177,51 +205,6 @@ uint32_t record_word(const uint8_t* records, uint32_t i, uint32_t field) {
 
 void set_record_word(uint8_t* records, uint32_t i, uint32_t field, uint32_t value) {
   memcpy(records + i * kValueRecordSize + field, &value, 4);
-}
-
-void widen_value_records(uint8_t* records, uint32_t n) {
-  static const uint32_t kZero = 0;
-  for (uint32_t i = n; i-- > 1;) {
-    uint32_t value;
-    memcpy(&value, records + 4 * i, 4);
-    memcpy(records + 4 * i, &kZero, 4);
-    set_record_word(records, i, kRecordValue, value);
-  }
-}
-
-int32_t fetch_attribute(const Image& image, AttributeSource* source, const ORV_QUERY_CONTEXT* ctx,
-                        uint8_t* dest) {
-  if (!source->looked_up) {
-    source->root_status = find_root_item(image, source->id, &source->root);
-    source->looked_up = true;
-  }
-  if (source->root_status != DB_OK) return source->root_status;
-  const Item& root = image.items[source->root];
-  Leaf leaf{};
-  int32_t result = resolve(image, source->id, ctx, root.word0, root.word1, &leaf);
-  if (result != DB_OK) return result;
-  uint32_t size = 0;
-  result = fetch(image, ctx, 4, dest, &size, leaf);
-  // The field holds 4 bytes: a longer value is an inconsistent data base, and
-  // passing DB_MORE_DATA up without a size would leave the caller asking again.
-  // On DB_OK the fetcher wrote no more than those 4 bytes.
-  return result == DB_MORE_DATA ? DB_ERROR : result;
-}
-
-int32_t fetch_marker_pair(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
-                          uint32_t* key, uint32_t* mark) {
-  Leaf leaf{};
-  int32_t result = find_root(image, id, ctx, &leaf);
-  if (result != DB_OK) return result;
-  uint32_t pair[2] = {0, 0};
-  uint32_t size = 0;
-  result = fetch(image, ctx, sizeof pair, pair, &size, leaf);
-  if (result == DB_MORE_DATA) return DB_ERROR;  // longer than two numbers
-  if (result != DB_OK) return result;
-  if (size != sizeof pair) return DB_ERROR;
-  *key = pair[0];
-  *mark = pair[1];
-  return DB_OK;
 }
 
 int32_t find_selector_slot(const DrvTables& tables, uint16_t key, uint32_t* slot) {
@@ -239,10 +222,8 @@ int32_t find_selector_slot(const DrvTables& tables, uint16_t key, uint32_t* slot
   return DB_NOT_FOUND;
 }
 
-int32_t postprocess_value_records(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
-                                  uint32_t cbBuf, void* pBuf, uint32_t n) {
-  const ListParams* params = find_params(id);
-  if (params == nullptr) return DB_ERROR;
+int32_t fill_value_records(const Image& image, const DrvSpecialId& row,
+                           const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf, uint32_t n) {
   // The caller sized the buffer; a buffer that cannot hold the records is a bad argument.
   if (n > 0 && (pBuf == nullptr || cbBuf / kValueRecordSize < n)) return DB_ERROR;
   uint8_t* records = static_cast<uint8_t*>(pBuf);
@@ -250,35 +231,27 @@ int32_t postprocess_value_records(const Image& image, uint16_t id, const ORV_QUE
   widen_value_records(records, n);
 
   int32_t result = DB_OK;
-  if (params->has_key) {
-    result = fill_value_identifiers(image, params->key, records, n);
+  if (row.key_selector != kNoSelector) {
+    result = fill_value_identifiers(image, row.key_selector, records, n);
     if (result != DB_OK) return result;
   }
-
-  switch (params->attr) {
-    case AttrStep::kNone:
-      break;
-    case AttrStep::kSelector4: {
-      static const uint16_t kIds[] = {0x500C, 0x500B};
-      static const uint32_t kFields[] = {kRecordAttr2, kRecordAttr3};
-      result = fill_attributes(image, ctx, 4, kIds, kFields, 2, records, n);
-      break;
-    }
-    case AttrStep::kSelector28:
-    case AttrStep::kSelector28Compare: {
-      static const uint16_t kIds[] = {0x500E};
-      static const uint32_t kFields[] = {kRecordAttr2};
-      result = fill_attributes(image, ctx, 28, kIds, kFields, 1, records, n);
-      if (result == DB_OK && params->attr == AttrStep::kSelector28Compare) {
-        result = compare_with_list_1010(image, ctx, records, n);
-      }
-      break;
-    }
+  if (row.attr_selector != kNoSelector) {
+    result = fill_attributes(image, row, ctx, records, n);
+    if (result != DB_OK) return result;
   }
-  if (result != DB_OK) return result;
+  if (row.compared_list != kNoId) {
+    result = compare_with_list(image, row.compared_list, ctx, records, n);
+    if (result != DB_OK) return result;
+  }
+  if (row.marker == kNoId) return DB_OK;
+  return apply_marker(image, row.marker, row.marker_required, ctx, records, n);
+}
 
-  if (params->marker == 0) return DB_OK;
-  return apply_marker(image, params->marker, ctx, records, n);
+int32_t postprocess_value_records(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                                  uint32_t cbBuf, void* pBuf, uint32_t n) {
+  const DrvSpecialId* row = find_drv_special_id(id);
+  if (row == nullptr || !answers_value_records(row->path)) return DB_ERROR;
+  return fill_value_records(image, *row, ctx, cbBuf, pBuf, n);
 }
 
 }  // namespace orv

@@ -8,13 +8,9 @@ namespace orv {
 
 namespace {
 
-constexpr ScratchCapacity kCapacities[] = {
-    {1, 1}, {95, 0}, {13, 5}, {1, 0}, {4, 0}, {16, 8},
-};
-
 // Every kind has selectors, so a scratch context's selector array is never null.
 constexpr bool every_kind_has_selectors() {
-  for (const ScratchCapacity& c : kCapacities) {
+  for (const ScratchCapacity& c : kScratchCapacities) {
     if (c.selectors == 0) return false;
   }
   return true;
@@ -24,10 +20,11 @@ static_assert(every_kind_has_selectors(), "a kind without selectors needs a null
 }  // namespace
 
 bool scratch_capacity(int kind, ScratchCapacity* capacity) {
-  if (kind < 0 || kind >= static_cast<int>(sizeof kCapacities / sizeof kCapacities[0])) {
+  if (kind < 0 ||
+      kind >= static_cast<int>(sizeof kScratchCapacities / sizeof kScratchCapacities[0])) {
     return false;
   }
-  *capacity = kCapacities[kind];
+  *capacity = kScratchCapacities[kind];
   return true;
 }
 

@@ -22,6 +22,11 @@ struct ScratchCapacity {
   uint32_t strings;    // M
 };
 
+// Capacities of kinds 0-5, indexed by kind.
+inline constexpr ScratchCapacity kScratchCapacities[] = {
+    {1, 1}, {95, 0}, {13, 5}, {1, 0}, {4, 0}, {16, 8},
+};
+
 // Capacities of kinds 0-5; false for any other kind.
 bool scratch_capacity(int kind, ScratchCapacity* capacity);
 
