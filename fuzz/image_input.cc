@@ -6,8 +6,8 @@ namespace {
 // Ids and tags worth hitting often: the ids the engine and the Drv code
 // look up by number, and the tags they switch on. Slot 0 is the query's id.
 constexpr uint16_t kInterestingIds[] = {
-    0,      0x0008, 0x5008, 0x5005, 0x5006, 0x5007, 0x500B, 0x500C, 0x500E, 0x5002,
-    0x5003, 0x5004, 0x500D, 0x5010, 0x5011, 0x1010, 0x500F, 154,    0x1001, 0x2001,
+    0,      kValueNameId, kFragmentId, 0x5005, 0x5006, 0x5007, 0x500B,     0x500C, 0x500E, 0x5002,
+    0x5003, 0x5004,       0x500D,      0x5010, 0x5011, 0x1010, kLocaleTag, 154,    0x1001, 0x2001,
 };
 constexpr size_t kInterestingCount = sizeof kInterestingIds / sizeof kInterestingIds[0];
 

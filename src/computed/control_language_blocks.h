@@ -11,13 +11,13 @@
 
 namespace orv {
 
-// Function 5: the 65-byte block "SetTime=yyyymmddhhmmss" stamped with the
+// kSetTimeBlock: the 65-byte block "SetTime=yyyymmddhhmmss" stamped with the
 // local time. The context is not read. A clock field that does not fit its
 // digits (or is negative) is DB_ERROR with nothing written to pBuf.
 int32_t set_time_block(const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
                        uint32_t* pcbNeeded);
 
-// Function 7: the 56-byte block "SetSilent=ON" when the local time lies in
+// kSilentModeBlock: the 56-byte block "SetSilent=ON" when the local time lies in
 // the printer's silent-mode window, else "SetSilent=OFF". The window's value
 // name comes from the value-name id of `image` for tag 154; the value is read
 // with the printer handle of `ctx` (never null: compute checks it). Any

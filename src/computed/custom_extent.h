@@ -9,10 +9,11 @@
 
 namespace orv {
 
-// Function 1: the 13-byte extent command (ESC ( p) for the printable area of
-// the size in selectors 29 (width) and 30 (length). Function 4: the printable
-// length alone, as one 32-bit number in sixtieths of an inch. Both need 31
-// selectors. Any other function number is a bad argument (DB_ERROR).
+// kCustomExtentCommand: the 13-byte extent command (ESC ( p) for the printable
+// area of the size in selectors 29 (width) and 30 (length).
+// kCustomLengthValue: the printable length alone, as one 32-bit number in
+// sixtieths of an inch. Both need 31 selectors. Any other function number is
+// a bad argument (DB_ERROR).
 int32_t custom_extent(uint16_t function, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
                       uint32_t* pcbNeeded);
 

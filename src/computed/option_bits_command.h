@@ -8,7 +8,7 @@
 
 namespace orv {
 
-// Function 6: the 12-byte command ESC ( $ built from the option bits of
+// kOptionBitsCommand: the 12-byte command ESC ( $ built from the option bits of
 // selector 79 (bits 20 to 23) and the 16-bit quantity of selector 80. Needs
 // 81 selectors.
 int32_t option_bits_command(const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,

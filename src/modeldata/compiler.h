@@ -19,7 +19,7 @@ namespace orv::model {
 // Where an item of the image came from, for fault messages.
 struct Provenance {
   Loc where;         // the description call that built the item's node
-  std::string tree;  // name of the tree that first used it ("0x0008" or a fragment label)
+  std::string tree;  // name of the tree that first used it ("0x1003" or a fragment label)
 };
 
 // The compiled image as growable tables, plus what the verifier and the

@@ -11,10 +11,10 @@
 //   namespace orv::model {
 //   void describe_example(Model& m) {
 //     m.root({0x0002}, str(0x0002, "1.50"));                  // plain string id
-//     m.root({0x0008}, switch_sel(0, {                        // switch on selector 0
-//                          case_(1, str(0x0008, "Name1")),
-//                          case_(2, str(0x0008, "Name2")),
-//                      }));
+//     m.root({kValueNameId}, switch_sel(0, {                  // switch on selector 0
+//                              case_(1, str(kValueNameId, "Name1")),
+//                              case_(2, str(kValueNameId, "Name2")),
+//                          }));
 //     m.tree("paper", select(28, {                            // named tree ...
 //                         branch(9, {int16(0x1003, {21000, 29700})}),
 //                     }));
@@ -120,7 +120,8 @@ Node switch_masked(uint32_t selector, uint32_t mask, std::vector<Node> cases,
                    Loc where = Loc::current());
 // Switch on match string `index`; cases are case_str and default_.
 Node switch_str(uint32_t index, std::vector<Node> cases, Loc where = Loc::current());
-// Switch on the printer configuration value named by Root id 8 for `tag`.
+// Switch on the printer configuration value named by the value-name id
+// (kValueNameId) for `tag`.
 Node switch_printer_data(uint32_t tag, std::vector<Node> cases, Loc where = Loc::current());
 // Switch on the user's country code.
 Node switch_locale(std::vector<Node> cases, Loc where = Loc::current());
