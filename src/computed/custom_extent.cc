@@ -3,15 +3,17 @@
 #include <string.h>
 
 #include "computed/function_numbers.h"
+#include "computed/function_reads.h"
 #include "computed/item_contract.h"
 #include "computed/printable_margins.h"
 
 namespace orv {
 namespace {
 
-constexpr uint32_t kMinSelectors = 31;  // selectors 29 and 30 are read
-constexpr uint32_t kWidthSelector = 29;
-constexpr uint32_t kLengthSelector = 30;
+// One routine serves both items, so both demand what the command reads.
+constexpr uint32_t kMinSelectors = function_min_selectors(kCustomExtentCommand);
+static_assert(function_min_selectors(kCustomLengthValue) <= kMinSelectors,
+              "the length alone reads no selector the command does not");
 constexpr uint32_t kCommandSize = 13;
 constexpr uint32_t kLengthValueSize = 4;
 
@@ -31,14 +33,15 @@ int32_t custom_extent(uint16_t function, const ORV_QUERY_CONTEXT* ctx, uint32_t 
   const uint32_t size = function == kCustomLengthValue ? kLengthValueSize : kCommandSize;
   if (!report_size(size, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
 
-  const uint16_t length = printable_sixtieths(ctx->pSelectors[kLengthSelector], kTopBottomMargins);
+  const uint16_t length =
+      printable_sixtieths(ctx->pSelectors[kCustomLengthSelector], kTopBottomMargins);
   if (function == kCustomLengthValue) {
     const uint32_t value = length;
     memcpy(pBuf, &value, sizeof value);
     return DB_OK;
   }
 
-  uint16_t width = printable_sixtieths(ctx->pSelectors[kWidthSelector], kSideMargins);
+  uint16_t width = printable_sixtieths(ctx->pSelectors[kCustomWidthSelector], kSideMargins);
   if (width > kWidestWidthSixtieths) width = kWidestWidthSixtieths;
   uint8_t command[kCommandSize] = {0x1B, 0x28, 0x70, 0x08, 0x00};
   put_be16(command + 5, length);

@@ -2,14 +2,13 @@
 
 #include <string.h>
 
+#include "computed/function_reads.h"
 #include "computed/item_contract.h"
 
 namespace orv {
 namespace {
 
-constexpr uint32_t kMinSelectors = 81;  // selectors 79 and 80 are read
-constexpr uint32_t kOptionBitsSelector = 79;
-constexpr uint32_t kQuantitySelector = 80;
+constexpr uint32_t kMinSelectors = function_min_selectors(kOptionBitsCommand);
 constexpr uint32_t kCommandSize = 12;
 
 constexpr uint32_t kBit20 = 0x00100000;

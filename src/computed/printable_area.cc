@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "computed/function_reads.h"
 #include "computed/item_contract.h"
 #include "computed/printable_margins.h"
 
@@ -10,14 +11,10 @@ namespace {
 
 constexpr uint32_t kAreaSize = 16;  // four 32-bit numbers
 
-constexpr uint32_t kCustomMinSelectors = 31;
-constexpr uint32_t kCustomWidthSelector = 29;
-constexpr uint32_t kCustomLengthSelector = 30;
+constexpr uint32_t kCustomMinSelectors = function_min_selectors(kCustomPrintableArea);
+constexpr uint32_t kPaperMinSelectors = function_min_selectors(kPaperPrintableArea);
 
-constexpr uint32_t kPaperMinSelectors = 53;
-constexpr uint32_t kPaperWidthSelector = 25;
-constexpr uint32_t kPaperLengthSelector = 26;
-constexpr uint32_t kModeSelector = 52;
+// The value of the print-mode selector that prints without vertical margins.
 constexpr uint32_t kNoVerticalMarginsMode = 5;
 
 // Subtraction in 32 bits that wraps instead of overflowing: selectors are
@@ -51,7 +48,7 @@ int32_t paper_printable_area(const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void*
   if (!report_size(kAreaSize, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   const int32_t width = wrapped_difference(ctx->pSelectors[kPaperWidthSelector], kSideMargins);
   const uint32_t paper_length = ctx->pSelectors[kPaperLengthSelector];
-  if (ctx->pSelectors[kModeSelector] == kNoVerticalMarginsMode) {
+  if (ctx->pSelectors[kPrintModeSelector] == kNoVerticalMarginsMode) {
     write_area(pBuf, kSideMargin, width, 0, static_cast<int32_t>(paper_length));
   } else {
     write_area(pBuf, kSideMargin, width, kTopMargin,
