@@ -235,11 +235,15 @@ std::vector<ExplainedWalk> explain_walks(const orv::Image& image, const IdInfo& 
     if (trees.empty()) out << "command sequence: no fragments\n";
   } else if (info.path == DrvPath::kModeRecord) {
     const orv::ModeRow* row = nullptr;
-    if (tables != nullptr && ctx != nullptr && ctx->pSelectors != nullptr && ctx->cSelectors > 81)
+    if (tables != nullptr && ctx != nullptr && ctx->pSelectors != nullptr &&
+        ctx->cSelectors >= info.special->min_selectors) {
       row = orv::matching_mode_row(*tables, ctx->pSelectors);
+    }
     out << "mode table: ";
     if (row == nullptr) {
-      out << "no row has these keys (selectors 4 9 5 8 6 81)\n";
+      out << "no row has these keys (selectors";
+      for (uint16_t s : orv::kModeKeySelectors) out << " " << s;
+      out << ")\n";
     } else {
       out << "row " << (row - tables->mode_rows) << ", parts A " << row->part_a << " B "
           << row->part_b << " C " << row->part_c << " D " << row->part_d << "\n";

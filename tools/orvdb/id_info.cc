@@ -3,62 +3,16 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <iterator>
 
+#include "computed/function_reads.h"
 #include "drvrecords/command_sequence.h"
 #include "drvrecords/drv_tables.h"
+#include "drvrecords/value_records.h"
 #include "engine/resolver.h"
 
 namespace orvtool {
 namespace {
-
-// Selectors each computed function reads and the count it demands.
-struct FunctionReads {
-  uint16_t function;                // computed function number
-  std::vector<uint16_t> selectors;  // selector indices it reads
-  uint32_t minimum;                 // cSelectors it demands
-};
-const std::vector<FunctionReads>& function_reads() {
-  static const std::vector<FunctionReads> table = {
-      {1, {29, 30}, 31}, {2, {29, 30}, 31}, {3, {25, 26, 52}, 53}, {4, {30}, 31}, {6, {79, 80}, 81},
-  };
-  return table;
-}
-
-// Internal ids the Drv handler consults besides the id's own tree, and the
-// selector it overwrites per value (or -1).
-struct Consulted {
-  uint16_t id;                  // Drv id
-  std::vector<uint16_t> trees;  // internal (or Drv) ids whose trees it walks
-  int set_selector;             // selector overwritten per value, -1 for none
-  uint32_t minimum;             // selectors the handler itself demands
-};
-const std::vector<Consulted>& consulted() {
-  static const std::vector<Consulted> table = {
-      {0x100C, {0x500C, 0x500B, 0x5003}, 4, 5},
-      {0x100D, {0x500C, 0x500B, 0x5003}, 4, 5},
-      {0x100E, {0x5004}, 5, 0},
-      {0x100F, {0x5004}, 5, 0},
-      {0x1010, {0x500E}, 28, 29},
-      {0x1011, {0x500E, 0x1010}, 28, 29},
-      {0x1012, {0x5002}, 7, 0},
-      {0x1013, {0x5002}, 7, 0},
-      {0x1014, {0x500D}, -1, 0},
-      {0x104D, {0x5010}, -1, 0},
-      {0x104E, {0x5010}, -1, 0},
-      {0x1051, {}, 5, 0},
-      {0x1054, {0x500E, 0x5011}, 28, 29},
-      {0x1016, {0x5006, 0x5007, 0x5005}, 8, 82},
-      {0x1017, {0x5005}, -1, 0},
-      {0x1018, {}, -1, 82},
-      {0x1019, {}, -1, 82},
-      {0x101A, {}, -1, 82},
-      {0x101B, {}, -1, 82},
-      {0x101C, {}, -1, 82},
-      {0x101D, {}, -1, 82},
-      {0x101E, {}, -1, 82},
-  };
-  return table;
-}
 
 // Collects what the subtree of `index` reads, and its leaves for `leaf_id`
 // (when leaf_id is not 0). Shared subtrees are visited once.
@@ -165,8 +119,8 @@ std::optional<Domain> domain_of(uint16_t id) {
   return std::nullopt;
 }
 
-DrvPath drv_path(Domain domain, uint16_t id) {
-  return domain == Domain::kDrv ? orv::drv_path(id) : DrvPath::kGeneric;
+const orv::DrvSpecialId* special_row(Domain domain, uint16_t id) {
+  return domain == Domain::kDrv ? orv::find_drv_special_id(id) : nullptr;
 }
 
 const char* drv_path_name(DrvPath path) {
@@ -197,7 +151,8 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
   IdInfo info;
   info.domain = domain;
   info.id = id;
-  info.path = drv_path(domain, id);
+  info.special = special_row(domain, id);
+  info.path = info.special != nullptr ? info.special->path : DrvPath::kGeneric;
   std::set<uint32_t> seen;
   uint32_t item = 0;
   if (root_item_of(image, id, &item)) {
@@ -210,21 +165,26 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
   }
   uint32_t minimum = 0;
   const orv::DrvTables* tables = image.drv_tables;
-  if (info.path != DrvPath::kGeneric) {
-    for (const Consulted& c : consulted()) {
-      if (c.id != id) continue;
-      minimum = c.minimum;
-      if (c.set_selector >= 0) info.selectors.insert(static_cast<uint16_t>(c.set_selector));
-      for (uint16_t other : c.trees) {
-        uint32_t other_item = 0;
-        if (!root_item_of(image, other, &other_item)) continue;
-        std::set<uint32_t> other_seen;
-        IdInfo reads;
-        scan(image, other_item, other, &reads, &other_seen, 0);
-        info.selectors.insert(reads.selectors.begin(), reads.selectors.end());
-        info.strings.insert(reads.strings.begin(), reads.strings.end());
-        info.functions.insert(reads.functions.begin(), reads.functions.end());
-      }
+  if (const orv::DrvSpecialId* row = info.special) {
+    minimum = row->min_selectors;
+    // The selector whose values a list holds and the one set to each value
+    // for the lookups belong to the id's answer.
+    for (uint16_t s : {row->key_selector, row->attr_selector}) {
+      if (s != orv::kNoSelector) info.selectors.insert(s);
+    }
+    // The other trees its records are filled from.
+    std::vector<uint16_t> trees(std::begin(row->attr_ids), std::end(row->attr_ids));
+    trees.push_back(row->compared_list);
+    trees.push_back(row->marker);
+    for (uint16_t other : trees) {
+      uint32_t other_item = 0;
+      if (other == orv::kNoId || !root_item_of(image, other, &other_item)) continue;
+      std::set<uint32_t> other_seen;
+      IdInfo reads;
+      scan(image, other_item, other, &reads, &other_seen, 0);
+      info.selectors.insert(reads.selectors.begin(), reads.selectors.end());
+      info.strings.insert(reads.strings.begin(), reads.strings.end());
+      info.functions.insert(reads.functions.begin(), reads.functions.end());
     }
   }
   if (info.path == DrvPath::kCommandSequence && tables != nullptr) {
@@ -247,17 +207,16 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
     info.exists = true;
     for (uint16_t s : orv::kModeKeySelectors) info.selectors.insert(s);
   }
-  if (info.path == DrvPath::kFullList && tables != nullptr && tables->sel_indices != nullptr) {
-    uint16_t k = id == 0x100D ? 4 : id == 0x100F ? 5 : 7;
-    for (uint32_t s = 0; s < tables->sel_count; ++s) {
-      if (tables->sel_indices[s] == k) info.exists = true;
-    }
+  if (info.path == DrvPath::kFullList && tables != nullptr) {
+    uint32_t slot = 0;
+    info.exists = orv::find_selector_slot(*tables, info.special->key_selector, &slot) == DB_OK;
   }
   if (info.in_root) info.exists = true;
-  for (const FunctionReads& f : function_reads()) {
-    if (!info.functions.count(f.function)) continue;
-    info.selectors.insert(f.selectors.begin(), f.selectors.end());
-    minimum = std::max(minimum, f.minimum);
+  for (uint16_t function : info.functions) {
+    const orv::FunctionReads* reads = orv::find_function_reads(function);
+    if (reads == nullptr) continue;
+    info.selectors.insert(reads->selectors, reads->selectors + reads->selector_count);
+    minimum = std::max(minimum, orv::function_min_selectors(reads->function));
   }
   uint32_t count = info.selectors.empty() ? 0 : *info.selectors.rbegin() + 1u;
   info.selector_count = std::max(count, minimum);
@@ -286,8 +245,8 @@ std::vector<uint16_t> domain_ids(const orv::Image& image, Domain domain) {
     if (id >= r.first && id <= r.last) ids.insert(id);
   }
   if (domain == Domain::kDrv) {
-    for (const Consulted& c : consulted()) {
-      if (!ids.count(c.id) && analyse_id(image, domain, c.id).exists) ids.insert(c.id);
+    for (const orv::DrvSpecialId& row : orv::kDrvSpecialIds) {
+      if (!ids.count(row.id) && analyse_id(image, domain, row.id).exists) ids.insert(row.id);
     }
   }
   return {ids.begin(), ids.end()};

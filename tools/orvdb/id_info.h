@@ -1,8 +1,8 @@
 // What the tool knows about one data id before asking it: which domain it
 // belongs to, how the library answers it, what its trees can read from the
 // query context and which leaves they hold for it. Everything is derived
-// from the image, except the paths of the Drv ids answered by code of their
-// own, which are fixed by the Drv handler.
+// from the image, the Drv handler's table of special ids and the table of
+// what computed items read.
 #ifndef ORVDB_TOOLS_ORVDB_ID_INFO_H_
 #define ORVDB_TOOLS_ORVDB_ID_INFO_H_
 
@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "drvrecords/drv_query.h"
+#include "drvrecords/drv_special_ids.h"
 #include "engine/access.h"
 #include "engine/image.h"
 
@@ -33,10 +33,11 @@ std::optional<Domain> domain_of(uint16_t id);
 // Every domain in range order.
 const std::vector<Domain>& all_domains();
 
-// How the library answers an id: the Drv handler's own dispatch for Drv ids,
-// the generic path for every other domain.
+// How the library answers an id: the row of the Drv special-id table for a
+// Drv id answered by code of its own, null for every other id (the generic
+// path).
 using orv::DrvPath;
-DrvPath drv_path(Domain domain, uint16_t id);
+const orv::DrvSpecialId* special_row(Domain domain, uint16_t id);
 const char* drv_path_name(DrvPath path);
 
 // Everything `ids`, the context builder and the decoder need about one id.
@@ -46,6 +47,7 @@ struct IdInfo {
   bool in_root = false;                              // the id has a slot in the root index
   uint32_t root_item = 0;                            // its tree's root item (when in_root)
   std::vector<uint16_t> group;                       // every id sharing that tree, in slot order
+  const orv::DrvSpecialId* special = nullptr;        // its special-id row, null if generic
   DrvPath path = DrvPath::kGeneric;                  // how the Drv handler answers it
   std::vector<std::pair<uint8_t, uint16_t>> leaves;  // distinct (kind, count) of its leaves
   std::set<uint16_t> functions;                      // computed function numbers among its leaves
