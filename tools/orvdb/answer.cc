@@ -1,16 +1,18 @@
 #include "answer.h"
 
+#include <stddef.h>
 #include <stdio.h>
+#include <string.h>
 
-#include "drvrecords/drv_tables.h"
+#include "computed/function_numbers.h"
 #include "engine/resolver.h"
 #include "exports/exports.h"
 
 namespace orvtool {
 namespace {
 
-constexpr uint32_t kRecordSize = 20;
-constexpr uint32_t kModeRecordSize = 192;
+constexpr uint32_t kRecordSize = sizeof(ORV_VALUE_RECORD);
+constexpr uint32_t kModeRecordSize = sizeof(ORV_MODE_RECORD);
 
 uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
@@ -28,6 +30,15 @@ std::string hex(const uint8_t* p, size_t n) {
   }
   return s;
 }
+
+// Value record `k` of a list answer (in the machine's byte order, as the
+// tool's own).
+ORV_VALUE_RECORD record_at(const std::vector<uint8_t>& b, size_t k) {
+  ORV_VALUE_RECORD record;
+  memcpy(&record, &b[k * kRecordSize], kRecordSize);
+  return record;
+}
+size_t record_count(const std::vector<uint8_t>& b) { return b.size() / kRecordSize; }
 
 std::vector<int32_t> numbers(const std::vector<uint8_t>& b) {
   std::vector<int32_t> v;
@@ -84,8 +95,14 @@ Form leaf_form(uint8_t kind, uint16_t count, const std::vector<uint8_t>& bytes) 
       return !bytes.empty() && bytes[0] == 0x1B ? Form::kCommands : Form::kBytes;
     case orv::ITEM_COMPUTED:
       // Printable areas and the custom length are numbers; the rest commands.
-      if (count == 2 || count == 3 || count == 4) return Form::kNumbers;
-      return Form::kCommands;
+      switch (count) {
+        case orv::kCustomPrintableArea:
+        case orv::kPaperPrintableArea:
+        case orv::kCustomLengthValue:
+          return Form::kNumbers;
+        default:
+          return Form::kCommands;
+      }
     default:
       return Form::kBytes;
   }
@@ -133,10 +150,11 @@ struct Part {
   const std::vector<Field>* fields;  // decoded fields, or null
 };
 const std::vector<Part>& mode_parts() {
-  static const std::vector<Part> p = {{"A", 0, orv::kModePartASize, &part_a_fields()},
-                                      {"B", 48, orv::kModePartBSize, nullptr},
-                                      {"C", 88, orv::kModePartCSize, &part_c_fields()},
-                                      {"D", 124, orv::kModePartDSize, nullptr}};
+  static const std::vector<Part> p = {
+      {"A", offsetof(ORV_MODE_RECORD, partA), sizeof(ORV_MODE_RECORD::partA), &part_a_fields()},
+      {"B", offsetof(ORV_MODE_RECORD, partB), sizeof(ORV_MODE_RECORD::partB), nullptr},
+      {"C", offsetof(ORV_MODE_RECORD, partC), sizeof(ORV_MODE_RECORD::partC), &part_c_fields()},
+      {"D", offsetof(ORV_MODE_RECORD, partD), sizeof(ORV_MODE_RECORD::partD), nullptr}};
   return p;
 }
 uint32_t field_value(const std::vector<uint8_t>& b, uint32_t at, int width) {
@@ -272,10 +290,10 @@ void print_answer(const Answer& a, std::ostream& out) {
       snprintf(line, sizeof line, "%11s %10s %10s %10s %10s\n", "value", "attr1", "attr2", "attr3",
                "mark");
       out << line;
-      for (size_t at = 0; at + kRecordSize <= a.bytes.size(); at += kRecordSize) {
-        snprintf(line, sizeof line, "%11d %10u %10u %10u %10u\n",
-                 static_cast<int32_t>(le32(a.bytes, at)), le32(a.bytes, at + 4),
-                 le32(a.bytes, at + 8), le32(a.bytes, at + 12), le32(a.bytes, at + 16));
+      for (size_t k = 0; k < record_count(a.bytes); ++k) {
+        const ORV_VALUE_RECORD r = record_at(a.bytes, k);
+        snprintf(line, sizeof line, "%11d %10u %10u %10u %10u\n", r.value, r.attr1, r.attr2,
+                 r.attr3, r.mark);
         out << line;
       }
       return;
@@ -291,7 +309,8 @@ void print_answer(const Answer& a, std::ostream& out) {
           out << "  " << f.name << ": " << field_value(a.bytes, p.at + f.at, f.width) << "\n";
         }
       }
-      out << "bytes 172-191: not written by the library\n";
+      out << "bytes " << offsetof(ORV_MODE_RECORD, unwritten) << "-" << kModeRecordSize - 1
+          << ": not written by the library\n";
       return;
     case Form::kNone:
       return;
@@ -308,9 +327,10 @@ std::string answer_line(const Answer& a) {
     case Form::kText:
       return "\"" + text_of(a.bytes) + "\"";
     case Form::kRecords:
-      for (size_t at = 0; at + kRecordSize <= a.bytes.size(); at += kRecordSize) {
-        s += (s.empty() ? "" : "; ") + std::to_string(static_cast<int32_t>(le32(a.bytes, at)));
-        for (int k = 1; k < 5; ++k) s += " " + std::to_string(le32(a.bytes, at + 4 * k));
+      for (size_t k = 0; k < record_count(a.bytes); ++k) {
+        const ORV_VALUE_RECORD r = record_at(a.bytes, k);
+        s += (s.empty() ? "" : "; ") + std::to_string(r.value);
+        for (uint32_t word : {r.attr1, r.attr2, r.attr3, r.mark}) s += " " + std::to_string(word);
       }
       return "[" + s + "]";
     default:
@@ -341,12 +361,13 @@ nlohmann::json answer_json(const Answer& a) {
       break;
     case Form::kRecords: {
       nlohmann::json records = nlohmann::json::array();
-      for (size_t at = 0; at + kRecordSize <= a.bytes.size(); at += kRecordSize) {
-        records.push_back({{"value", static_cast<int32_t>(le32(a.bytes, at))},
-                           {"attr1", le32(a.bytes, at + 4)},
-                           {"attr2", le32(a.bytes, at + 8)},
-                           {"attr3", le32(a.bytes, at + 12)},
-                           {"mark", le32(a.bytes, at + 16)}});
+      for (size_t k = 0; k < record_count(a.bytes); ++k) {
+        const ORV_VALUE_RECORD r = record_at(a.bytes, k);
+        records.push_back({{"value", r.value},
+                           {"attr1", r.attr1},
+                           {"attr2", r.attr2},
+                           {"attr3", r.attr3},
+                           {"mark", r.mark}});
       }
       j["value"] = records;
       break;
