@@ -15,6 +15,9 @@ namespace {
 
 using Settings = std::initializer_list<std::pair<uint16_t, uint32_t>>;
 
+// One value record of a list answer.
+constexpr uint32_t kRecord = sizeof(ORV_VALUE_RECORD);
+
 // The last combination of the settings table: selector 4 = 3, 9 = 1,
 // 5 = 383, 81 = 0, 8 = 1, 6 = 3.
 constexpr Settings kLastSettings = {{4, 3}, {9, 1}, {5, 383}, {81, 0}, {8, 1}, {6, 3}};
@@ -91,8 +94,8 @@ std::vector<std::unique_ptr<QueryCase>> build_cases() {
   c->key_string = 0;
   cases.push_back(std::move(c));
 
-  c = make_case("root_selector_switch", "Root 0x0008 tag 504 (last case)", G, Api::kRoot, 0x0008,
-                28, 0);
+  c = make_case("root_selector_switch", "Root 0x0008 tag 504 (last case)", G, Api::kRoot,
+                orv::kValueNameId, 28, 0);
   set_selectors(c.get(), {{0, 504}}, 1);
   key_on(c.get(), {0});
   cases.push_back(std::move(c));
@@ -126,19 +129,19 @@ std::vector<std::unique_ptr<QueryCase>> build_cases() {
   c->key_string = 1;
   cases.push_back(std::move(c));
 
-  c = make_case("drv_stored_list", "Drv 0x100E stored list, 10 records", S, Api::kDrv, 0x100E, 200,
-                0);
+  c = make_case("drv_stored_list", "Drv 0x100E stored list, 10 records", S, Api::kDrv, 0x100E,
+                10 * kRecord, 0);
   set_selectors(c.get(), {{4, 1}, {9, 0}, {5, 1}, {81, 0}, {8, 1}, {6, 1}});
   key_on(c.get(), {4, 9});
   cases.push_back(std::move(c));
 
   c = make_case("drv_compare_list", "Drv 0x1011 comparison with 0x1010, 18 records", S, Api::kDrv,
-                0x1011, 360, 2);
+                0x1011, 18 * kRecord, 2);
   set_selectors(c.get(), {{28, 9}});
   cases.push_back(std::move(c));
 
   c = make_case("drv_selector8_list", "Drv 0x1016 selector-8 list, 5 records", S, Api::kDrv, 0x1016,
-                100, 1);
+                5 * kRecord, 1);
   set_selectors(c.get(), {{4, 1}, {9, 0}, {5, 1}, {81, 0}, {8, 1}, {6, 1}});
   key_on(c.get(), {4, 9, 5, 81});
   cases.push_back(std::move(c));
@@ -151,10 +154,10 @@ std::vector<std::unique_ptr<QueryCase>> build_cases() {
 
   std::pair<uint16_t, uint32_t> row[orv::kModeKeyCount];
   last_mode_row_settings(row);
-  c = make_case("drv_mode_record", "Drv 0x101E mode record, last row", S, Api::kDrv, 0x101E, 192,
-                0);
+  c = make_case("drv_mode_record", "Drv 0x101E mode record, last row", S, Api::kDrv, 0x101E,
+                sizeof(ORV_MODE_RECORD), 0);
   set_selectors(c.get(), row, row + orv::kModeKeyCount, kMaxSelectors);
-  key_on(c.get(), {4, 9, 5, 8, 6, 81});
+  for (uint16_t s : orv::kModeKeySelectors) key_on(c.get(), {s});
   cases.push_back(std::move(c));
   return cases;
 }

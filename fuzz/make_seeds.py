@@ -15,6 +15,32 @@ import struct
 HERE = os.path.dirname(os.path.abspath(__file__))
 GOLDEN = os.path.join(HERE, "..", "src", "modeldata", "golden", "image_dump.txt")
 
+
+def header_text(path):
+    return open(os.path.join(HERE, "..", path)).read()
+
+
+def constant(path, name):
+    """The number the library's header `path` gives `name`."""
+    return int(re.search(r"\b%s = (0x[0-9A-Fa-f]+|\d+)\b" % name, header_text(path)).group(1), 0)
+
+
+def byte_struct_size(path, name):
+    """Size of a struct of byte arrays that the header `path` declares."""
+    body = re.search(r"typedef struct %s \{(.*?)\} %s;" % (name, name), header_text(path), re.S)
+    return sum(int(n) for n in re.findall(r"uint8_t \w+\[(\d+)\];", body.group(1)))
+
+
+VALUE_NAME_ID = constant("src/engine/image.h", "kValueNameId")
+LOCALE_TAG = constant("src/engine/image.h", "kLocaleTag")
+FRAGMENT_ID = constant("src/drvrecords/drv_tables.h", "kFragmentId")
+FUNCTIONS = "src/computed/function_numbers.h"
+PAPER_PRINTABLE_AREA = constant(FUNCTIONS, "kPaperPrintableArea")
+SET_TIME_BLOCK = constant(FUNCTIONS, "kSetTimeBlock")
+OPTION_BITS_COMMAND = constant(FUNCTIONS, "kOptionBitsCommand")
+SILENT_MODE_BLOCK = constant(FUNCTIONS, "kSilentModeBlock")
+MODE_RECORD_SIZE = byte_struct_size("include/orvdb/orvdb.h", "ORV_MODE_RECORD")
+
 u8 = lambda v: struct.pack("<B", v & 0xFF)
 u16 = lambda v: struct.pack("<H", v & 0xFFFF)
 u32 = lambda v: struct.pack("<I", v & 0xFFFFFFFF)
@@ -50,9 +76,9 @@ def query_seeds():
     seeds = {}
     for n, id_ in enumerate(i for i in ids if (i >> 12) != 5):
         seeds["id_%04x" % id_] = query_seed(id_, context(printer=n % 6), cb=(n * 37) % 300)
-    seeds["mode_record_row0"] = query_seed(0x101E, context(), cb=192)
-    seeds["mode_record_missing_row"] = query_seed(0x101E, context(overrides=[(5, 261), (8, 3)]), cb=192)
-    seeds["mode_record_81_selectors"] = query_seed(0x101E, context(count=81), cb=192)
+    seeds["mode_record_row0"] = query_seed(0x101E, context(), cb=MODE_RECORD_SIZE)
+    seeds["mode_record_missing_row"] = query_seed(0x101E, context(overrides=[(5, 261), (8, 3)]), cb=MODE_RECORD_SIZE)
+    seeds["mode_record_81_selectors"] = query_seed(0x101E, context(count=81), cb=MODE_RECORD_SIZE)
     seeds["sequence_option_bit"] = query_seed(0x1018, context(overrides=[(79, 0x00800000)]), cb=19)
     seeds["sequence_custom_paper"] = query_seed(
         0x1019, context(overrides=[(28, 256), (29, 21000), (30, 29700)]), cb=57, fail_at=2)
@@ -61,7 +87,7 @@ def query_seeds():
     seeds["lm_strings"] = query_seed(0x2001, context(count=8, strings=["QXR-7310", "Cleaning", None, "ab"]))
     seeds["lm_null_strings"] = query_seed(0x2009, context(count=4, strings=[None, None]))
     seeds["no_selectors"] = query_seed(0x1003, context(count=0), null_buffer=True)
-    seeds["printer_name"] = query_seed(0x0008, context(count=1, overrides=[(0, 154)], printer=2))
+    seeds["printer_name"] = query_seed(VALUE_NAME_ID, context(count=1, overrides=[(0, 154)], printer=2))
     return seeds
 
 
@@ -88,8 +114,8 @@ def image_seed(qid_code, items, roots, i32=(), i16=(), data=b"", match=b"", drv=
 
 
 QUERY = 0xE0  # tag code: the query's own id
-ID8 = 0xE1    # tag code: data id 8
-FRAG = 0xE2   # tag code: 0x5008
+ID8 = 0xE1    # tag code: the value-name id
+FRAG = 0xE2   # tag code: the fragment id
 
 
 def image_seeds():
@@ -114,30 +140,31 @@ def image_seeds():
         item(7, 0, w1(2, 3)), item(1, 0, w1(0, 3)), item(1, 3, w1(0, 0))],
         [(QUERY, 0)], data=b"ok\0", match=b"ABC",
         ctx=context(count=8, strings=["zz", "ABC", None]))
-    # Printer-data switch: id 8 names "A" for tag 3; the printer lacks it, the default decides.
+    # Printer-data switch: the value-name id names "A" for tag 3; the printer lacks it, the default decides.
     s["printer_data_switch"] = image_seed(24, [
         item(13, 1, w1(3, 2)), item(15, 3, 1), item(17, 3, 0), item(7, 0, w1(2, 2)),
-        item(7, 2, w1(8, 2))],
+        item(7, 2, w1(VALUE_NAME_ID, 2))],
         [(QUERY, 0), (ID8, 4)], data=b"v\0A\0", ctx=context(printer=1))
     # Locale switch on country 49.
     s["locale_switch"] = image_seed(24, [
-        item(14, 1, w1(0x500F, 2)), item(15, 3, 49), item(17, 3, 0), item(7, 0, w1(2, 2))],
+        item(14, 1, w1(LOCALE_TAG, 2)), item(15, 3, 49), item(17, 3, 0), item(7, 0, w1(2, 2))],
         [(QUERY, 0)], data=b"d\0", country=0)
     # Computed leaves: silent-mode block and set-time block, printable area.
-    s["computed"] = image_seed(24, [item(8, 1, w1(0, 3)), item(18, 0, w1(2, 7)),
-                                    item(18, 0, w1(2, 5)), item(18, 0, w1(2, 3)),
-                                    item(7, 0, w1(8, 21))],
+    s["computed"] = image_seed(24, [item(8, 1, w1(0, 3)), item(18, 0, w1(2, SILENT_MODE_BLOCK)),
+                                    item(18, 0, w1(2, SET_TIME_BLOCK)),
+                                    item(18, 0, w1(2, PAPER_PRINTABLE_AREA)),
+                                    item(7, 0, w1(VALUE_NAME_ID, 21))],
                                [(QUERY, 0), (ID8, 4)], data=b"ZelUI_SilentModeTime\0")
     # Drv tables: a command sequence (id code 15 = 0x1018) of two fragments.
     drv = (u16(0) + u8(1) + u8(0) + u8(3) + u8(0) + u8(3) + u8(0) + u8(1) + u8(2) + u8(3) +
            u32(101) + u32(102) + u32(103) +
            u8(1) + u8(0) + u8(2) + u8(0) + u8(2) + u8(0) + u8(1) +
            u8(1) + b"".join(u8(k) for k in (1, 0, 1, 1, 2, 0)) + u8(0) * 4 + u8(1) * 4)
-    seq_items = [item(1, 0, w1(0x5008, 3)), item(18, 0, w1(0x5008, 6))]
+    seq_items = [item(1, 0, w1(FRAGMENT_ID, 3)), item(18, 0, w1(FRAGMENT_ID, OPTION_BITS_COMMAND))]
     s["command_sequence"] = image_seed(15, seq_items, [], data=b"\x1b(A", drv=drv,
                                        ctx=context(overrides=[(79, 0x00800000)]))
     # Mode record (id code 21 = 0x101E) with row 0 matching the valid combination.
-    s["mode_record"] = image_seed(21, [item(1, 0, w1(0, 1))], [(QUERY, 0)], data=b"x", drv=drv, cb=192)
+    s["mode_record"] = image_seed(21, [item(1, 0, w1(0, 1))], [(QUERY, 0)], data=b"x", drv=drv, cb=MODE_RECORD_SIZE)
     # Full list 0x100D (code 1): selector 4 values 1 2 3, attributes 0x500C / 0x500B.
     s["full_list"] = image_seed(1, [item(3, 0, w1(0x500C, 1)), item(3, 0, w1(0x500B, 1)),
                                     item(3, 0, w1(0x5003, 2))],

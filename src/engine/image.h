@@ -80,7 +80,7 @@ enum class TagMeaning : uint8_t {
   kSelector,     // a selector index (selects, selector and masked switches)
   kBranchValue,  // the selector value a branch requires
   kMatchString,  // a match-string index (string switches)
-  kPrinterData,  // a printer-data tag, named by data id 8
+  kPrinterData,  // a printer-data tag, named by the value-name id
   kLocale,       // the locale tag
 };
 

@@ -95,7 +95,7 @@ inline Answer stored(uint16_t id, const std::vector<uint32_t>& s) {
   return fetch_leaf(rc, leaf, ctx);
 }
 
-// Fragment `position` of command sequence `seq_id`, walked for id 0x5008.
+// Fragment `position` of command sequence `seq_id`, walked for the fragment id.
 inline Answer fragment(uint16_t seq_id, uint32_t position, const std::vector<uint32_t>& s) {
   const Image& image = builtin_image();
   const DrvTables* t = image.drv_tables;
@@ -111,7 +111,7 @@ inline Answer fragment(uint16_t seq_id, uint32_t position, const std::vector<uin
     ORV_QUERY_CONTEXT ctx = context(s);
     Leaf leaf{};
     int32_t rc =
-        resolve(image, 0x5008, &ctx, image.items[item].word0, image.items[item].word1, &leaf);
+        resolve(image, kFragmentId, &ctx, image.items[item].word0, image.items[item].word1, &leaf);
     return fetch_leaf(rc, leaf, ctx);
   }
   ADD_FAILURE() << "no command sequence " << seq_id;
