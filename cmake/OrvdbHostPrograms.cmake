@@ -65,7 +65,14 @@ function(orvdb_host_program target var)
     if(ORVDB_HOST_PROGRAMS_DIR)
       set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ORVDB_HOST_PROGRAMS_DIR})
     endif()
-    set(${var} ${target} PARENT_SCOPE)
+    # A native build whose programs need an emulator (cmake/OrvdbTargetRunner
+    # .cmake) names it itself: CMake adds it to custom commands only in
+    # cross builds.
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+      set(${var} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${target}> PARENT_SCOPE)
+    else()
+      set(${var} ${target} PARENT_SCOPE)
+    endif()
     set(${var}_DEPENDS ${target} PARENT_SCOPE)
     return()
   endif()

@@ -1,5 +1,7 @@
 # Run by CTest: install BUILD_DIR into WORK_DIR/prefix, then build and run
-# the consumer against it with find_package and with pkg-config.
+# the consumer against it with find_package and with pkg-config. Programs
+# run under EMULATOR when the build has one (a 32-bit build on a machine that
+# runs no 32-bit programs).
 file(REMOVE_RECURSE ${WORK_DIR})
 set(PREFIX ${WORK_DIR}/prefix)
 
@@ -50,7 +52,7 @@ separate_arguments(c_flags UNIX_COMMAND "${C_FLAGS}")
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/cmake-consumer -G ${GENERATOR}
     -DCMAKE_C_COMPILER=${C_COMPILER} "-DCMAKE_C_FLAGS=${C_FLAGS}" -DCMAKE_PREFIX_PATH=${PREFIX})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/cmake-consumer)
-run(${WORK_DIR}/cmake-consumer/consumer)
+run(${EMULATOR} ${WORK_DIR}/cmake-consumer/consumer)
 expect_version("the find_package consumer")
 
 # 2. pkg-config (left out at configure time, with a message, when missing)
@@ -64,12 +66,12 @@ if(PKG_CONFIG)
   separate_arguments(libflags UNIX_COMMAND "${libflags}")
   run(${C_COMPILER} ${c_flags} ${cflags} ${CONSUMER_DIR}/consumer.c -o ${WORK_DIR}/pc-consumer ${libflags}
       -Wl,-rpath,${LIBDIR})
-  run(${WORK_DIR}/pc-consumer)
+  run(${EMULATOR} ${WORK_DIR}/pc-consumer)
   expect_version("the pkg-config consumer")
 endif()
 
 # 3. the installed tool
 if(TOOL)
-  run(${PREFIX}/bin/orvdb query root 2)
+  run(${EMULATOR} ${PREFIX}/bin/orvdb query root 2)
   expect_version("orvdb query root 2")
 endif()
