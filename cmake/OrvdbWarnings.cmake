@@ -28,6 +28,9 @@ set(ORVDB_LIBRARY_WARNING_OPTIONS)
 if(ORVDB_CONTAINER_WARNINGS)
   list(TRANSFORM ORVDB_CONTAINER_WARNINGS PREPEND -Wno- OUTPUT_VARIABLE flags)
   add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:${flags}>")
+  # orvdb_static hands orvdb_lib_options on to the tests that link it; the
+  # library's own objects are its object libraries.
   list(TRANSFORM ORVDB_CONTAINER_WARNINGS PREPEND -W OUTPUT_VARIABLE flags)
-  set(ORVDB_LIBRARY_WARNING_OPTIONS "$<$<COMPILE_LANGUAGE:CXX>:${flags}>")
+  set(ORVDB_LIBRARY_WARNING_OPTIONS
+      "$<$<AND:$<COMPILE_LANGUAGE:CXX>,$<STREQUAL:$<TARGET_PROPERTY:TYPE>,OBJECT_LIBRARY>>:${flags}>")
 endif()
