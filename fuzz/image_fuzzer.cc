@@ -13,221 +13,31 @@
 #include <vector>
 
 #include "drvrecords/drv_query.h"
-#include "drvrecords/drv_tables.h"
 #include "engine/access.h"
-#include "engine/image.h"
 #include "fuzz_support.h"
+#include "image_input.h"
 #include "orvdb/host_platform.h"
 
 namespace orv::fuzz {
 namespace {
 
-// Ids and tags worth hitting often: the ids the engine and the Drv code
-// look up by number, and the tags they switch on. Slot 0 is the query's id.
-constexpr uint16_t kInterestingIds[] = {
-    0,      0x0008, 0x5008, 0x5005, 0x5006, 0x5007, 0x500B, 0x500C, 0x500E, 0x5002,
-    0x5003, 0x5004, 0x500D, 0x5010, 0x5011, 0x1010, 0x500F, 154,    0x1001, 0x2001,
-};
-constexpr size_t kInterestingCount = sizeof kInterestingIds / sizeof kInterestingIds[0];
-
-// Query ids: every Drv special id and a few ordinary ones of each domain.
-constexpr uint16_t kQueryIds[] = {
-    0x100C, 0x100D, 0x100E, 0x100F, 0x1010, 0x1011, 0x1012, 0x1013, 0x1014, 0x104D,
-    0x104E, 0x1051, 0x1054, 0x1016, 0x1017, 0x1018, 0x1019, 0x101A, 0x101B, 0x101C,
-    0x101D, 0x101E, 0x1001, 0x1003, 0x0002, 0x0008, 0x2001, 0x3001, 0x4001, 0x6011,
-};
-constexpr size_t kQueryIdCount = sizeof kQueryIds / sizeof kQueryIds[0];
-
-uint16_t decode_tag(Reader& in, uint16_t query_id) {
-  const uint8_t b = in.u8();
-  if (b < 0xE0) return b;
-  const uint16_t t = kInterestingIds[(b - 0xE0) % kInterestingCount];
-  return t == 0 ? query_id : t;
-}
-
-// Tables of the decoded image; each vector is exactly its declared count.
-struct DecodedImage {
-  std::vector<Item> items;
-  std::vector<uint16_t> root_ids;
-  std::vector<uint32_t> root_items;
-  std::vector<int32_t> i32;
-  std::vector<uint16_t> i16;
-  std::vector<uint8_t> bytes;
-  std::vector<uint8_t> match;
-  // The Drv tables.
-  std::vector<uint16_t> sel_indices, sel_value_counts, sel_values;
-  std::vector<uint32_t> sel_first, sel_value_ids;
-  std::vector<uint16_t> seq_ids, seq_fragment_counts;
-  std::vector<uint32_t> seq_first, seq_fragments;
-  std::vector<ModeRow> mode_rows;
-  std::vector<uint8_t> part_a, part_b, part_c, part_d;
-  DrvTables drv{};
-  Image image{};
-};
-
-// A table pointer: null when the image says the table is missing, whatever
-// its count (the engine must treat that as a data base error).
-template <typename T>
-const T* table(const std::vector<T>& v, uint32_t missing_bits, int bit) {
-  return (missing_bits >> bit) & 1 ? nullptr : v.data();
-}
-
-void decode_items(Reader& in, uint16_t query_id, DecodedImage* d) {
-  for (Item& item : d->items) {
-    const uint8_t mode = in.u8();
-    if (mode & 0x80) {
-      item.word0 = in.u32();
-      item.word1 = in.u32();
-      continue;
-    }
-    // Compact form: a kind (invalid kinds included), a small offset, a tag
-    // that is often an id the engine looks for, and a small count.
-    const uint8_t kind = static_cast<uint8_t>(mode % 23);
-    const uint32_t offset = in.u8();
-    const uint16_t tag = decode_tag(in, query_id);
-    const uint16_t count = in.u8() % 16;
-    item.word0 = make_word0(kind, offset);
-    item.word1 = make_word1(tag, count);
-  }
-}
-
-void decode_drv_tables(Reader& in, DecodedImage* d) {
-  const uint16_t missing = in.u16();
-  d->sel_indices.resize(in.u8() % 6);
-  d->sel_value_counts.resize(d->sel_indices.size());
-  d->sel_first.resize(d->sel_indices.size());
-  for (size_t s = 0; s < d->sel_indices.size(); ++s) {
-    static constexpr uint16_t kSelectors[] = {4, 5, 7, 28};
-    const uint8_t b = in.u8();
-    d->sel_indices[s] = b < 0xC0 ? kSelectors[b % 4] : b;
-    d->sel_value_counts[s] = in.u8() % 12;
-    d->sel_first[s] = in.u8();
-  }
-  d->sel_values.resize(in.u8() % 24);
-  d->sel_value_ids.resize(in.u8() % 2 == 0 ? d->sel_values.size() : in.u8() % 24);
-  for (uint16_t& v : d->sel_values) v = in.u8();
-  for (uint32_t& v : d->sel_value_ids) v = in.u32();
-  // The two value arrays share one count in the image; a shorter id array
-  // is backed by padding so the count does not lie about memory.
-  if (d->sel_value_ids.size() < d->sel_values.size()) {
-    d->sel_value_ids.resize(d->sel_values.size(), 0);
-  }
-
-  d->seq_ids.resize(in.u8() % 7);
-  d->seq_fragment_counts.resize(d->seq_ids.size());
-  d->seq_first.resize(d->seq_ids.size());
-  for (size_t s = 0; s < d->seq_ids.size(); ++s) {
-    d->seq_ids[s] = static_cast<uint16_t>(0x1018 + in.u8() % 8);
-    d->seq_fragment_counts[s] = in.u8() % 8;
-    d->seq_first[s] = in.u8() % 16;
-  }
-  d->seq_fragments.resize(in.u8() % 12);
-  for (uint32_t& f : d->seq_fragments) f = in.u8();
-
-  d->mode_rows.resize(in.u8() % 5);
-  for (ModeRow& row : d->mode_rows) {
-    for (int16_t& key : row.keys) key = static_cast<int8_t>(in.u8());
-    row.part_a = in.u8() % 4;
-    row.part_b = in.u8() % 4;
-    row.part_c = in.u8() % 4;
-    row.part_d = in.u8() % 4;
-  }
-  const uint32_t a = in.u8() % 3, b = in.u8() % 3, c = in.u8() % 3, dd = in.u8() % 3;
-  d->part_a.assign(a * kModePartASize, 0xA0);
-  d->part_b.assign(b * kModePartBSize, 0xB0);
-  d->part_c.assign(c * kModePartCSize, 0xC0);
-  d->part_d.assign(dd * kModePartDSize, 0xD0);
-
-  DrvTables& t = d->drv;
-  t.sel_indices = table(d->sel_indices, missing, 0);
-  t.sel_value_counts = table(d->sel_value_counts, missing, 1);
-  t.sel_first = table(d->sel_first, missing, 2);
-  t.sel_count = static_cast<uint32_t>(d->sel_indices.size());
-  t.sel_values = table(d->sel_values, missing, 3);
-  t.sel_value_ids = table(d->sel_value_ids, missing, 4);
-  t.sel_value_count = static_cast<uint32_t>(d->sel_values.size());
-  t.seq_ids = table(d->seq_ids, missing, 5);
-  t.seq_fragment_counts = table(d->seq_fragment_counts, missing, 6);
-  t.seq_first = table(d->seq_first, missing, 7);
-  t.seq_count = static_cast<uint32_t>(d->seq_ids.size());
-  t.seq_fragments = table(d->seq_fragments, missing, 8);
-  t.seq_fragment_count = static_cast<uint32_t>(d->seq_fragments.size());
-  t.mode_rows = table(d->mode_rows, missing, 9);
-  t.mode_count = static_cast<uint32_t>(d->mode_rows.size());
-  t.part_a = table(d->part_a, missing, 10);
-  t.part_a_count = a;
-  t.part_b = table(d->part_b, missing, 11);
-  t.part_b_count = b;
-  t.part_c = table(d->part_c, missing, 12);
-  t.part_c_count = c;
-  t.part_d = table(d->part_d, missing, 13);
-  t.part_d_count = dd;
-}
-
-void decode_image(Reader& in, uint16_t query_id, DecodedImage* d) {
-  const uint8_t missing = in.u8();  // one bit per table that the image lacks
-  d->items.resize(in.u8());
-  d->root_ids.resize(in.u8() % 33);
-  d->root_items.resize(d->root_ids.size());
-  d->i32.resize(in.u8() % 17);
-  d->i16.resize(in.u8() % 65);
-  d->bytes.resize(in.u8());
-  d->match.resize(in.u8() % 65);
-  const bool with_drv_tables = in.u8() % 4 != 0;
-
-  decode_items(in, query_id, d);
-  for (size_t s = 0; s < d->root_ids.size(); ++s) {
-    d->root_ids[s] = decode_tag(in, query_id);
-    d->root_items[s] = in.u8();
-  }
-  for (int32_t& v : d->i32) v = static_cast<int32_t>(in.u32());
-  for (uint16_t& v : d->i16) v = in.u16();
-  in.bytes(d->bytes.data(), d->bytes.size());
-  in.bytes(d->match.data(), d->match.size());
-  if (with_drv_tables) decode_drv_tables(in, d);
-
-  Image& image = d->image;
-  image.items = table(d->items, missing, 0);
-  image.item_count = static_cast<uint32_t>(d->items.size());
-  image.root_ids = table(d->root_ids, missing, 1);
-  image.root_items = table(d->root_items, missing, 2);
-  image.root_count = static_cast<uint32_t>(d->root_ids.size());
-  image.i32_pool = table(d->i32, missing, 3);
-  image.i32_count = static_cast<uint32_t>(d->i32.size());
-  image.i16_pool = table(d->i16, missing, 4);
-  image.i16_count = static_cast<uint32_t>(d->i16.size());
-  image.byte_pool = table(d->bytes, missing, 5);
-  image.byte_count = static_cast<uint32_t>(d->bytes.size());
-  image.match_pool = table(d->match, missing, 6);
-  image.match_count = static_cast<uint32_t>(d->match.size());
-  image.drv_tables = with_drv_tables ? &d->drv : nullptr;
-}
-
 int run(const uint8_t* data, size_t size) {
   prepare_host();
-  Reader in(data, size);
-  // The query first, so that the image's tags can name its id.
-  const uint8_t id_code = in.u8();
-  const uint16_t id = id_code < 0xC0 ? kQueryIds[id_code % kQueryIdCount] : in.u16();
-  const uint8_t how = in.u8();
-  const uint8_t fail_at = in.u8() % 12;
-  const uint8_t country = in.u8() % 3;
-  const uint8_t buffer_mode = in.u8();
-  const uint32_t cb = buffer_mode & 1 ? in.u16() : in.u8();
-
-  std::unique_ptr<DecodedImage> d(new DecodedImage);
-  decode_image(in, id, d.get());
-  DecodedContext c;
-  decode_context(in, &c);
+  std::unique_ptr<ImageInput> input(new ImageInput);
+  decode_image_input(data, size, input.get());
+  const uint16_t id = input->id;
+  const uint8_t how = input->how;
+  const uint32_t cb = input->cb;
+  DecodedImage* d = &input->image;
+  DecodedContext& c = input->context;
   const uint32_t own = c.opened != nullptr ? 1 : 0;
 
-  static const char* const kCountries[] = {"49", "1", nullptr};
-  orv_host_set_country(kCountries[country]);
+  orv_host_set_country(kCountries[input->country]);
 
   GuardedBuffer b(cb);
-  void* p = (buffer_mode & 2) ? nullptr : b.data();
+  void* p = (input->buffer_mode & 2) ? nullptr : b.data();
   uint32_t needed = 0xDEADBEEFu;
-  orv_host_fail_allocation(fail_at);
+  orv_host_fail_allocation(input->fail_at);
   int32_t r;
   switch (how % 4) {
     case 0:  // through the domain's entry point, as a caller would

@@ -9,17 +9,9 @@ namespace orv {
 
 int32_t compute(const Image& image, uint16_t function, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
                 void* pBuf, uint32_t* pcbNeeded) {
-  switch (function) {
-    case kCustomExtentCommand:
-    case kCustomPrintableArea:
-    case kPaperPrintableArea:
-    case kCustomLengthValue:
-    case kSetTimeBlock:
-    case kOptionBitsCommand:
-    case kSilentModeBlock:
-      break;
-    default:
-      return DB_NOT_FOUND;  // nothing of the caller's is touched
+  // The function numbers run from kCustomExtentCommand to kSilentModeBlock.
+  if (function < kCustomExtentCommand || function > kSilentModeBlock) {
+    return DB_NOT_FOUND;  // nothing of the caller's is touched
   }
   // The fetcher always passes both; a library-internal slip is a bad argument.
   if (ctx == nullptr || pcbNeeded == nullptr) return DB_ERROR;
@@ -36,10 +28,8 @@ int32_t compute(const Image& image, uint16_t function, const ORV_QUERY_CONTEXT* 
       return set_time_block(ctx, cbBuf, pBuf, pcbNeeded);
     case kOptionBitsCommand:
       return option_bits_command(ctx, cbBuf, pBuf, pcbNeeded);
-    case kSilentModeBlock:
+    default:  // kSilentModeBlock
       return silent_mode_block(image, ctx, cbBuf, pBuf, pcbNeeded);
-    default:
-      return DB_NOT_FOUND;
   }
 }
 

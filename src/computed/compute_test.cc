@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "computed/computed_test_support.h"
+#include "computed/custom_extent.h"
 #include "engine/access.h"
 #include "engine/fetcher.h"
 #include "orvdb/host_platform.h"
@@ -43,6 +44,18 @@ TEST(ComputeTest, UnknownFunctionsAnswerNotFoundAndTouchNothing) {
     EXPECT_EQ(needed, 77u);
     EXPECT_EQ(out[0], 0xEE);
   }
+}
+
+// What no fetch passes: a null context or needed-size word is a bad
+// argument; an extent function asked for another number refuses it.
+TEST(ComputeTest, ArgumentsNoFetchPasses) {
+  ImageBuilder empty;
+  const Image image = empty.image();
+  SelectorContext sc(81);
+  uint32_t needed = 0;
+  EXPECT_EQ(compute(image, kSetTimeBlock, nullptr, 0, nullptr, &needed), DB_ERROR);
+  EXPECT_EQ(compute(image, kSetTimeBlock, &sc.ctx, 0, nullptr, nullptr), DB_ERROR);
+  EXPECT_EQ(custom_extent(kCustomPrintableArea, &sc.ctx, 0, nullptr, &needed), DB_ERROR);
 }
 
 // The items as a query meets them: a Root id whose leaf is computed, fetched

@@ -152,8 +152,7 @@ int32_t silent_mode_block(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint
       static_cast<uint32_t>(now.hour) * kMinutesPerHour + static_cast<uint32_t>(now.minute);
 
   uint32_t window = 0;
-  const bool on =
-      ctx != nullptr && read_silent_window(image, ctx, &window) && in_silent_window(window, minute);
+  const bool on = read_silent_window(image, ctx, &window) && in_silent_window(window, minute);
   memcpy(pBuf, on ? kSilentOnTemplate : kSilentOffTemplate, kSilentSize);
   *pcbNeeded = kSilentSize;
   return DB_OK;

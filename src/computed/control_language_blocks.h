@@ -20,8 +20,9 @@ int32_t set_time_block(const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
 // Function 7: the 56-byte block "SetSilent=ON" when the local time lies in
 // the printer's silent-mode window, else "SetSilent=OFF". The window's value
 // name comes from Root id 8 of `image` for tag 154; the value is read with the
-// context's printer handle. Any trouble on the way means silent mode off and
-// DB_OK; only a missing or short buffer answers otherwise (DB_MORE_DATA).
+// printer handle of `ctx` (never null: compute checks it). Any trouble on the
+// way means silent mode off and DB_OK; only a missing or short buffer answers
+// otherwise (DB_MORE_DATA).
 int32_t silent_mode_block(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
                           void* pBuf, uint32_t* pcbNeeded);
 

@@ -68,6 +68,8 @@ TEST_F(SetTimeBlockTest, ClockFieldsThatDoNotFitAreAnErrorAndWriteNothing) {
       {2026, 12, 6, 18, 44, 123},  // three-digit second
       {-1, 12, 6, 18, 44, 29},     // negative year still four characters wide
       {2026, 12, -6, 18, 44, 29},  // negative day
+      {2026, 12, 6, 100, 44, 29},  // three-digit hour
+      {2026, 12, 6, 18, 100, 29},  // three-digit minute
   };
   for (const auto& c : clocks) {
     orv_host_set_clock(c[0], c[1], c[2], c[3], c[4], c[5]);

@@ -9,10 +9,11 @@
 
 namespace orv {
 
-// True when selectors 0 to minimum - 1 can be read. A context without a
-// selector array has none, whatever its count says.
+// True when selectors 0 to minimum - 1 of `ctx` (never null here: compute
+// checks it) can be read. A context without a selector array has none,
+// whatever its count says.
 inline bool has_selectors(const ORV_QUERY_CONTEXT* ctx, uint32_t minimum) {
-  return ctx != nullptr && ctx->pSelectors != nullptr && ctx->cSelectors >= minimum;
+  return ctx->pSelectors != nullptr && ctx->cSelectors >= minimum;
 }
 
 // Reports the answer size; true when the buffer is present and large enough

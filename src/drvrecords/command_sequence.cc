@@ -9,23 +9,6 @@ namespace orv {
 
 namespace {
 
-// Finds the table slot of sequence `id`: DB_OK, DB_NOT_FOUND, or DB_ERROR
-// for a table with a null array under a non-zero count.
-int32_t find_sequence(const DrvTables& tables, uint16_t id, uint32_t* slot) {
-  if (tables.seq_count == 0) return DB_NOT_FOUND;
-  if (tables.seq_ids == nullptr || tables.seq_fragment_counts == nullptr ||
-      tables.seq_first == nullptr) {
-    return DB_ERROR;
-  }
-  for (uint32_t s = 0; s < tables.seq_count; ++s) {
-    if (tables.seq_ids[s] == id) {
-      *slot = s;
-      return DB_OK;
-    }
-  }
-  return DB_NOT_FOUND;
-}
-
 // Resolves every fragment into its slot (kind 0 when the fragment does not
 // apply), sizes them, and copies them when the buffer holds them all.
 int32_t assemble(const Image& image, const DrvTables& tables, uint32_t first, uint32_t m,
@@ -51,7 +34,8 @@ int32_t assemble(const Image& image, const DrvTables& tables, uint32_t first, ui
     if (item_kind(slots[k].word0) == 0) continue;
     uint32_t size = 0;
     int32_t result = fetch(image, ctx, 0, nullptr, &size, slots[k]);
-    if (result != DB_MORE_DATA && result != DB_OK) return result;
+    // With no buffer the fetcher answers DB_MORE_DATA and the size, or fails.
+    if (result != DB_MORE_DATA) return result;
     total += size;
   }
   if (total > UINT32_MAX) return DB_ERROR;
@@ -77,6 +61,21 @@ int32_t assemble(const Image& image, const DrvTables& tables, uint32_t first, ui
 }
 
 }  // namespace
+
+int32_t find_sequence(const DrvTables& tables, uint16_t id, uint32_t* slot) {
+  if (tables.seq_count == 0) return DB_NOT_FOUND;
+  if (tables.seq_ids == nullptr || tables.seq_fragment_counts == nullptr ||
+      tables.seq_first == nullptr) {
+    return DB_ERROR;
+  }
+  for (uint32_t s = 0; s < tables.seq_count; ++s) {
+    if (tables.seq_ids[s] == id) {
+      *slot = s;
+      return DB_OK;
+    }
+  }
+  return DB_NOT_FOUND;
+}
 
 int32_t command_sequence_query(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                                uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {

@@ -10,8 +10,15 @@
 
 namespace orv {
 
+struct DrvTables;  // the command-sequence table (drvrecords/drv_tables.h)
+
 // Internal id under which every fragment tree holds its bytes.
 constexpr uint16_t kFragmentId = 0x5008;
+
+// Finds the command-sequence table slot of `id`: DB_OK and *slot,
+// DB_NOT_FOUND when the table has no such sequence, DB_ERROR for a table
+// with a null array under a non-zero count.
+int32_t find_sequence(const DrvTables& tables, uint16_t id, uint32_t* slot);
 
 // Answers command sequence `id` under the size protocol: the bytes of the
 // fragments that apply, in table order, nothing between them; *pcbNeeded is

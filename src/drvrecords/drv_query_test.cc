@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 #include <vector>
 
 #include "drvrecords/drv_tables.h"
+#include "drvrecords/mode_record.h"
 #include "drvrecords/value_records.h"
 #ifdef ORVDB_HOST_PLATFORM
 #include "orvdb/host_platform.h"
@@ -424,6 +426,96 @@ TEST_F(DrvQueryTest, ModeRecord) {
   EXPECT_EQ(needed, 5u);
   EXPECT_EQ(drv_query(image, 0x101E, &none.ctx, 191, buf.data(), &needed), DB_MORE_DATA);
   EXPECT_EQ(needed, 192u);
+}
+
+// The root slot of `id` in a builder.
+size_t SlotOf(const ImageBuilder& b, uint16_t id) {
+  return static_cast<size_t>(std::find(b.root_ids.begin(), b.root_ids.end(), id) -
+                             b.root_ids.begin());
+}
+
+// Lookups that only other images can fail: their results pass up unchanged.
+TEST_F(DrvQueryTest, LookupsOnlyOtherImagesFail) {
+  struct Case {
+    const char* what;
+    uint16_t list;
+    void (*spoil)(MiniModel&);
+    int32_t result;
+  };
+  const Case cases[] = {
+      {"attribute without a case for the value", 0x100C,
+       [](MiniModel& m) {
+         Item& sw = m.b.items[m.b.root_items[SlotOf(m.b, 0x500C)]];
+         sw.word1 = make_word1(4, 2);  // values 1 and 2 only; the list holds 3
+       },
+       DB_NOT_FOUND},
+      {"attribute id without a root", 0x100C,
+       [](MiniModel& m) { m.b.root_ids[SlotOf(m.b, 0x500C)] = 0x50FF; }, DB_NO_ENTRY},
+      {"0x1010 without a root", 0x1011,
+       [](MiniModel& m) { m.b.root_ids[SlotOf(m.b, 0x1010)] = 0x10FF; }, DB_NO_ENTRY},
+      {"0x1010 without a leaf", 0x1011,
+       [](MiniModel& m) {
+         m.b.root_items[SlotOf(m.b, 0x1010)] = m.b.root_items[SlotOf(m.b, 0x1011)];
+       },
+       DB_NOT_FOUND},
+      {"0x1010 empty", 0x1011,
+       [](MiniModel& m) { m.b.root_items[SlotOf(m.b, 0x1010)] = m.b.int16_leaf(0x1010, {}); },
+       DB_ERROR},
+      {"list value beyond 16 bits", 0x100C,
+       [](MiniModel& m) {
+         m.b.root_items[SlotOf(m.b, 0x100C)] = m.b.int32_leaf(0x100C, {1, 70000});
+       },
+       DB_NOT_FOUND},
+      {"first value beyond the selector-value table", 0x100C,
+       [](MiniModel& m) { m.sel_first[3] = 40; }, DB_ERROR},
+  };
+  for (const Case& c : cases) {
+    MiniModel m;
+    c.spoil(m);
+    Image image = m.image();
+    std::vector<uint8_t> buf;
+    EXPECT_EQ(List(image, c.list, Context(29, {{4, 1}}), &buf), c.result) << c.what;
+  }
+}
+
+// The handler's own arguments, as only a caller inside the library could
+// pass them.
+TEST_F(DrvQueryTest, ArgumentsNoEntryPointPasses) {
+  MiniModel m;
+  Image image = m.image();
+  Context c(95);
+  std::vector<uint8_t> buf(400);
+  uint32_t needed = 0;
+  EXPECT_EQ(drv_query(image, 0x100C, &c.ctx, 400, buf.data(), nullptr), DB_ERROR);
+  EXPECT_EQ(drv_query(image, 0x100C, nullptr, 400, buf.data(), &needed), DB_ERROR);
+  EXPECT_EQ(mode_record_query(image, nullptr, 192, buf.data(), &needed), DB_ERROR);
+  // Records of an id that is no list, or a buffer that cannot hold them.
+  EXPECT_EQ(postprocess_value_records(image, 0x1015, &c.ctx, 400, buf.data(), 1), DB_ERROR);
+  EXPECT_EQ(postprocess_value_records(image, 0x100C, &c.ctx, 400, nullptr, 1), DB_ERROR);
+  EXPECT_EQ(postprocess_value_records(image, 0x100C, &c.ctx, 39, buf.data(), 2), DB_ERROR);
+}
+
+// A command sequence whose fragments together would need more than 4 GiB:
+// 16,400 fragments of 65,535 numbers each (sizes are known without reading
+// the pool).
+TEST_F(DrvQueryTest, CommandSequenceBeyondFourGibibytes) {
+  ImageBuilder b;
+  uint32_t huge = b.add(ITEM_INT32, 0, 0x5008, 0xFFFF);
+  std::vector<uint16_t> ids{0x1019};
+  std::vector<uint16_t> counts{16400};
+  std::vector<uint32_t> first{0};
+  std::vector<uint32_t> fragments(16400, huge);
+  DrvTables tables{};
+  tables.seq_ids = ids.data();
+  tables.seq_fragment_counts = counts.data();
+  tables.seq_first = first.data();
+  tables.seq_count = 1;
+  tables.seq_fragments = fragments.data();
+  tables.seq_fragment_count = static_cast<uint32_t>(fragments.size());
+  b.drv_tables = &tables;
+  Context c(8);
+  uint32_t needed = 0;
+  EXPECT_EQ(drv_query(b.image(), 0x1019, &c.ctx, 0, nullptr, &needed), DB_ERROR);
 }
 
 }  // namespace

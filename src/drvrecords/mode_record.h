@@ -10,8 +10,15 @@
 
 namespace orv {
 
+struct DrvTables;  // the mode table and its part tables (drvrecords/drv_tables.h)
+struct ModeRow;    // one row of the mode table
+
 // Size the caller's buffer must have; only the first 172 bytes are written.
 constexpr uint32_t kModeRecordSize = 192;
+
+// The first mode-table row whose six keys equal `selectors` 4, 9, 5, 8, 6
+// and 81 (the array holds 82 at least), or null. Cost: a linear scan.
+const ModeRow* matching_mode_row(const DrvTables& tables, const uint32_t* selectors);
 
 // Needs 82 selectors (DB_NO_SELECTOR otherwise). A short or null buffer gets
 // 192 and DB_MORE_DATA before any search; no matching row: DB_NOT_FOUND;

@@ -64,7 +64,7 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
   if (result != DB_OK) return result;
   uint32_t m = tables->sel_value_counts[slot];
   if (n > m) return DB_ERROR;
-  if (n == 0 || m == 0) return n == 0 ? DB_OK : DB_NOT_FOUND;
+  if (n == 0) return DB_OK;
   if (tables->sel_values == nullptr || tables->sel_value_ids == nullptr) return DB_ERROR;
   // The slot's values that lie inside the table; a search that runs past
   // them into a position beyond the table finds the table inconsistent.
@@ -79,8 +79,8 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
   for (uint32_t i = 0; i < n; ++i) {
     uint32_t value = record_word(records, i, kRecordValue);
     // The table's values are 16 bits: a larger value is none of them.
-    uint32_t k = value > 0xFFFFu ? inside
-                                 : first_index_of(values, inside, static_cast<uint16_t>(value));
+    uint32_t k =
+        value > 0xFFFFu ? inside : first_index_of(values, inside, static_cast<uint16_t>(value));
     if (k == inside) return inside < m ? DB_ERROR : DB_NOT_FOUND;
     set_record_word(records, i, kRecordAttr1, ids[k]);
   }
@@ -90,19 +90,19 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
 // Most internal ids one attribute step looks up per record.
 constexpr uint32_t kMaxAttributeLookups = 2;
 
+// The scratch context of the attribute steps: kind 1, whose 95 selectors
+// hold every selector a step overwrites (4 or 28).
+constexpr int kAttributeScratch = 1;
+
 // Step 3 lookups: per record, selector `selector` of a scratch copy of the
-// caller's context = value, then each internal id into its field.
+// caller's context = value, then each of `lookups` (at most
+// kMaxAttributeLookups) internal ids into its field.
 int32_t fill_attributes(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t selector,
                         const uint16_t* ids, const uint32_t* fields, uint32_t lookups,
                         uint8_t* records, uint32_t n) {
-  if (ctx == nullptr || lookups > kMaxAttributeLookups) return DB_ERROR;
   if (usable_selectors(ctx) <= selector) return DB_NO_SELECTOR;
-  ScratchContext* scratch = create_scratch_context(1, ctx);
+  ScratchContext* scratch = create_scratch_context(kAttributeScratch, ctx);
   if (scratch == nullptr) return DB_ERROR;
-  if (scratch->context.cSelectors <= selector) {
-    release_scratch_context(scratch);
-    return DB_ERROR;
-  }
   AttributeSource sources[kMaxAttributeLookups];
   for (uint32_t l = 0; l < lookups; ++l) sources[l] = attribute_source(ids[l]);
   int32_t result = DB_OK;
@@ -154,7 +154,6 @@ int32_t compare_with_list_1010(const Image& image, const ORV_QUERY_CONTEXT* ctx,
 int32_t apply_marker(const Image& image, uint16_t marker, const ORV_QUERY_CONTEXT* ctx,
                      uint8_t* records, uint32_t n) {
   for (uint32_t i = 0; i < n; ++i) set_record_word(records, i, kRecordMark, 0);
-  if (ctx == nullptr) return DB_ERROR;
   uint32_t key = 0;
   uint32_t mark = 0;
   int32_t result = fetch_marker_pair(image, marker, ctx, &key, &mark);
@@ -205,9 +204,8 @@ int32_t fetch_attribute(const Image& image, AttributeSource* source, const ORV_Q
   result = fetch(image, ctx, 4, dest, &size, leaf);
   // The field holds 4 bytes: a longer value is an inconsistent data base, and
   // passing DB_MORE_DATA up without a size would leave the caller asking again.
-  if (result == DB_MORE_DATA) return DB_ERROR;
-  if (result != DB_OK) return result;
-  return size > 4 ? DB_ERROR : DB_OK;
+  // On DB_OK the fetcher wrote no more than those 4 bytes.
+  return result == DB_MORE_DATA ? DB_ERROR : result;
 }
 
 int32_t fetch_marker_pair(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,

@@ -19,10 +19,10 @@ constexpr uint32_t kRecordAttr2 = 8;   // byte offset of `attr2`
 constexpr uint32_t kRecordAttr3 = 12;  // byte offset of `attr3`
 constexpr uint32_t kRecordMark = 16;   // byte offset of `mark`
 
-// Number of selectors a context really holds: a null array holds none,
-// whatever its count says.
+// Number of selectors a context (never null here: the Drv handler checks it)
+// really holds: a null array holds none, whatever its count says.
 inline uint32_t usable_selectors(const ORV_QUERY_CONTEXT* ctx) {
-  return ctx != nullptr && ctx->pSelectors != nullptr ? ctx->cSelectors : 0;
+  return ctx->pSelectors != nullptr ? ctx->cSelectors : 0;
 }
 
 // Reads and writes one word of record i of a buffer that need not be aligned.

@@ -40,7 +40,7 @@ __attribute__((noinline)) int32_t query_named_printer(const Image& image, Domain
                                                       uint32_t* pcbNeeded) {
   ORV_QUERY_CONTEXT local = *ctx;
   ORV_HANDLE handle = nullptr;
-  bool opened_here = platform_open_printer(local.pPrinterName, &handle) && handle != nullptr;
+  bool opened_here = platform_open_printer(local.pPrinterName, &handle);
   if (opened_here) local.hPrinter = handle;
   int32_t result = dispatch(image, domain, id, &local, cbBuf, pBuf, pcbNeeded);
   if (opened_here) platform_close_printer(handle);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -140,6 +141,39 @@ TEST(FetchTest, ValuesBeyondTheirPoolAreErrorsWhenFetched) {
       DB_ERROR);
 }
 
+// Each pool missing on its own fails exactly the kinds stored in it.
+TEST(FetchTest, EachPoolMissingOnItsOwn) {
+  ImageBuilder b;
+  uint32_t bytes = b.bytes_leaf(1, {1});
+  uint32_t text = b.string_leaf(1, "a");
+  uint32_t i8 = b.int8_leaf(1, {1});
+  uint32_t u8 = b.uint8_leaf(1, {1});
+  uint32_t i16 = b.int16_leaf(1, {1});
+  uint32_t u16 = b.uint16_leaf(1, {1});
+  uint32_t i32 = b.int32_leaf(1, {1});
+  struct Pool {
+    const char* name;
+    void (*drop)(Image&);
+    std::vector<uint32_t> kinds_in_it;
+  } pools[] = {
+      {"byte pool", [](Image& i) { i.byte_pool = nullptr; }, {bytes, text, i8, u8}},
+      {"i16 pool", [](Image& i) { i.i16_pool = nullptr; }, {i16, u16}},
+      {"i32 pool", [](Image& i) { i.i32_pool = nullptr; }, {i32}},
+  };
+  for (const Pool& pool : pools) {
+    Image image = b.image();
+    pool.drop(image);
+    for (uint32_t item : {bytes, text, i8, u8, i16, u16, i32}) {
+      bool in_it = std::count(pool.kinds_in_it.begin(), pool.kinds_in_it.end(), item) > 0;
+      uint8_t buf[8];
+      uint32_t needed = 0;
+      EXPECT_EQ(fetch(image, nullptr, sizeof buf, buf, &needed, LeafOf(b, item)),
+                in_it ? DB_ERROR : DB_OK)
+          << pool.name << ", item " << item;
+    }
+  }
+}
+
 TEST(FetchTest, NonLeafKindsAreErrors) {
   Image image{};
   for (uint8_t kind : {0, 8, 9, 11, 15, 17, 20, 21, 22}) {
@@ -186,7 +220,11 @@ TEST(FetchTest, ComputedLeafSizesThenProduces) {
   uint32_t needed = 0;
   EXPECT_EQ(fetch(image, &ctx, 0, nullptr, &needed, leaf), DB_MORE_DATA);
   EXPECT_EQ(needed, 4u);
-  int32_t value = 0;
+  int32_t value = 0x5A5A5A5A;
+  needed = 0;
+  EXPECT_EQ(fetch(image, &ctx, 3, &value, &needed, leaf), DB_MORE_DATA);  // short, not null
+  EXPECT_EQ(needed, 4u);
+  EXPECT_EQ(value, 0x5A5A5A5A);
   ASSERT_EQ(fetch(image, &ctx, 4, &value, &needed, leaf), DB_OK);
   EXPECT_EQ(value, 678);
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <string>
 
 #include "support/image_builder.h"
 
@@ -396,6 +398,156 @@ TEST(StringSwitchTest, FirstCaseTextIsCheckedBeforeTheMatchString) {
   EXPECT_EQ(find_root(image, 1, nullptr, &leaf), DB_NO_MATCH_STRING);
   Context c{{}, {"", "CIR"}};
   EXPECT_EQ(find_root(image, 1, c.get(), &leaf), DB_ERROR);
+}
+
+// Faults only hand-built images hold, each against the result the walk
+// must give: the first matching check decides, before any later one.
+TEST(WalkFaultTest, WhatOnlyOtherImagesReach) {
+  struct Case {
+    const char* what;
+    std::function<uint32_t(ImageBuilder&)> build;  // returns the root of id 1
+    std::vector<uint32_t> selectors;               // the context's selectors
+    bool null_context;
+    int32_t result;
+  };
+  auto masked = [](ImageBuilder& b, uint32_t mask_at) {
+    uint32_t sw = b.add(ITEM_SWITCH_MASKED, mask_at, 2, 1);
+    b.add_raw(ITEM_MASK, sw + 2, 0xFF);
+    b.add_raw(ITEM_DEFAULT, sw + 3, 0);
+    b.int8_leaf(1, {1});
+    return sw;
+  };
+  // A numeric switch on selector 0 whose one case is of `kind`.
+  auto one_case = [](uint8_t kind) {
+    return [kind](ImageBuilder& b) {
+      uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 1);
+      b.add_raw(kind, 2, 0);
+      b.int8_leaf(1, {1});
+      return sw;
+    };
+  };
+  // A string switch on match string 0 whose first case is of `first_kind`.
+  auto strings = [](uint8_t first_kind) {
+    return [first_kind](ImageBuilder& b) {
+      uint32_t sw = b.add(ITEM_SWITCH_STRING, 1, 0, 1);
+      b.add_raw(first_kind, 3, 2);
+      b.add(ITEM_BYTES, b.match("A"), 0, 1);
+      b.int8_leaf(1, {1});
+      return sw;
+    };
+  };
+  const Case cases[] = {
+      {"masked switch, null context",
+       [&](ImageBuilder& b) { return masked(b, 1); },
+       {},
+       true,
+       DB_ERROR},
+      {"masked switch, too few selectors",
+       [&](ImageBuilder& b) { return masked(b, 1); },
+       {0, 0},
+       false,
+       DB_NO_SELECTOR},
+      {"masked switch, mask beyond the table",
+       [&](ImageBuilder& b) { return masked(b, 50); },
+       {0, 0, 0},
+       false,
+       DB_ERROR},
+      {"select child beyond the table",
+       [](ImageBuilder& b) {
+         uint32_t select = b.add(ITEM_SELECT, 1, 0, 2);
+         b.add(ITEM_BRANCH, 3, 5, 1);  // for another value: passed over
+         return select;
+       },
+       {0},
+       false,
+       DB_ERROR},
+      {"mask as a case of a numeric switch", one_case(ITEM_MASK), {0}, false, DB_ERROR},
+      {"string case in a numeric switch", one_case(ITEM_CASE_STRING), {0}, false, DB_ERROR},
+      {"string switch opening with a default, null context",
+       strings(ITEM_DEFAULT),
+       {},
+       true,
+       DB_OK},
+      {"string switch opening with a value case", strings(ITEM_CASE), {}, true, DB_ERROR},
+      {"string switch whose cases lie beyond the table",
+       [](ImageBuilder& b) { return b.add(ITEM_SWITCH_STRING, 60, 0, 2); },
+       {},
+       true,
+       DB_ERROR},
+      {"string switch whose last case lies beyond the table",
+       [](ImageBuilder& b) {
+         uint32_t text = b.add(ITEM_BYTES, b.match("A"), 0, 1);
+         uint32_t leaf = b.int8_leaf(1, {1});
+         uint32_t sw = b.add(ITEM_SWITCH_STRING, text + 3, 0, 3);
+         b.add_raw(ITEM_CASE_STRING, leaf, text);  // "A" against "B": passed over
+         b.add_raw(ITEM_CASE_STRING, leaf, text);  // the same; the third lies beyond
+         return sw;
+       },
+       {},
+       false,
+       DB_ERROR},
+      {"root index of no slots",
+       [](ImageBuilder& b) { return b.int8_leaf(1, {1}); },
+       {},
+       true,
+       DB_ERROR},
+  };
+  for (const Case& c : cases) {
+    ImageBuilder b;
+    b.root(1, c.build(b));
+    Image image = b.image();
+    if (std::string(c.what) == "root index of no slots") image.root_count = 0;
+    Context ctx{c.selectors, {"B"}};
+    Leaf leaf{};
+    EXPECT_EQ(find_root(image, 1, c.null_context ? nullptr : ctx.get(), &leaf), c.result) << c.what;
+  }
+}
+
+// A range case whose bounds index is the pool's last entry: the upper bound
+// lies beyond the pool.
+TEST(WalkFaultTest, RangeBoundsAtThePoolsLastEntry) {
+  ImageBuilder b;
+  uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 1);
+  b.i32({-5, 5, 7});
+  b.add_raw(ITEM_CASE_RANGE, 2, 2);
+  b.int8_leaf(1, {1});
+  b.root(1, sw);
+  Context c{{3}, {}};
+  EXPECT_EQ(Walk(b, 1, c.get()), DB_ERROR);
+  b.items[1].word1 = 1;  // bounds 5 and 7
+  EXPECT_EQ(Walk(b, 1, c.get()), DB_NOT_FOUND);
+}
+
+TEST(WalkFaultTest, ResolveWithoutAnItemTable) {
+  ImageBuilder b;
+  uint32_t leaf_item = b.int8_leaf(1, {1});
+  Image image = b.image();
+  image.items = nullptr;
+  Leaf leaf{};
+  EXPECT_EQ(resolve(image, 1, nullptr, b.items[leaf_item].word0, b.items[leaf_item].word1, &leaf),
+            DB_ERROR);
+}
+
+// A match string longer than any case text can be is counted only that far.
+TEST(WalkFaultTest, MatchStringLongerThanAnyText) {
+  ImageBuilder b = StringSwitch(true);
+  std::string huge(70000, 'C');
+  Context c{{}, {"", huge.c_str()}};
+  Leaf leaf{};
+  ASSERT_EQ(Walk(b, 1, c.get(), &leaf), DB_OK);
+  EXPECT_EQ(LeafValue(b, leaf), 3);  // the default
+}
+
+// The visit budget of an image too large for four visits per item is the
+// largest count; its walks go on as in any other image.
+TEST(WalkFaultTest, BudgetOfAHugeImage) {
+  ImageBuilder b;
+  uint32_t leaf_item = b.int8_leaf(1, {1});
+  b.root(1, leaf_item);
+  Image image = b.image();
+  image.item_count = 0x40000000u;  // only the first item is ever read
+  Leaf leaf{};
+  EXPECT_EQ(find_root(image, 1, nullptr, &leaf), DB_OK);
 }
 
 TEST(EqualCountedTest, ComparesCountedBytes) {

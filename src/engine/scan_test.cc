@@ -41,6 +41,25 @@ TEST(FirstIndexOfTest, EveryPlaceAgainstTheBlocks) {
   }
 }
 
+// Id 0 searched for with five to seven ids left after the last full step
+// (of sixteen or eight ids), zeros lying just past the array: only ids inside
+// it are compared, in both forms.
+TEST(FirstIndexOfTest, IdZeroWithAShortTail) {
+  for (uint32_t steps : {0u, 8u, 16u, 24u}) {
+    for (uint32_t tail = 5; tail <= 7; ++tail) {
+      uint32_t count = steps + tail;
+      std::vector<uint16_t> ids(count + 16, 0);  // zeros past `count`
+      for (uint32_t i = 0; i < count; ++i) ids[i] = static_cast<uint16_t>(0x2000 + i);
+      SCOPED_TRACE(testing::Message() << "count " << count);
+      EXPECT_EQ(first_index_of(ids.data(), count, 0), count);
+      EXPECT_EQ(first_index_of_portable(ids.data(), count, 0), count);
+      ids[count - 1] = 0;
+      EXPECT_EQ(first_index_of(ids.data(), count, 0), count - 1);
+      EXPECT_EQ(first_index_of_portable(ids.data(), count, 0), count - 1);
+    }
+  }
+}
+
 // Ids that share a byte with the wanted one are not hits: the compare is of
 // whole 16-bit ids.
 TEST(FirstIndexOfTest, HalfEqualIdsDoNotMatch) {

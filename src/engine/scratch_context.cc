@@ -12,6 +12,15 @@ constexpr ScratchCapacity kCapacities[] = {
     {1, 1}, {95, 0}, {13, 5}, {1, 0}, {4, 0}, {16, 8},
 };
 
+// Every kind has selectors, so a scratch context's selector array is never null.
+constexpr bool every_kind_has_selectors() {
+  for (const ScratchCapacity& c : kCapacities) {
+    if (c.selectors == 0) return false;
+  }
+  return true;
+}
+static_assert(every_kind_has_selectors(), "a kind without selectors needs a null pSelectors");
+
 }  // namespace
 
 bool scratch_capacity(int kind, ScratchCapacity* capacity) {
@@ -36,7 +45,7 @@ ScratchContext* create_scratch_context(int kind, const ORV_QUERY_CONTEXT* source
   uint32_t* selectors =
       reinterpret_cast<uint32_t*>(block + sizeof(ScratchContext) + sizeof(char*) * cap.strings);
   scratch->strings = cap.strings > 0 ? strings : nullptr;
-  scratch->selectors = cap.selectors > 0 ? selectors : nullptr;
+  scratch->selectors = selectors;
 
   ORV_QUERY_CONTEXT& ctx = scratch->context;
   ctx.hPrinter = source != nullptr ? source->hPrinter : nullptr;

@@ -70,6 +70,18 @@ TEST_F(ScratchContextTest, CopiesWhatFitsFromTheSource) {
   release_scratch_context(small);
 }
 
+// A source with more match strings than the kind has room for: the first M
+// are copied (kind 5: M = 8), the rest left behind.
+TEST_F(ScratchContextTest, StringsTruncatedToTheKindsRoom) {
+  const char* strings[10] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+  ORV_QUERY_CONTEXT source{nullptr, 0, 10, strings, 0, nullptr, nullptr};
+  ScratchContext* s = create_scratch_context(5, &source);
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->context.cStrings, 8u);
+  for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(s->context.ppStrings[i], strings[i]) << i;
+  release_scratch_context(s);
+}
+
 TEST_F(ScratchContextTest, NullSourceArraysHoldNothing) {
   ORV_QUERY_CONTEXT source{nullptr, 0, 5, nullptr, 40, nullptr, nullptr};
   ScratchContext* s = create_scratch_context(5, &source);

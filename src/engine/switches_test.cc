@@ -135,6 +135,64 @@ TEST_F(SwitchesTest, BadValueNameSources) {
   orv_host_close_printer(h);
 }
 
+// Printer-data switches the model has none of: how the case loop starts
+// when the value is read or absent, against each spoilt image.
+TEST_F(SwitchesTest, PrinterDataSwitchesOnlyOtherImagesHold) {
+  struct Case {
+    const char* what;
+    void (*spoil)(ImageBuilder&);
+    bool stored;     // the printer holds the value 5
+    int32_t result;  // the query's result
+    int8_t answer;   // its value (DB_OK)
+  };
+  const Case cases[] = {
+      {"default first, value absent",
+       [](ImageBuilder& b) {
+         b.set_raw(4, ITEM_DEFAULT, 7, 0);  // the default, then CASE 5 last
+         b.set_raw(5, ITEM_CASE, 6, 5);
+       },
+       false, DB_NOT_FOUND, 0},
+      {"default first, value 5",
+       [](ImageBuilder& b) {
+         b.set_raw(4, ITEM_DEFAULT, 7, 0);
+         b.set_raw(5, ITEM_CASE, 6, 5);
+       },
+       true, DB_OK, 60},
+      {"value read that no case names",
+       [](ImageBuilder& b) {
+         b.items[3].word1 = make_word1(kTag, 1);  // CASE 9 alone
+         b.items[4].word1 = 9;
+       },
+       true, DB_NOT_FOUND, 0},
+      {"no cases, value absent", [](ImageBuilder& b) { b.items[3].word1 = make_word1(kTag, 0); },
+       false, DB_NOT_FOUND, 0},
+      {"no cases, value 5", [](ImageBuilder& b) { b.items[3].word1 = make_word1(kTag, 0); }, true,
+       DB_NOT_FOUND, 0},
+      {"last case beyond the table, value absent",
+       [](ImageBuilder& b) { b.items[3].word0 = make_word0(ITEM_SWITCH_PRINTER_DATA, 7); }, false,
+       DB_ERROR, 0},
+  };
+  void* h = Open();
+  for (const Case& c : cases) {
+    ImageBuilder b = PrinterDataImage(true);
+    c.spoil(b);
+    const uint8_t five[8] = {5, 0, 0, 0, 0, 0, 0, 0};
+    SetWindow(five, c.stored ? 4 : 8);  // longer than 4 bytes: not available
+    int8_t value = 0;
+    ASSERT_EQ(Query(b, h, &value), c.result) << c.what;
+    if (c.result == DB_OK) {
+      EXPECT_EQ(value, c.answer) << c.what;
+    }
+  }
+  orv_host_close_printer(h);
+
+  // Id 8 is looked up before the handle is asked for.
+  ImageBuilder no_id8 = PrinterDataImage(true);
+  no_id8.root_ids[0] = 9;
+  int8_t value = 0;
+  EXPECT_EQ(Query(no_id8, nullptr, &value), DB_NO_ENTRY);
+}
+
 TEST_F(SwitchesTest, AllocationFailuresAreErrorsAndLeakNothing) {
   ImageBuilder b = PrinterDataImage(true);
   void* h = Open();
@@ -166,6 +224,8 @@ TEST_F(SwitchesTest, ReadPrinterDwordArguments) {
   SetWindow(&stored, 4);
   EXPECT_EQ(read_printer_dword(image, h, name.word0, name.word1, &value), 0);
   EXPECT_EQ(value, 0x03FC01E0u);
+  image.byte_pool = nullptr;  // the name's pool is gone
+  EXPECT_EQ(read_printer_dword(image, h, name.word0, name.word1, &value), -1);
   orv_host_close_printer(h);
 }
 
@@ -195,6 +255,24 @@ TEST_F(SwitchesTest, LocaleSwitchOnCountryCode) {
     if (row.result == DB_OK) {
       EXPECT_EQ(value, row.answer);
     }
+  }
+}
+
+// A country code beyond 32 bits is read as the nearest 32-bit number.
+TEST_F(SwitchesTest, CountryCodeBeyondThirtyTwoBits) {
+  ImageBuilder b;
+  uint32_t sw = b.add(ITEM_SWITCH_LOCALE, 1, kLocaleTag, 2);
+  b.add_raw(ITEM_CASE, 3, 0x7FFFFFFF);
+  b.add_raw(ITEM_CASE, 4, 0x80000000);
+  b.int8_leaf(1, {30});
+  b.int8_leaf(1, {40});
+  b.root(1, sw);
+  const std::pair<const char*, int8_t> rows[] = {{"99999999999", 30}, {"-99999999999", 40}};
+  for (const auto& [country, answer] : rows) {
+    orv_host_set_country(country);
+    int8_t value = 0;
+    ASSERT_EQ(Query(b, nullptr, &value), DB_OK) << country;
+    EXPECT_EQ(value, answer) << country;
   }
 }
 

@@ -33,6 +33,82 @@ std::string quoted(const uint8_t* p, uint32_t n) {
   return s + "\"";
 }
 
+// The value of a stored leaf as the dump shows it: its pool, offset and
+// elements, or why they cannot be read.
+std::string leaf_value(const Image& img, const Item& it) {
+  uint8_t kind = item_kind(it.word0);
+  uint32_t off = item_offset(it.word0);
+  uint32_t n = item_count(it.word1);
+  uint64_t end = static_cast<uint64_t>(off) + n;
+  std::string s;
+  auto list = [&](auto get) {
+    for (uint32_t i = 0; i < n; ++i) s += (i ? ", " : "") + std::to_string(get(off + i));
+  };
+  switch (kind) {
+    case ITEM_INT32:
+      if (!img.i32_pool || end > img.i32_count) return "<beyond i32 pool>";
+      list([&](uint32_t k) { return static_cast<long long>(img.i32_pool[k]); });
+      return "i32@" + std::to_string(off) + ": " + s;
+    case ITEM_INT16:
+    case ITEM_UINT16:
+      if (!img.i16_pool || end > img.i16_count) return "<beyond i16 pool>";
+      if (kind == ITEM_INT16)
+        list([&](uint32_t k) {
+          return static_cast<long long>(static_cast<int16_t>(img.i16_pool[k]));
+        });
+      else
+        list([&](uint32_t k) { return static_cast<long long>(img.i16_pool[k]); });
+      return "i16@" + std::to_string(off) + ": " + s;
+    case ITEM_INT8:
+    case ITEM_UINT8:
+      if (!img.byte_pool || end > img.byte_count) return "<beyond byte pool>";
+      if (kind == ITEM_INT8)
+        list([&](uint32_t k) {
+          return static_cast<long long>(static_cast<int8_t>(img.byte_pool[k]));
+        });
+      else
+        list([&](uint32_t k) { return static_cast<long long>(img.byte_pool[k]); });
+      return "byte@" + std::to_string(off) + ": " + s;
+    case ITEM_STRING:
+      if (!img.byte_pool || end > img.byte_count) return "<beyond byte pool>";
+      return "byte@" + std::to_string(off) + ": " + quoted(img.byte_pool + off, n);
+    case ITEM_BYTES:
+      if (!img.byte_pool || end > img.byte_count) return "<beyond byte pool>";
+      for (uint32_t i = 0; i < n; ++i) s += fmt(i ? " %02X" : "%02X", img.byte_pool[off + i]);
+      return "byte@" + std::to_string(off) + ": " + s;
+    default:
+      return "";
+  }
+}
+
+// What a case compares with: its value, range or text.
+std::string case_label(const Image& img, const Item& it) {
+  switch (item_kind(it.word0)) {
+    case ITEM_CASE:
+      return " " + std::to_string(it.word1) + fmt(" (0x%X)", it.word1);
+    case ITEM_CASE_RANGE: {
+      int32_t lo = 0, hi = 0;
+      if (!range_bounds(img, it, &lo, &hi)) return " <beyond i32 pool>";
+      return " " + std::to_string(lo) + ".." + std::to_string(hi);
+    }
+    case ITEM_CASE_STRING: {
+      std::string what = " [" + std::to_string(it.word1) + "] ";
+      uint32_t offset = 0, length = 0;
+      switch (case_text(img, it, &offset, &length)) {
+        case CaseText::kBeyondTable:
+          return what + "<beyond the item table>";
+        case CaseText::kFound:
+          return what + "match@" + std::to_string(offset) + " " +
+                 quoted(img.match_pool + offset, length);
+        default:
+          return what + "<beyond match pool>";
+      }
+    }
+    default:
+      return "";
+  }
+}
+
 class Dumper {
  public:
   explicit Dumper(const Image& image) : img_(image) {}
@@ -41,8 +117,6 @@ class Dumper {
  private:
   bool valid(uint64_t index) const { return img_.items && index < img_.item_count; }
   void item(uint32_t index, int depth);
-  void children(uint32_t first, uint32_t count, int depth);
-  std::string value(const Item& it) const;
   void line(int depth, const std::string& text) {
     out_.append(static_cast<size_t>(depth) * 2, ' ');
     out_ += text;
@@ -54,155 +128,30 @@ class Dumper {
   std::set<uint32_t> shown_;
 };
 
-std::string Dumper::value(const Item& it) const {
-  uint8_t kind = item_kind(it.word0);
-  uint32_t off = item_offset(it.word0);
-  uint32_t n = item_count(it.word1);
-  uint64_t end = static_cast<uint64_t>(off) + n;
-  std::string s;
-  auto list = [&](auto get) {
-    for (uint32_t i = 0; i < n; ++i) s += (i ? ", " : "") + std::to_string(get(off + i));
-  };
-  switch (kind) {
-    case ITEM_INT32:
-      if (!img_.i32_pool || end > img_.i32_count) return "<beyond i32 pool>";
-      list([&](uint32_t k) { return static_cast<long long>(img_.i32_pool[k]); });
-      return "i32@" + std::to_string(off) + ": " + s;
-    case ITEM_INT16:
-    case ITEM_UINT16:
-      if (!img_.i16_pool || end > img_.i16_count) return "<beyond i16 pool>";
-      if (kind == ITEM_INT16)
-        list([&](uint32_t k) {
-          return static_cast<long long>(static_cast<int16_t>(img_.i16_pool[k]));
-        });
-      else
-        list([&](uint32_t k) { return static_cast<long long>(img_.i16_pool[k]); });
-      return "i16@" + std::to_string(off) + ": " + s;
-    case ITEM_INT8:
-    case ITEM_UINT8:
-      if (!img_.byte_pool || end > img_.byte_count) return "<beyond byte pool>";
-      if (kind == ITEM_INT8)
-        list([&](uint32_t k) {
-          return static_cast<long long>(static_cast<int8_t>(img_.byte_pool[k]));
-        });
-      else
-        list([&](uint32_t k) { return static_cast<long long>(img_.byte_pool[k]); });
-      return "byte@" + std::to_string(off) + ": " + s;
-    case ITEM_STRING:
-      if (!img_.byte_pool || end > img_.byte_count) return "<beyond byte pool>";
-      return "byte@" + std::to_string(off) + ": " + quoted(img_.byte_pool + off, n);
-    case ITEM_BYTES:
-      if (!img_.byte_pool || end > img_.byte_count) return "<beyond byte pool>";
-      for (uint32_t i = 0; i < n; ++i) s += fmt(i ? " %02X" : "%02X", img_.byte_pool[off + i]);
-      return "byte@" + std::to_string(off) + ": " + s;
-    default:
-      return "";
-  }
-}
-
-void Dumper::children(uint32_t first, uint32_t count, int depth) {
-  for (uint32_t i = 0; i < count; ++i) item(first + i, depth);
-}
-
 void Dumper::item(uint32_t index, int depth) {
-  std::string head = "[" + std::to_string(index) + "] ";
   if (!valid(index)) {
-    line(depth, head + "<beyond the item table>");
+    line(depth, "[" + std::to_string(index) + "] <beyond the item table>");
     return;
   }
   if (!shown_.insert(index).second) {
     line(depth, "= [" + std::to_string(index) + "]");
     return;
   }
+  line(depth, item_text(img_, index));
   const Item& it = img_.items[index];
-  uint8_t kind = item_kind(it.word0);
-  uint32_t off = item_offset(it.word0);
-  uint16_t tag = item_tag(it.word1);
-  uint16_t n = item_count(it.word1);
-  head += item_kind_name(kind);
-  switch (kind) {
-    case ITEM_BYTES:
-    case ITEM_INT32:
-    case ITEM_INT8:
-    case ITEM_INT16:
-    case ITEM_UINT8:
-    case ITEM_UINT16:
-    case ITEM_STRING:
-      line(depth, head + fmt(" id=0x%04X", tag) + " n=" + std::to_string(n) + " " + value(it));
-      return;
-    case ITEM_COMPUTED:
-      line(depth, head + fmt(" id=0x%04X", tag) + " function=" + std::to_string(n));
-      return;
-    case ITEM_SEQUENCE:
-      line(depth, head + " n=" + std::to_string(n));
-      children(off, n, depth + 1);
-      return;
-    case ITEM_SELECT:
-      line(depth, head + " selector=" + std::to_string(tag) + " n=" + std::to_string(n));
-      children(off, n, depth + 1);
-      return;
-    case ITEM_BRANCH:
-      line(depth, head + " value=" + std::to_string(tag) + " n=" + std::to_string(n));
-      children(off, n, depth + 1);
-      return;
-    case ITEM_SWITCH_SELECTOR:
-    case ITEM_SWITCH_STRING:
-    case ITEM_SWITCH_PRINTER_DATA:
-    case ITEM_SWITCH_LOCALE:
-      line(depth, head + (kind == ITEM_SWITCH_STRING ? " string=" : " tag=") + std::to_string(tag) +
-                      " n=" + std::to_string(n));
-      children(off, n, depth + 1);
-      return;
-    case ITEM_SWITCH_MASKED:
-      line(depth, head + " selector=" + std::to_string(tag) + " n=" + std::to_string(n));
-      if (!valid(off) || item_kind(img_.items[off].word0) != ITEM_MASK) {
-        item(off, depth + 1);
-        return;
-      }
-      shown_.insert(off);
-      line(depth + 1, "[" + std::to_string(off) + "] MASK " + fmt("0x%08X", img_.items[off].word1));
-      children(item_offset(img_.items[off].word0), n, depth + 1);
-      return;
-    case ITEM_MASK:
-      line(depth, head + " " + fmt("0x%08X", it.word1) + " cases@" + std::to_string(off));
-      return;
-    case ITEM_CASE:
-    case ITEM_DEFAULT:
-    case ITEM_CASE_RANGE:
-    case ITEM_CASE_STRING: {
-      std::string what;
-      if (kind == ITEM_CASE) {
-        what = " " + std::to_string(it.word1) + fmt(" (0x%X)", it.word1);
-      } else if (kind == ITEM_CASE_RANGE) {
-        uint64_t k = it.word1;
-        if (img_.i32_pool && k + 1 < img_.i32_count)
-          what =
-              " " + std::to_string(img_.i32_pool[k]) + ".." + std::to_string(img_.i32_pool[k + 1]);
-        else
-          what = " <beyond i32 pool>";
-      } else if (kind == ITEM_CASE_STRING) {
-        what = " [" + std::to_string(it.word1) + "] ";
-        if (valid(it.word1)) {
-          shown_.insert(it.word1);
-          const Item& text = img_.items[it.word1];
-          uint64_t end = static_cast<uint64_t>(item_offset(text.word0)) + item_count(text.word1);
-          if (img_.match_pool && end <= img_.match_count)
-            what += "match@" + std::to_string(item_offset(text.word0)) + " " +
-                    quoted(img_.match_pool + item_offset(text.word0), item_count(text.word1));
-          else
-            what += "<beyond match pool>";
-        } else {
-          what += "<beyond the item table>";
-        }
-      }
-      line(depth, head + what);
-      item(off, depth + 1);
-      return;
-    }
-    default:
-      line(depth, head + fmt(" kind=%d", kind) + fmt(" words=0x%08X", it.word0) +
-                      fmt(" 0x%08X", it.word1));
+  ItemLinks links{};
+  if (!item_links(img_, it, &links)) {
+    item(item_offset(it.word0), depth + 1);  // a masked switch's first child, not a mask
+    return;
   }
+  if (item_kind(it.word0) == ITEM_SWITCH_MASKED) {
+    uint32_t mask_at = item_offset(it.word0);
+    shown_.insert(mask_at);
+    line(depth + 1,
+         "[" + std::to_string(mask_at) + "] MASK " + fmt("0x%08X", img_.items[mask_at].word1));
+  }
+  if (item_kind(it.word0) == ITEM_CASE_STRING && valid(it.word1)) shown_.insert(it.word1);
+  for (uint32_t i = 0; i < links.count; ++i) item(links.first + i, depth + 1);
 }
 
 std::string Dumper::run() {
@@ -236,7 +185,7 @@ std::string Dumper::run() {
   for (uint32_t i = 0; img_.items && i < img_.item_count; ++i) {
     if (shown_.count(i)) continue;
     const Item& it = img_.items[i];
-    rest += "  [" + std::to_string(i) + "] " + item_kind_name(item_kind(it.word0)) +
+    rest += "  [" + std::to_string(i) + "] " + kind_info(item_kind(it.word0)).name +
             fmt(" 0x%08X", it.word0) + fmt(" 0x%08X", it.word1) + "\n";
   }
   if (!rest.empty()) out_ += "\nnot in any tree\n" + rest;
@@ -247,19 +196,39 @@ std::string Dumper::run() {
 
 std::string dump_image(const Image& image) { return Dumper(image).run(); }
 
-const char* item_kind_name(uint8_t kind) {
-  static const char* const names[] = {"INVALID",       "BYTES",
-                                      "INT32",         "INT8",
-                                      "INT16",         "UINT8",
-                                      "UINT16",        "STRING",
-                                      "SEQUENCE",      "SELECT",
-                                      "BRANCH",        "SWITCH_SELECTOR",
-                                      "SWITCH_STRING", "SWITCH_PRINTER_DATA",
-                                      "SWITCH_LOCALE", "CASE",
-                                      "CASE_STRING",   "DEFAULT",
-                                      "COMPUTED",      "SWITCH_MASKED",
-                                      "MASK",          "CASE_RANGE"};
-  return kind <= ITEM_CASE_RANGE ? names[kind] : "INVALID";
+std::string item_text(const Image& img, uint32_t index, bool with_value) {
+  std::string head = "[" + std::to_string(index) + "] ";
+  if (!img.items || index >= img.item_count) return head + "<beyond the item table>";
+  const Item& it = img.items[index];
+  uint8_t kind = item_kind(it.word0);
+  uint16_t tag = item_tag(it.word1);
+  std::string n = " n=" + std::to_string(item_count(it.word1));
+  head += kind_info(kind).name;
+  switch (kind_info(kind).shape) {
+    case ItemShape::kLeaf:
+      if (kind == ITEM_COMPUTED)
+        return head + fmt(" id=0x%04X", tag) + " function=" + std::to_string(item_count(it.word1));
+      return head + fmt(" id=0x%04X", tag) + n + (with_value ? " " + leaf_value(img, it) : "");
+    case ItemShape::kContainer:
+      return head + (kind == ITEM_BRANCH ? " value=" + std::to_string(tag) : "") + n;
+    case ItemShape::kSelect:
+      return head + " selector=" + std::to_string(tag) + n;
+    case ItemShape::kSwitch:
+    case ItemShape::kStringSwitch: {
+      const char* label = kind == ITEM_SWITCH_STRING   ? " string="
+                          : kind == ITEM_SWITCH_MASKED ? " selector="
+                                                       : " tag=";
+      return head + label + std::to_string(tag) + n;
+    }
+    case ItemShape::kCase:
+      return head + case_label(img, it);
+    case ItemShape::kMask:
+      return head + " " + fmt("0x%08X", it.word1) + " cases@" +
+             std::to_string(item_offset(it.word0));
+    case ItemShape::kInvalid:
+      break;
+  }
+  return head + fmt(" kind=%d", kind) + fmt(" words=0x%08X", it.word0) + fmt(" 0x%08X", it.word1);
 }
 
 }  // namespace orv

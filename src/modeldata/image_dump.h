@@ -15,9 +15,10 @@ namespace orv {
 // shown as such instead of being followed.
 std::string dump_image(const Image& image);
 
-// The name of an item kind as the dump prints it ("SWITCH_SELECTOR"), or
-// "INVALID" for a value that is no kind.
-const char* item_kind_name(uint8_t kind);
+// One item as the dump shows it, without what it leads to:
+// "[7] SWITCH_SELECTOR tag=0 n=78", "[342] STRING id=0x0008 n=24 byte@19: ...";
+// a leaf's value only `with_value`.
+std::string item_text(const Image& image, uint32_t index, bool with_value = true);
 
 }  // namespace orv
 

@@ -1,11 +1,17 @@
-// The image verifier: walks every registered tree the way the engine will,
-// but visits every alternative, and reports each fault with the description
-// place of the item where it was found.
+// The image verifier: visits every tree the way the engine will walk it,
+// but every alternative, and reports each fault with the item, tree or slot
+// where it was found. The compiler turns those into description places.
 #include "modeldata/verifier.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
+
+#include "computed/compute.h"
+#include "drvrecords/command_sequence.h"
+#include "drvrecords/drv_tables.h"
+#include "engine/resolver.h"
 
 namespace orv::model {
 namespace {
@@ -16,206 +22,398 @@ enum Role {
   ROLE_UNDER_SELECT  // a child of a select
 };
 
-class Verifier {
- public:
-  explicit Verifier(const CompiledImage& image) : img_(image) {}
-  std::vector<std::string> run();
-
- private:
-  void fault(uint32_t item, const std::string& message) {
-    const Provenance& p = item < img_.item_from.size() ? img_.item_from[item] : fallback_;
-    faults_.push_back(fault_text(p.where, tree_, message));
-  }
-  bool in_range(uint32_t from, uint32_t index, uint32_t count, const char* what);
-  void walk(uint32_t item, Role role);
-  void leaf(uint32_t item, const Item& it);
-  void cases(uint32_t sw, uint32_t first, uint32_t count, bool strings);
-
-  const CompiledImage& img_;
-  std::vector<std::string> faults_;
-  std::string tree_;                         // tree being walked
-  std::vector<uint16_t> group_;              // ids its leaves may answer
-  std::set<std::pair<uint32_t, int>> seen_;  // (item, role) visited in this tree
-  Provenance fallback_;                      // for items without provenance
-};
-
-bool Verifier::in_range(uint32_t from, uint32_t index, uint32_t count, const char* what) {
-  uint64_t end = static_cast<uint64_t>(index) + count;
-  if (end > img_.items.size()) {
-    fault(from, std::string(what) + " at item " + std::to_string(index) + " (+" +
-                    std::to_string(count) + ") beyond the item table");
-    return false;
-  }
-  return true;
+std::string kind_text(uint8_t kind) {
+  return std::to_string(kind) + " (" + kind_info(kind).name + ")";
 }
 
-void Verifier::leaf(uint32_t item, const Item& it) {
+class ImageVerifier {
+ public:
+  explicit ImageVerifier(const Image& image)
+      : img_(image), reached_(image.items != nullptr ? image.item_count : 0, false) {}
+  ImageReport run();
+
+ private:
+  void fault(uint32_t item, std::string message, uint32_t slot = kNoItem) {
+    report_.faults.push_back(ImageFault{tree_, item, slot, std::move(message)});
+  }
+  void reach(uint32_t item) {
+    if (item < reached_.size()) reached_[item] = true;
+  }
+  bool all_inside(uint32_t from, const ItemLinks& links, const char* what);
+  void sizes();
+  void tables();
+  void find_trees();
+  void drv_tables();
+  void check_leaf_ids();
+  void visit(uint32_t item, Role role);
+  void leaf(uint32_t item, const Item& it);
+  void cases(uint32_t sw, const ItemLinks& links, bool strings);
+  int height(uint32_t item);
+
+  const Image& img_;
+  ImageReport report_;
+  std::vector<bool> reached_;                          // items some tree reaches
+  std::vector<uint32_t> roots_;                        // root item of every tree, in order
+  std::map<uint32_t, std::set<uint16_t>> groups_;      // tree -> ids its leaves may answer
+  std::map<uint32_t, std::set<uint32_t>> reaches_;     // tree -> other trees its walk enters
+  std::vector<std::pair<uint32_t, uint32_t>> leaves_;  // (tree, leaf) pairs met
+  uint32_t tree_ = kNoItem;                            // tree being checked
+  std::set<std::pair<uint32_t, int>> seen_;            // (item, role) visited in this tree
+  std::map<uint32_t, int> heights_;                    // levels below each item, once known
+  std::set<uint32_t> on_path_;                         // items whose height is being found
+};
+
+bool ImageVerifier::all_inside(uint32_t from, const ItemLinks& links, const char* what) {
+  if (links.inside == links.count) return true;
+  fault(from, std::string(what) + " at item " + std::to_string(links.first) + " (+" +
+                  std::to_string(links.count) + ") beyond the item table");
+  return false;
+}
+
+void ImageVerifier::leaf(uint32_t item, const Item& it) {
   uint8_t kind = item_kind(it.word0);
   uint16_t id = item_tag(it.word1);
-  if (!std::binary_search(group_.begin(), group_.end(), id))
-    fault(item, "leaf answers id " + id_text(id) + ", which is not an id of this tree");
-  if (kind == ITEM_COMPUTED) return;
-  uint64_t end = static_cast<uint64_t>(item_offset(it.word0)) + item_count(it.word1);
-  size_t pool = 0;
+  uint16_t count = item_count(it.word1);
+  leaves_.push_back({tree_, item});
+  if (kind == ITEM_COMPUTED) {
+    if (count < kCustomExtentCommand || count > kSilentModeBlock)
+      fault(item, "computed leaf of id " + id_text(id) + " names function " +
+                      std::to_string(count) + ", which does not exist");
+    return;
+  }
+  uint64_t end = uint64_t{item_offset(it.word0)} + count;
+  uint64_t pool = 0;
   switch (kind) {
     case ITEM_INT32:
-      pool = img_.i32_pool.size();
+      pool = img_.i32_pool ? img_.i32_count : 0;
       break;
     case ITEM_INT16:
     case ITEM_UINT16:
-      pool = img_.i16_pool.size();
+      pool = img_.i16_pool ? img_.i16_count : 0;
       break;
     default:
-      pool = img_.byte_pool.size();
+      pool = img_.byte_pool ? img_.byte_count : 0;
   }
   if (end > pool) {
     fault(item, "leaf of id " + id_text(id) + " reaches beyond its pool");
     return;
   }
-  if (kind == ITEM_STRING && (item_count(it.word1) == 0 || img_.byte_pool[end - 1] != 0))
+  if (kind == ITEM_STRING && (count == 0 || img_.byte_pool[end - 1] != 0))
     fault(item, "string of id " + id_text(id) + " is not terminated");
 }
 
-void Verifier::cases(uint32_t sw, uint32_t first, uint32_t count, bool strings) {
-  if (!in_range(sw, first, count, "cases")) return;
-  for (uint32_t i = 0; i < count; ++i) {
-    uint32_t c = first + i;
+void ImageVerifier::cases(uint32_t sw, const ItemLinks& links, bool strings) {
+  if (!all_inside(sw, links, "cases")) return;
+  for (uint32_t i = 0; i < links.count; ++i) {
+    uint32_t c = links.first + i;
     const Item& it = img_.items[c];
+    reach(c);
     uint8_t kind = item_kind(it.word0);
+    CaseTest test = kind_info(kind).test;
     bool allowed =
-        kind == ITEM_DEFAULT ||
-        (strings ? kind == ITEM_CASE_STRING : (kind == ITEM_CASE || kind == ITEM_CASE_RANGE));
+        test == CaseTest::kAlways ||
+        (strings ? test == CaseTest::kText : test == CaseTest::kValue || test == CaseTest::kRange);
     if (!allowed) {
-      fault(c, std::string("item of kind ") + std::to_string(kind) + " stands where a " +
+      fault(c, "item of kind " + kind_text(kind) + " stands where a " +
                    (strings ? "string case" : "case") + " must stand");
       continue;
     }
-    if (kind == ITEM_DEFAULT && i + 1 < count)
+    if (test == CaseTest::kAlways && i + 1 < links.count)
       fault(c, "cases after a default case are never tried");
-    if (kind == ITEM_CASE_RANGE && static_cast<uint64_t>(it.word1) + 2 > img_.i32_pool.size())
+    int32_t lo = 0, hi = 0;
+    if (test == CaseTest::kRange && !range_bounds(img_, it, &lo, &hi))
       fault(c, "range case bounds beyond the i32 pool");
-    if (kind == ITEM_CASE_STRING && in_range(c, it.word1, 1, "case text")) {
-      const Item& text = img_.items[it.word1];
-      if (item_kind(text.word0) != ITEM_BYTES)
-        fault(c, "case text is not a bytes item");
-      else if (static_cast<uint64_t>(item_offset(text.word0)) + item_count(text.word1) >
-               img_.match_pool.size())
-        fault(c, "case text beyond the match-string pool");
+    uint32_t offset = 0, length = 0;
+    if (test == CaseTest::kText) {
+      switch (case_text(img_, it, &offset, &length)) {
+        case CaseText::kBeyondTable:
+          fault(c, "case text at item " + std::to_string(it.word1) + " beyond the item table");
+          break;
+        case CaseText::kNotBytes:
+          fault(c, "case text is not a bytes item");
+          break;
+        case CaseText::kBeyondPool:
+          fault(c, "case text beyond the match-string pool");
+          [[fallthrough]];
+        case CaseText::kFound:
+          reach(it.word1);
+      }
     }
-    if (in_range(c, item_offset(it.word0), 1, "case target"))
-      walk(item_offset(it.word0), ROLE_NODE);
+    ItemLinks target{};
+    if (item_links(img_, it, &target) && all_inside(c, target, "case target"))
+      visit(target.first, ROLE_NODE);
   }
 }
 
-void Verifier::walk(uint32_t item, Role role) {
+void ImageVerifier::visit(uint32_t item, Role role) {
+  if (item != tree_ && groups_.count(item)) {
+    reaches_[tree_].insert(item);  // another tree, checked on its own
+    return;
+  }
   if (!seen_.emplace(item, role).second) return;
+  reach(item);
   const Item& it = img_.items[item];
   uint8_t kind = item_kind(it.word0);
-  uint32_t offset = item_offset(it.word0);
-  uint16_t count = item_count(it.word1);
-  if (role == ROLE_UNDER_SELECT && kind != ITEM_BRANCH) {
-    fault(item, "a select holds an item of kind " + std::to_string(kind) + " that is not a branch");
-  }
-  switch (kind) {
-    case ITEM_BYTES:
-    case ITEM_INT32:
-    case ITEM_INT8:
-    case ITEM_INT16:
-    case ITEM_UINT8:
-    case ITEM_UINT16:
-    case ITEM_STRING:
-    case ITEM_COMPUTED:
+  if (role == ROLE_UNDER_SELECT && kind != ITEM_BRANCH)
+    fault(item, "a select holds an item of kind " + kind_text(kind) + " that is not a branch");
+  ItemLinks links{};
+  switch (kind_info(kind).shape) {
+    case ItemShape::kLeaf:
       leaf(item, it);
       return;
-    case ITEM_BRANCH:
-      if (role != ROLE_UNDER_SELECT) fault(item, "a branch outside a select");
-      [[fallthrough]];
-    case ITEM_SEQUENCE:
-      if (in_range(item, offset, count, "children"))
-        for (uint32_t i = 0; i < count; ++i) walk(offset + i, ROLE_NODE);
+    case ItemShape::kContainer:
+    case ItemShape::kSelect:
+      if (kind == ITEM_BRANCH && role != ROLE_UNDER_SELECT)
+        fault(item, "a branch outside a select");
+      item_links(img_, it, &links);
+      if (!all_inside(item, links, kind == ITEM_SELECT ? "branches" : "children")) return;
+      for (uint32_t i = 0; i < links.count; ++i)
+        visit(links.first + i, kind == ITEM_SELECT ? ROLE_UNDER_SELECT : ROLE_NODE);
       return;
-    case ITEM_SELECT:
-      if (in_range(item, offset, count, "branches"))
-        for (uint32_t i = 0; i < count; ++i) walk(offset + i, ROLE_UNDER_SELECT);
-      return;
-    case ITEM_SWITCH_LOCALE:
-      if (item_tag(it.word1) != kLocaleTag)
+    case ItemShape::kSwitch:
+    case ItemShape::kStringSwitch:
+      if (kind == ITEM_SWITCH_LOCALE && item_tag(it.word1) != kLocaleTag)
         fault(item, "a locale switch with a tag other than 0x500F");
-      [[fallthrough]];
-    case ITEM_SWITCH_SELECTOR:
-    case ITEM_SWITCH_PRINTER_DATA:
-      cases(item, offset, count, false);
-      return;
-    case ITEM_SWITCH_STRING:
-      cases(item, offset, count, true);
-      return;
-    case ITEM_SWITCH_MASKED: {
-      if (!in_range(item, offset, 1, "mask")) return;
-      const Item& mask = img_.items[offset];
-      if (item_kind(mask.word0) != ITEM_MASK) {
+      if (!item_links(img_, it, &links)) {
         fault(item, "a masked switch whose first child is not a mask");
         return;
       }
-      cases(item, item_offset(mask.word0), count, false);
+      if (links.masked) reach(item_offset(it.word0));
+      cases(item, links, kind == ITEM_SWITCH_STRING);
       return;
-    }
-    case ITEM_CASE:
-    case ITEM_CASE_STRING:
-    case ITEM_CASE_RANGE:
-    case ITEM_DEFAULT:
+    case ItemShape::kCase:
       fault(item, "a case outside a switch");
       return;
-    case ITEM_MASK:
+    case ItemShape::kMask:
       fault(item, "a mask outside a masked switch");
       return;
-    default:
+    case ItemShape::kInvalid:
       fault(item, "invalid item kind " + std::to_string(kind));
+      return;
   }
 }
 
-std::vector<std::string> Verifier::run() {
-  // Root index: parallel, unique ids, items in range.
-  for (size_t k = 0; k < img_.root_ids.size(); ++k) {
-    const Loc& where = k < img_.root_where.size() ? img_.root_where[k] : fallback_.where;
-    std::string name = id_text(img_.root_ids[k]);
-    if (k > 0 && img_.root_ids[k] == img_.root_ids[k - 1])
-      faults_.push_back(fault_text(where, name, "root id registered twice"));
-    if (k >= img_.root_items.size() || img_.root_items[k] >= img_.items.size())
-      faults_.push_back(fault_text(where, name, "root item beyond the item table"));
+// Levels the walk goes below `item` at most (a case is no level of its own),
+// and a fault for every cycle. Cost: each item once.
+int ImageVerifier::height(uint32_t item) {
+  auto known = heights_.find(item);
+  if (known != heights_.end()) return known->second;
+  if (!on_path_.insert(item).second) {
+    fault(item, "the tree leads back to this item (a cycle)");
+    return 0;
   }
-  // The top-level sequence holds every tree, and nothing else.
-  if (img_.has_top) {
-    std::string name = id_text(img_.top_id);
-    auto slot = std::find(img_.root_ids.begin(), img_.root_ids.end(), img_.top_id);
-    size_t k = static_cast<size_t>(slot - img_.root_ids.begin());
-    bool ok = slot != img_.root_ids.end() && k < img_.root_items.size() &&
-              img_.root_items[k] < img_.items.size();
-    if (ok) {
-      const Item& top = img_.items[img_.root_items[k]];
-      std::vector<uint32_t> children;
-      for (uint32_t i = 0; i < item_count(top.word1); ++i)
-        children.push_back(item_offset(top.word0) + i);
-      std::vector<uint32_t> trees = img_.tree_items;
-      std::sort(trees.begin(), trees.end());
-      ok = item_kind(top.word0) == ITEM_SEQUENCE && children == trees;
+  int h = 0;
+  ItemLinks links{};
+  if (item_links(img_, img_.items[item], &links)) {
+    for (uint32_t i = 0; i < links.inside; ++i) {
+      uint32_t next = links.first + i;
+      if (links.cases) {
+        const Item& c = img_.items[next];
+        if (kind_info(item_kind(c.word0)).shape != ItemShape::kCase) continue;
+        next = item_offset(c.word0);
+      }
+      if (next < img_.item_count) h = std::max(h, 1 + height(next));
     }
-    if (!ok)
-      faults_.push_back(fault_text(img_.top_where, name,
-                                   "the root is not the sequence of every root and fragment tree"));
   }
-  // Every tree, with the ids it may answer.
-  for (size_t t = 0; t < img_.tree_items.size(); ++t) {
-    tree_ = t < img_.tree_names.size() ? img_.tree_names[t] : "?";
-    group_ = t < img_.tree_groups.size() ? img_.tree_groups[t] : std::vector<uint16_t>();
-    std::sort(group_.begin(), group_.end());
+  on_path_.erase(item);
+  heights_[item] = h;
+  return h;
+}
+
+void ImageVerifier::sizes() {
+  std::vector<std::string>& s = report_.sizes;
+  s.push_back("items " + std::to_string(img_.item_count));
+  s.push_back("roots " + std::to_string(img_.root_count));
+  s.push_back("i32 pool " + std::to_string(img_.i32_count));
+  s.push_back("i16 pool " + std::to_string(img_.i16_count));
+  s.push_back("byte pool " + std::to_string(img_.byte_count));
+  s.push_back("match-string pool " + std::to_string(img_.match_count));
+  // What the trees and pools take in the library's read-only data.
+  uint64_t bytes = uint64_t{img_.item_count} * sizeof(Item) +
+                   uint64_t{img_.root_count} * (sizeof(uint16_t) + sizeof(uint32_t)) +
+                   uint64_t{img_.i32_count} * sizeof(int32_t) +
+                   uint64_t{img_.i16_count} * sizeof(uint16_t) + img_.byte_count + img_.match_count;
+  s.push_back("image bytes " + std::to_string(bytes));
+  const DrvTables* t = img_.drv_tables;
+  if (t == nullptr) {
+    s.push_back("drv tables absent");
+    return;
+  }
+  s.push_back("selector-value slots " + std::to_string(t->sel_count) + ", values " +
+              std::to_string(t->sel_value_count));
+  s.push_back("command sequences " + std::to_string(t->seq_count) + ", fragments " +
+              std::to_string(t->seq_fragment_count));
+  s.push_back("mode rows " + std::to_string(t->mode_count) + ", parts A " +
+              std::to_string(t->part_a_count) + " B " + std::to_string(t->part_b_count) + " C " +
+              std::to_string(t->part_c_count) + " D " + std::to_string(t->part_d_count));
+}
+
+void ImageVerifier::tables() {
+  struct Table {
+    const void* data;  // the table
+    uint32_t count;    // its count
+    const char* name;  // as the fault names it
+  };
+  const Table tables[] = {{img_.items, img_.item_count, "item table"},
+                          {img_.i32_pool, img_.i32_count, "i32 pool"},
+                          {img_.i16_pool, img_.i16_count, "i16 pool"},
+                          {img_.byte_pool, img_.byte_count, "byte pool"},
+                          {img_.match_pool, img_.match_count, "match-string pool"}};
+  for (const Table& t : tables) {
+    if (t.data == nullptr && t.count > 0) fault(kNoItem, std::string(t.name) + " missing");
+  }
+  if (img_.root_ids == nullptr || img_.root_items == nullptr || img_.root_count == 0) {
+    fault(kNoItem, "root index missing or empty");
+    return;
+  }
+  std::set<uint16_t> ids;
+  for (uint32_t k = 0; k < img_.root_count; ++k) {
+    if (!ids.insert(img_.root_ids[k]).second) fault(kNoItem, "root id registered twice", k);
+    if (img_.root_items[k] >= reached_.size()) fault(kNoItem, "root item beyond the item table", k);
+  }
+}
+
+// Every tree with the ids of the slots that name it, in root-slot order,
+// and the fragment trees of the command-sequence table with the fragment id.
+void ImageVerifier::find_trees() {
+  auto add = [&](uint32_t root, uint16_t id) {
+    if (root >= reached_.size()) return;
+    auto [group, added] = groups_.emplace(root, std::set<uint16_t>());
+    if (added) roots_.push_back(root);
+    group->second.insert(id);
+  };
+  for (uint32_t k = 0; img_.root_ids && img_.root_items && k < img_.root_count; ++k)
+    add(img_.root_items[k], img_.root_ids[k]);
+  const DrvTables* t = img_.drv_tables;
+  for (uint32_t p = 0; t && t->seq_fragments && p < t->seq_fragment_count; ++p)
+    add(t->seq_fragments[p], kFragmentId);
+}
+
+// A leaf may answer any id whose walk reaches it: its tree's own ids and
+// those of every tree whose walk enters its tree (the top-level sequence's
+// id for the trees it holds).
+void ImageVerifier::check_leaf_ids() {
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const auto& [from, entered] : reaches_) {
+      for (uint32_t to : entered) {
+        size_t before = groups_[to].size();
+        groups_[to].insert(groups_[from].begin(), groups_[from].end());
+        grew = grew || groups_[to].size() != before;
+      }
+    }
+  }
+  for (const auto& [tree, item] : leaves_) {
+    tree_ = tree;
+    uint16_t id = item_tag(img_.items[item].word1);
+    if (!groups_[tree].count(id))
+      fault(item, "leaf answers id " + id_text(id) + ", which is not an id of this tree");
+  }
+}
+
+void ImageVerifier::drv_tables() {
+  const DrvTables* t = img_.drv_tables;
+  if (t == nullptr) return;
+  for (uint32_t s = 0; s < t->sel_count; ++s) {
+    if (!t->sel_indices || !t->sel_value_counts || !t->sel_first) {
+      fault(kNoItem, "selector-value table: missing array");
+      break;
+    }
+    if (uint64_t{t->sel_first[s]} + t->sel_value_counts[s] > t->sel_value_count)
+      fault(kNoItem, "selector-value slot " + std::to_string(s) + " reaches beyond the values");
+  }
+  for (uint32_t s = 0; s < t->seq_count; ++s) {
+    if (!t->seq_ids || !t->seq_fragment_counts || !t->seq_first || !t->seq_fragments) {
+      fault(kNoItem, "command-sequence table: missing array");
+      break;
+    }
+    for (uint32_t k = 0; k < t->seq_fragment_counts[s]; ++k) {
+      uint64_t p = uint64_t{t->seq_first[s]} + k;
+      if (p >= t->seq_fragment_count) {
+        fault(kNoItem,
+              "command sequence " + id_text(t->seq_ids[s]) + " reaches beyond the fragments");
+        break;
+      }
+      if (t->seq_fragments[p] >= reached_.size())
+        fault(kNoItem, "command sequence " + id_text(t->seq_ids[s]) + " fragment " +
+                           std::to_string(p) + " beyond the item table");
+    }
+  }
+  for (uint32_t row = 0; t->mode_rows && row < t->mode_count; ++row) {
+    const ModeRow& m = t->mode_rows[row];
+    if (m.part_a >= t->part_a_count || m.part_b >= t->part_b_count || m.part_c >= t->part_c_count ||
+        m.part_d >= t->part_d_count) {
+      fault(kNoItem, "mode row " + std::to_string(row) + " names a part record beyond its table");
+    }
+  }
+}
+
+ImageReport ImageVerifier::run() {
+  sizes();
+  tables();
+  find_trees();
+  for (uint32_t root : roots_) {
+    tree_ = root;
     seen_.clear();
-    if (img_.tree_items[t] < img_.items.size()) walk(img_.tree_items[t], ROLE_NODE);
+    visit(root, ROLE_NODE);
   }
-  return faults_;
+  check_leaf_ids();
+  // Depth and cycles, through other trees' roots as the walk goes.
+  for (uint32_t root : roots_) {
+    tree_ = root;
+    int levels = height(root);
+    if (levels > kMaxWalkDepth)
+      fault(root, "the tree is " + std::to_string(levels) +
+                      " levels deep, beyond the walk's limit of " + std::to_string(kMaxWalkDepth));
+  }
+  tree_ = kNoItem;
+  drv_tables();
+  report_.unreached = static_cast<uint32_t>(std::count(reached_.begin(), reached_.end(), false));
+  return std::move(report_);
 }
 
 }  // namespace
 
-std::vector<std::string> verify(const CompiledImage& image) { return Verifier(image).run(); }
+ImageReport verify_image(const Image& image) { return ImageVerifier(image).run(); }
+
+std::vector<std::string> verify(const CompiledImage& img) {
+  std::vector<std::string> out;
+  const Loc nowhere{};
+  for (const ImageFault& f : verify_image(img.view()).faults) {
+    // The slot's registering call, else the description of the item (or of
+    // its tree), with the tree that first used it.
+    if (f.slot != kNoItem) {
+      out.push_back(fault_text(f.slot < img.root_where.size() ? img.root_where[f.slot] : nowhere,
+                               id_text(img.root_ids[f.slot]), f.message));
+      continue;
+    }
+    uint32_t item = f.item != kNoItem ? f.item : f.tree;
+    if (item < img.item_from.size()) {
+      out.push_back(fault_text(img.item_from[item].where, img.item_from[item].tree, f.message));
+    } else {
+      out.push_back("error: " + f.message);
+    }
+  }
+  // The top-level sequence holds every tree, and nothing else.
+  if (img.has_top) {
+    auto slot = std::find(img.root_ids.begin(), img.root_ids.end(), img.top_id);
+    size_t k = static_cast<size_t>(slot - img.root_ids.begin());
+    bool ok = slot != img.root_ids.end() && k < img.root_items.size() &&
+              img.root_items[k] < img.items.size();
+    if (ok) {
+      const Item& top = img.items[img.root_items[k]];
+      std::vector<uint32_t> children;
+      for (uint32_t i = 0; i < item_count(top.word1); ++i)
+        children.push_back(item_offset(top.word0) + i);
+      std::vector<uint32_t> trees = img.tree_items;
+      std::sort(trees.begin(), trees.end());
+      ok = item_kind(top.word0) == ITEM_SEQUENCE && children == trees;
+    }
+    if (!ok)
+      out.push_back(fault_text(img.top_where, id_text(img.top_id),
+                               "the root is not the sequence of every root and fragment tree"));
+  }
+  return out;
+}
 
 }  // namespace orv::model

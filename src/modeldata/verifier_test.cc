@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "drvrecords/drv_tables.h"
+#include "engine/resolver.h"
+#include "support/image_builder.h"
+
 namespace orv::model {
 namespace {
 
@@ -179,6 +185,135 @@ TEST(Verifier, TheTopSequenceMustHoldEveryTree) {
             std::string::npos)
       << f[0];
   EXPECT_EQ(f[0].rfind("src/modeldata/verifier_test.cc:", 0), 0u) << f[0];
+}
+
+// The checks an image that no description can produce needs: hand-built
+// images and tables, each with one fault, and what `orvdb check` says of it.
+using orv::testing::ImageBuilder;
+
+std::string all_messages(const ImageReport& r) {
+  std::string all;
+  for (const ImageFault& f : r.faults) all += f.message + "\n";
+  return all;
+}
+
+// A sound two-level image: a sequence (id 1) over two leaves of id 1.
+ImageBuilder two_leaves() {
+  ImageBuilder b;
+  uint32_t seq = b.add(ITEM_SEQUENCE, 1, 0, 2);
+  b.int8_leaf(1, {1});
+  b.int8_leaf(1, {2});
+  b.root(1, seq);
+  return b;
+}
+
+TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
+  static const uint32_t kValues = 3;
+  struct Case {
+    const char* name;                         // what is wrong
+    std::function<void(ImageBuilder&)> make;  // spoils a sound image
+    std::function<void(Image&)> spoil;        // spoils the tables' pointers
+    const char* message;                      // a part of the fault
+  };
+  DrvTables tables{};
+  uint16_t sel_indices[] = {4};
+  uint16_t sel_counts[] = {2};
+  uint32_t sel_first[] = {2};  // values 2 and 3 of a table of 3
+  uint16_t seq_ids[] = {0x1018};
+  uint16_t seq_counts[] = {2};
+  uint32_t seq_first[] = {0};
+  uint32_t fragments[] = {0, 99};  // the second lies beyond the item table
+  ModeRow rows[] = {{{0, 0, 0, 0, 0, 0}, 0, 0, 1, 0}};
+  const Case cases[] = {
+      {"cycle", [](ImageBuilder& b) { b.items[0].word0 = make_word0(ITEM_SEQUENCE, 0); }, nullptr,
+       "the tree leads back to this item (a cycle)"},
+      {"function 0",
+       [](ImageBuilder& b) {
+         b.items[1] = Item{make_word0(ITEM_COMPUTED, 0), make_word1(1, 0)};
+       },
+       nullptr, "computed leaf of id 0x0001 names function 0, which does not exist"},
+      {"function 8",
+       [](ImageBuilder& b) {
+         b.items[2] = Item{make_word0(ITEM_COMPUTED, 0), make_word1(1, 8)};
+       },
+       nullptr, "names function 8"},
+      {"item table", nullptr, [](Image& i) { i.items = nullptr; }, "item table missing"},
+      {"i32 pool", nullptr, [](Image& i) { i.i32_pool = nullptr, i.i32_count = 2; },
+       "i32 pool missing"},
+      {"i16 pool", nullptr, [](Image& i) { i.i16_pool = nullptr, i.i16_count = 2; },
+       "i16 pool missing"},
+      {"byte pool", nullptr, [](Image& i) { i.byte_pool = nullptr; }, "byte pool missing"},
+      {"match pool", nullptr, [](Image& i) { i.match_pool = nullptr, i.match_count = 1; },
+       "match-string pool missing"},
+      {"root index", nullptr, [](Image& i) { i.root_ids = nullptr; },
+       "root index missing or empty"},
+      {"root id twice", [](ImageBuilder& b) { b.root(2, 1), b.root(1, 2); }, nullptr,
+       "root id registered twice"},
+      {"leaf no walk reaches", [](ImageBuilder& b) { b.items[2].word1 = make_word1(5, 1); },
+       nullptr, "leaf answers id 0x0005, which is not an id of this tree"},
+      {"selector values", nullptr, [&](Image& i) { i.drv_tables = &tables; },
+       "selector-value slot 0 reaches beyond the values"},
+      {"fragment", nullptr, [&](Image& i) { i.drv_tables = &tables; },
+       "command sequence 0x1018 fragment 1 beyond the item table"},
+      {"mode row", nullptr, [&](Image& i) { i.drv_tables = &tables; },
+       "mode row 0 names a part record beyond its table"},
+  };
+  tables.sel_indices = sel_indices, tables.sel_value_counts = sel_counts;
+  tables.sel_first = sel_first, tables.sel_count = 1, tables.sel_value_count = kValues;
+  tables.seq_ids = seq_ids, tables.seq_fragment_counts = seq_counts, tables.seq_first = seq_first;
+  tables.seq_count = 1, tables.seq_fragments = fragments, tables.seq_fragment_count = 2;
+  tables.mode_rows = rows, tables.mode_count = 1, tables.part_a_count = 1;
+  tables.part_b_count = 1, tables.part_c_count = 1, tables.part_d_count = 1;
+  EXPECT_EQ(all_messages(verify_image(two_leaves().image())), "");
+  for (const Case& c : cases) {
+    ImageBuilder b = two_leaves();
+    if (c.make) c.make(b);
+    Image image = b.image();
+    if (c.spoil) c.spoil(image);
+    std::string all = all_messages(verify_image(image));
+    EXPECT_NE(all.find(c.message), std::string::npos) << c.name << ":\n" << all;
+  }
+}
+
+TEST(VerifyImage, DepthUpToTheWalksLimit) {
+  for (int depth : {kMaxWalkDepth, kMaxWalkDepth + 1}) {
+    ImageBuilder b;
+    for (int i = 0; i < depth; ++i) b.add(ITEM_SEQUENCE, i + 1, 0, 1);
+    b.int8_leaf(1, {1});
+    b.root(1, 0);
+    std::string all = all_messages(verify_image(b.image()));
+    if (depth <= kMaxWalkDepth) {
+      EXPECT_EQ(all, "");
+    } else {
+      EXPECT_EQ(all, "the tree is 65 levels deep, beyond the walk's limit of 64\n");
+    }
+  }
+}
+
+// A leaf may answer any id whose walk reaches it: a tree that another
+// root's sequence holds may hold that root's leaves, and no other tree may.
+TEST(VerifyImage, LeavesAnswerTheIdsWhoseWalkReachesThem) {
+  ImageBuilder b;
+  uint32_t top = b.add(ITEM_SEQUENCE, 1, 0, 1);   // id 9: the sequence of every tree
+  uint32_t tree = b.add(ITEM_SEQUENCE, 2, 0, 2);  // id 1
+  b.int8_leaf(1, {1});
+  b.int8_leaf(9, {9});                             // reached by the walk of id 9
+  uint32_t other = b.add(ITEM_SEQUENCE, 5, 0, 1);  // id 2, not in the top sequence
+  b.int8_leaf(9, {9});
+  b.root(1, tree);
+  b.root(2, other);
+  b.root(9, top);
+  ImageReport r = verify_image(b.image());
+  ASSERT_EQ(r.faults.size(), 1u) << all_messages(r);
+  EXPECT_EQ(r.faults[0].item, 5u);
+  EXPECT_EQ(r.faults[0].tree, other);
+  EXPECT_EQ(r.unreached, 0u);
+
+  b.add(ITEM_SEQUENCE, 0, 0, 0);  // no tree reaches it
+  r = verify_image(b.image());
+  EXPECT_EQ(r.unreached, 1u);
+  EXPECT_EQ(r.sizes[0], "items 7");
+  EXPECT_EQ(r.sizes.back(), "drv tables absent");
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <stdio.h>
 
 #include "drvrecords/drv_tables.h"
+#include "engine/access.h"
 #include "engine/resolver.h"
-#include "orvdb/host_platform.h"
 
 namespace orvtool {
 namespace {
@@ -92,15 +92,10 @@ Form leaf_form(uint8_t kind, uint16_t count, const std::vector<uint8_t>& bytes) 
 }
 
 // Form of a generic answer, from the leaf the engine chooses for the query.
-Form form_by_leaf(const orv::Image& image, Query* query, const std::vector<uint8_t>& bytes,
-                  uint16_t* leaf_count) {
-  ORV_QUERY_CONTEXT ctx = *query->context();
-  void* handle = nullptr;
-  if (!query->printer.empty()) handle = orv_host_open_printer(query->printer.c_str());
-  ctx.hPrinter = handle;
+Form form_by_leaf(const orv::Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                  const std::vector<uint8_t>& bytes, uint16_t* leaf_count) {
   orv::Leaf leaf{};
-  int32_t r = orv::find_root(image, query->id, &ctx, &leaf);
-  if (handle != nullptr) orv_host_close_printer(handle);
+  int32_t r = orv::find_root(image, id, SeenContext(ctx).get(), &leaf);
   if (r != DB_OK) return bytes.size() % 4 == 0 ? Form::kNumbers : Form::kBytes;
   if (leaf_count) *leaf_count = orv::item_count(leaf.word1);
   return leaf_form(orv::item_kind(leaf.word0), orv::item_count(leaf.word1), bytes);
@@ -170,28 +165,28 @@ const char* form_name(Form form) {
   return "?";
 }
 
-Answer ask(const orv::Image& image, Query* query) {
+Answer ask(const orv::Image& image, Domain domain, const IdInfo& info,
+           const ORV_QUERY_CONTEXT* ctx) {
   Answer answer;
-  const ORV_QUERY_CONTEXT* ctx = query->context();
   uint32_t needed = 0;
-  int32_t r = call_access(query->domain, query->id, ctx, 0, nullptr, &needed);
+  int32_t r = orv::access_database(image, domain, info.id, ctx, 0, nullptr, &needed);
   if (r != DB_MORE_DATA) {
     answer.result = r;
     return answer;
   }
   std::vector<uint8_t> buffer(needed + 1, 0);
   uint32_t written = needed;
-  r = call_access(query->domain, query->id, ctx, needed, buffer.data(), &written);
+  r = orv::access_database(image, domain, info.id, ctx, needed, buffer.data(), &written);
   answer.result = r;
   if (r != DB_OK) return answer;
   // The list paths leave the needed-size word alone on success.
   buffer.resize(needed);
   answer.bytes = buffer;
   uint16_t leaf_count = 0;
-  switch (query->info.path) {
+  switch (info.path) {
     case DrvPath::kStoredList:
     case DrvPath::kSelector8List: {
-      Form f = form_by_leaf(image, query, answer.bytes, &leaf_count);
+      Form f = form_by_leaf(image, info.id, ctx, answer.bytes, &leaf_count);
       answer.form = needed == kRecordSize * leaf_count ? Form::kRecords : f;
       break;
     }
@@ -205,7 +200,7 @@ Answer ask(const orv::Image& image, Query* query) {
       answer.form = needed == kModeRecordSize ? Form::kModeRecord : Form::kBytes;
       break;
     case DrvPath::kGeneric:
-      answer.form = form_by_leaf(image, query, answer.bytes, nullptr);
+      answer.form = form_by_leaf(image, info.id, ctx, answer.bytes, nullptr);
       break;
   }
   return answer;

@@ -27,9 +27,15 @@ struct Answer {
   Form form = Form::kNone;     // how to read the bytes
 };
 
-// Asks the query through its exported function: a size query, then the
-// copy into a buffer of exactly that size.
-Answer ask(const orv::Image& image, Query* query);
+// Asks `info`'s id of `domain` with `ctx` through the access path the
+// exported functions run, on `image`: a size query, then the copy into a
+// buffer of exactly that size.
+Answer ask(const orv::Image& image, Domain domain, const IdInfo& info,
+           const ORV_QUERY_CONTEXT* ctx);
+// The same for a query built from the command line.
+inline Answer ask(const orv::Image& image, Query* query) {
+  return ask(image, query->domain, query->info, query->context());
+}
 
 // Printer command bytes split into commands (and the text between them).
 std::vector<std::string> split_commands(const std::vector<uint8_t>& bytes);

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "drvrecords/command_sequence.h"
 #include "drvrecords/drv_tables.h"
 #include "engine/resolver.h"
-#include "modeldata/image_dump.h"
 
 namespace orvtool {
 namespace {
@@ -64,73 +64,40 @@ const std::vector<Consulted>& consulted() {
 // (when leaf_id is not 0). Shared subtrees are visited once.
 void scan(const orv::Image& image, uint32_t index, uint16_t leaf_id, IdInfo* info,
           std::set<uint32_t>* seen, int depth) {
-  if (depth > orv::kMaxWalkDepth || image.items == nullptr || index >= image.item_count) return;
+  orv::Item it{};
+  if (depth > orv::kMaxWalkDepth || !orv::item_at(image, index, &it)) return;
   if (!seen->insert(index).second) return;
-  const orv::Item& it = image.items[index];
   uint8_t kind = orv::item_kind(it.word0);
-  uint32_t off = orv::item_offset(it.word0);
   uint16_t tag = orv::item_tag(it.word1);
-  uint16_t n = orv::item_count(it.word1);
-  auto children = [&](uint32_t first, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) scan(image, first + i, leaf_id, info, seen, depth + 1);
-  };
-  // A switch's cases: each case item leads to its target (its offset).
-  auto cases = [&](uint32_t first, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) {
-      uint64_t c = static_cast<uint64_t>(first) + i;
-      if (c >= image.item_count) return;
-      seen->insert(static_cast<uint32_t>(c));
-      scan(image, orv::item_offset(image.items[c].word0), leaf_id, info, seen, depth + 1);
-    }
-  };
-  if (orv::is_leaf_kind(kind)) {
-    if (leaf_id == 0 || tag != leaf_id) return;
-    auto entry = std::make_pair(kind, n);
-    if (std::find(info->leaves.begin(), info->leaves.end(), entry) == info->leaves.end()) {
-      info->leaves.push_back(entry);
-    }
-    if (kind == orv::ITEM_COMPUTED) info->functions.insert(n);
-    return;
-  }
-  switch (kind) {
-    case orv::ITEM_SEQUENCE:
-    case orv::ITEM_BRANCH:
-      children(off, n);
-      return;
-    case orv::ITEM_SELECT:
-      info->selectors.insert(tag);
-      children(off, n);
-      return;
-    case orv::ITEM_SWITCH_SELECTOR:
-      info->selectors.insert(tag);
-      cases(off, n);
-      return;
-    case orv::ITEM_SWITCH_MASKED:
-      info->selectors.insert(tag);
-      if (off < image.item_count && orv::item_kind(image.items[off].word0) == orv::ITEM_MASK) {
-        cases(orv::item_offset(image.items[off].word0), n);
+  switch (orv::kind_info(kind).tag) {
+    case orv::TagMeaning::kDataId: {
+      if (leaf_id == 0 || tag != leaf_id) return;
+      auto entry = std::make_pair(kind, orv::item_count(it.word1));
+      if (std::find(info->leaves.begin(), info->leaves.end(), entry) == info->leaves.end()) {
+        info->leaves.push_back(entry);
       }
+      if (kind == orv::ITEM_COMPUTED) info->functions.insert(entry.second);
       return;
-    case orv::ITEM_SWITCH_STRING:
+    }
+    case orv::TagMeaning::kSelector:
+      info->selectors.insert(tag);
+      break;
+    case orv::TagMeaning::kMatchString:
       info->strings.insert(tag);
-      cases(off, n);
-      return;
-    case orv::ITEM_SWITCH_PRINTER_DATA:
+      break;
+    case orv::TagMeaning::kPrinterData:
       info->printer_tags.insert(tag);
-      cases(off, n);
-      return;
-    case orv::ITEM_SWITCH_LOCALE:
+      break;
+    case orv::TagMeaning::kLocale:
       info->locale = true;
-      cases(off, n);
-      return;
-    case orv::ITEM_CASE:
-    case orv::ITEM_DEFAULT:
-      // Met outside a switch: walked like a sequence.
-      children(off, n);
-      return;
+      break;
     default:
-      return;
+      break;
   }
+  orv::ItemLinks links{};
+  if (!orv::item_links(image, it, &links)) return;
+  for (uint32_t i = 0; i < links.inside; ++i)
+    scan(image, links.first + i, leaf_id, info, seen, depth + 1);
 }
 
 bool root_item_of(const orv::Image& image, uint16_t id, uint32_t* item) {
@@ -220,8 +187,6 @@ const char* drv_path_name(DrvPath path) {
   return "?";
 }
 
-const char* kind_name(uint8_t kind) { return orv::item_kind_name(kind); }
-
 std::string hex_id(uint32_t id) {
   char buf[16];
   snprintf(buf, sizeof buf, "0x%04X", id);
@@ -262,22 +227,18 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
       }
     }
   }
-  if (info.path == DrvPath::kCommandSequence && tables != nullptr && tables->seq_ids != nullptr) {
-    for (uint32_t s = 0; s < tables->seq_count; ++s) {
-      if (tables->seq_ids[s] != id) continue;
-      info.exists = true;
-      for (uint32_t k = 0; k < tables->seq_fragment_counts[s]; ++k) {
-        uint64_t p = static_cast<uint64_t>(tables->seq_first[s]) + k;
-        if (p >= tables->seq_fragment_count) break;
-        IdInfo reads;
-        std::set<uint32_t> frag_seen;
-        scan(image, tables->seq_fragments[p], 0x5008, &reads, &frag_seen, 0);
-        info.selectors.insert(reads.selectors.begin(), reads.selectors.end());
-        info.functions.insert(reads.functions.begin(), reads.functions.end());
-        for (auto& leaf : reads.leaves) {
-          if (std::find(info.leaves.begin(), info.leaves.end(), leaf) == info.leaves.end()) {
-            info.leaves.push_back(leaf);
-          }
+  if (info.path == DrvPath::kCommandSequence && tables != nullptr) {
+    uint32_t slot = 0;
+    info.exists = orv::find_sequence(*tables, id, &slot) == DB_OK;
+    for (uint32_t tree : fragment_trees(image, id)) {
+      IdInfo reads;
+      std::set<uint32_t> frag_seen;
+      scan(image, tree, orv::kFragmentId, &reads, &frag_seen, 0);
+      info.selectors.insert(reads.selectors.begin(), reads.selectors.end());
+      info.functions.insert(reads.functions.begin(), reads.functions.end());
+      for (auto& leaf : reads.leaves) {
+        if (std::find(info.leaves.begin(), info.leaves.end(), leaf) == info.leaves.end()) {
+          info.leaves.push_back(leaf);
         }
       }
     }
@@ -302,6 +263,19 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
   info.selector_count = std::max(count, minimum);
   info.string_count = info.strings.empty() ? 0 : *info.strings.rbegin() + 1u;
   return info;
+}
+
+std::vector<uint32_t> fragment_trees(const orv::Image& image, uint16_t id) {
+  std::vector<uint32_t> trees;
+  const orv::DrvTables* t = image.drv_tables;
+  uint32_t slot = 0;
+  if (t == nullptr || orv::find_sequence(*t, id, &slot) != DB_OK) return trees;
+  for (uint32_t k = 0; k < t->seq_fragment_counts[slot]; ++k) {
+    uint64_t p = uint64_t{t->seq_first[slot]} + k;
+    if (t->seq_fragments == nullptr || p >= t->seq_fragment_count) break;
+    trees.push_back(t->seq_fragments[p]);
+  }
+  return trees;
 }
 
 std::vector<uint16_t> domain_ids(const orv::Image& image, Domain domain) {
@@ -335,7 +309,7 @@ std::string leaves_text(const IdInfo& info) {
   std::string s;
   for (auto& [kind, n] : info.leaves) {
     if (!s.empty()) s += ", ";
-    s += kind_name(kind);
+    s += orv::kind_info(kind).name;
     s += kind == orv::ITEM_COMPUTED ? " f" + std::to_string(n) : " n=" + std::to_string(n);
   }
   return s.empty() ? "-" : s;

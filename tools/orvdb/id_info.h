@@ -71,8 +71,9 @@ std::string leaves_text(const IdInfo& info);
 // What it reads: "selectors 4 9 5; strings 1", or "nothing".
 std::string reads_text(const IdInfo& info);
 
-// Item kind name as the dump shows it ("SWITCH_SELECTOR").
-const char* kind_name(uint8_t kind);
+// The fragment trees of command sequence `id`, in table order, as far as
+// the Drv tables hold them; none when the table lacks the id.
+std::vector<uint32_t> fragment_trees(const orv::Image& image, uint16_t id);
 // "0x%04X".
 std::string hex_id(uint32_t id);
 

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include "orvdb/host_platform.h"
+#include "platform/platform.h"
 
 namespace orvtool {
 namespace {
@@ -66,6 +67,19 @@ const ORV_QUERY_CONTEXT* Query::context() {
   ctx_.ppStrings = string_ptrs_.empty() ? nullptr : string_ptrs_.data();
   ctx_.pPrinterName = printer.empty() ? nullptr : wide_printer_.data();
   return &ctx_;
+}
+
+SeenContext::SeenContext(const ORV_QUERY_CONTEXT* ctx) : given_(ctx != nullptr) {
+  if (ctx == nullptr) return;
+  ctx_ = *ctx;
+  if (ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr &&
+      orv::platform_open_printer(ctx->pPrinterName, &opened_)) {
+    ctx_.hPrinter = opened_;
+  }
+}
+
+SeenContext::~SeenContext() {
+  if (opened_ != nullptr) orv::platform_close_printer(opened_);
 }
 
 int64_t parse_number(const std::string& text, int64_t min, int64_t max, const std::string& what) {
@@ -172,25 +186,6 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query) {
     }
   }
   if (args.clock) set_clock(*args.clock);
-}
-
-int32_t call_access(Domain domain, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
-                    void* pBuf, uint32_t* pcbNeeded) {
-  switch (domain) {
-    case Domain::kRoot:
-      return ORV_AccessRootDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kDrv:
-      return ORV_AccessDrvDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kLM:
-      return ORV_AccessLMDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kMnt:
-      return ORV_AccessMntDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kPA:
-      return ORV_AccessPADataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-    case Domain::kSM:
-      return ORV_AccessSMDataBase(id, ctx, cbBuf, pBuf, pcbNeeded);
-  }
-  return DB_ERROR;
 }
 
 std::string result_name(int32_t result) {

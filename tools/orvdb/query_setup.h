@@ -60,6 +60,23 @@ class Query {
   std::vector<ORV_WCHAR> wide_printer_;
 };
 
+// A caller's context as the library's walks see it: a printer the context
+// names without a handle is opened, as the entry points open it, while this
+// object lives.
+class SeenContext {
+ public:
+  explicit SeenContext(const ORV_QUERY_CONTEXT* ctx);
+  ~SeenContext();
+  SeenContext(const SeenContext&) = delete;
+  SeenContext& operator=(const SeenContext&) = delete;
+  const ORV_QUERY_CONTEXT* get() const { return given_ ? &ctx_ : nullptr; }
+
+ private:
+  bool given_;                   // the caller gave a context
+  ORV_QUERY_CONTEXT ctx_{};      // the caller's context with the printer's handle
+  ORV_HANDLE opened_ = nullptr;  // the printer opened here, if any
+};
+
 // Parses a number: decimal (optionally negative) or 0x hexadecimal, within
 // [min, max]. `what` names it in the error message.
 int64_t parse_number(const std::string& text, int64_t min, int64_t max, const std::string& what);
@@ -69,10 +86,6 @@ void parse_domain_and_id(const std::string& domain, const std::string& id, Domai
 
 // Builds the query and sets up the stand-in platform (which it resets first).
 void build_query(const orv::Image& image, const QueryArgs& args, Query* query);
-
-// Runs the query through the domain's exported function.
-int32_t call_access(Domain domain, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
-                    void* pBuf, uint32_t* pcbNeeded);
 
 // "DB_NOT_FOUND", or "result 7" for a code without a name.
 std::string result_name(int32_t result);

@@ -3,104 +3,65 @@
 #include <algorithm>
 #include <set>
 
+#include "drvrecords/command_sequence.h"
 #include "drvrecords/drv_tables.h"
-#include "engine/resolver.h"
-#include "trace_walk.h"
+#include "engine/walk.h"
 
 namespace orvtool {
 namespace {
 
 constexpr size_t kMaxRows = 100000;
 
+// The values the cases and branches of a set of trees name, per selector
+// and match string. Printer data and the locale are not swept.
 struct Collector {
   const orv::Image& img;
   std::map<uint16_t, std::vector<uint32_t>> plain;  // selector -> compared values
   std::map<uint16_t, std::vector<std::pair<int32_t, int32_t>>> ranges;   // selector -> ranges
   std::map<uint16_t, std::map<uint32_t, std::vector<uint32_t>>> masked;  // sel -> mask -> cases
   std::map<uint16_t, std::vector<std::string>> texts;                    // string -> case texts
-  std::map<uint16_t, bool> string_seen;                                  // strings read
   std::set<uint32_t> seen;
 
-  void add(std::vector<uint32_t>* v, uint32_t x) {
+  template <typename T>
+  static void add(std::vector<T>* v, const T& x) {
     if (std::find(v->begin(), v->end(), x) == v->end()) v->push_back(x);
   }
-  bool ok(uint64_t i) const { return img.items && i < img.item_count; }
 
-  void cases(uint16_t sel, bool is_string, uint32_t mask, bool use_mask, uint32_t first, uint32_t n,
-             int depth) {
-    for (uint32_t i = 0; i < n; ++i) {
-      uint64_t c = static_cast<uint64_t>(first) + i;
-      if (!ok(c)) return;
-      const orv::Item& cs = img.items[c];
-      uint8_t kind = orv::item_kind(cs.word0);
-      if (is_string && kind == orv::ITEM_CASE_STRING && ok(cs.word1)) {
-        const orv::Item& t = img.items[cs.word1];
-        uint64_t end = static_cast<uint64_t>(orv::item_offset(t.word0)) + orv::item_count(t.word1);
-        if (img.match_pool && end <= img.match_count) {
-          std::string text(
-              reinterpret_cast<const char*>(img.match_pool + orv::item_offset(t.word0)),
-              orv::item_count(t.word1));
-          auto& v = texts[sel];
-          if (std::find(v.begin(), v.end(), text) == v.end()) v.push_back(text);
-        }
-      } else if (!is_string && kind == orv::ITEM_CASE) {
-        if (use_mask)
-          add(&masked[sel][mask], cs.word1);
-        else
-          add(&plain[sel], cs.word1);
-      } else if (!is_string && kind == orv::ITEM_CASE_RANGE && img.i32_pool && img.i32_count >= 2 &&
-                 cs.word1 <= img.i32_count - 2) {
-        ranges[sel].push_back({img.i32_pool[cs.word1], img.i32_pool[cs.word1 + 1]});
-        add(&plain[sel], static_cast<uint32_t>(img.i32_pool[cs.word1]));
+  // What case or branch `c` of an item on selector or match string `tag` names.
+  void name_value(orv::TagMeaning meaning, uint16_t tag, const orv::ItemLinks& links, orv::Item c) {
+    const orv::KindInfo& kind = orv::kind_info(orv::item_kind(c.word0));
+    int32_t lo = 0, hi = 0;
+    uint32_t offset = 0, length = 0;
+    if (meaning == orv::TagMeaning::kMatchString) {
+      if (kind.test == orv::CaseTest::kText &&
+          orv::case_text(img, c, &offset, &length) == orv::CaseText::kFound) {
+        add(&texts[tag],
+            std::string(reinterpret_cast<const char*>(img.match_pool + offset), length));
       }
-      visit(orv::item_offset(cs.word0), depth + 1);
+    } else if (meaning == orv::TagMeaning::kSelector) {
+      if (kind.tag == orv::TagMeaning::kBranchValue) {
+        add(&plain[tag], uint32_t{orv::item_tag(c.word1)});
+      } else if (kind.test == orv::CaseTest::kValue) {
+        add(links.masked ? &masked[tag][links.mask] : &plain[tag], c.word1);
+      } else if (kind.test == orv::CaseTest::kRange && orv::range_bounds(img, c, &lo, &hi)) {
+        ranges[tag].push_back({lo, hi});
+        add(&plain[tag], static_cast<uint32_t>(lo));
+      }
     }
   }
 
   void visit(uint32_t index, int depth) {
-    if (!ok(index) || depth > orv::kMaxWalkDepth || !seen.insert(index).second) return;
-    const orv::Item& it = img.items[index];
-    uint8_t kind = orv::item_kind(it.word0);
-    uint32_t off = orv::item_offset(it.word0);
+    orv::Item it{};
+    orv::ItemLinks links{};
+    if (depth > orv::kMaxWalkDepth || !orv::item_at(img, index, &it)) return;
+    if (!seen.insert(index).second || !orv::item_links(img, it, &links)) return;
+    orv::TagMeaning meaning = orv::kind_info(orv::item_kind(it.word0)).tag;
     uint16_t tag = orv::item_tag(it.word1);
-    uint16_t n = orv::item_count(it.word1);
-    switch (kind) {
-      case orv::ITEM_SEQUENCE:
-      case orv::ITEM_BRANCH:
-      case orv::ITEM_CASE:
-      case orv::ITEM_DEFAULT:
-        for (uint32_t i = 0; i < n; ++i) visit(off + i, depth + 1);
-        break;
-      case orv::ITEM_SELECT:
-        for (uint32_t i = 0; i < n; ++i) {
-          if (ok(static_cast<uint64_t>(off) + i) &&
-              orv::item_kind(img.items[off + i].word0) == orv::ITEM_BRANCH) {
-            add(&plain[tag], orv::item_tag(img.items[off + i].word1));
-          }
-          visit(off + i, depth + 1);
-        }
-        break;
-      case orv::ITEM_SWITCH_SELECTOR:
-        plain[tag];
-        cases(tag, false, 0, false, off, n, depth);
-        break;
-      case orv::ITEM_SWITCH_MASKED:
-        plain[tag];
-        if (ok(off) && orv::item_kind(img.items[off].word0) == orv::ITEM_MASK) {
-          cases(tag, false, img.items[off].word1, true, orv::item_offset(img.items[off].word0), n,
-                depth);
-        }
-        break;
-      case orv::ITEM_SWITCH_STRING:
-        texts[tag];
-        cases(tag, true, 0, false, off, n, depth);
-        break;
-      case orv::ITEM_SWITCH_PRINTER_DATA:
-      case orv::ITEM_SWITCH_LOCALE:
-        cases(0xFFFF, false, 0, false, off, n, depth);  // not a selector: values not swept
-        break;
-      default:
-        break;
+    if (meaning == orv::TagMeaning::kSelector) plain[tag];
+    if (meaning == orv::TagMeaning::kMatchString) texts[tag];
+    for (uint32_t i = 0; i < links.inside; ++i) {
+      name_value(meaning, tag, links, img.items[links.first + i]);
+      visit(links.first + i, depth + 1);
     }
   }
 };
@@ -127,19 +88,44 @@ uint32_t other_value(const Collector& c, uint16_t sel) {
 // The trees the answer of the query's id walks, with the id their leaves answer.
 std::vector<std::pair<uint16_t, uint32_t>> trees_of(const orv::Image& image, const IdInfo& info) {
   std::vector<std::pair<uint16_t, uint32_t>> trees;
-  const orv::DrvTables* t = image.drv_tables;
-  if (info.path == DrvPath::kCommandSequence && t && t->seq_ids) {
-    for (uint32_t s = 0; s < t->seq_count; ++s) {
-      if (t->seq_ids[s] != info.id) continue;
-      for (uint32_t k = 0; k < t->seq_fragment_counts[s]; ++k) {
-        uint64_t p = static_cast<uint64_t>(t->seq_first[s]) + k;
-        if (p < t->seq_fragment_count) trees.push_back({0x5008, t->seq_fragments[p]});
-      }
-    }
+  if (info.path == DrvPath::kCommandSequence) {
+    for (uint32_t tree : fragment_trees(image, info.id)) trees.push_back({orv::kFragmentId, tree});
   } else if (info.in_root) {
     trees.push_back({info.id, info.root_item});
   }
   return trees;
+}
+
+// Stops a walk before it reads a selector or match string the combination
+// does not set yet, and records which.
+struct ReadStop : orv::NoObserver {
+  static constexpr bool kWatches = true;
+  const Combination* set = nullptr;               // the values set so far
+  orv::WalkRead what = orv::WalkRead::kSelector;  // the read that stopped the walk
+  uint16_t index = 0;                             // its index
+  bool may_read(orv::WalkRead read, uint16_t at) {
+    bool known = read == orv::WalkRead::kSelector ? set->selectors.count(at) > 0
+                                                  : set->strings.count(at) > 0;
+    if (!known) what = read, index = at;
+    return known;
+  }
+};
+
+// Sets `index` of `set` to each of its values in turn (`none` when it has
+// none) and goes on with `next`; false when `next` ended the enumeration.
+template <typename Value>
+bool fork(std::map<uint16_t, Value>* set, uint16_t index,
+          const std::map<uint16_t, std::vector<Value>>& values, const Value& none,
+          const std::function<bool()>& next) {
+  auto found = values.find(index);
+  std::vector<Value> choices{none};
+  if (found != values.end()) choices = found->second;
+  for (const Value& v : choices) {
+    (*set)[index] = v;
+    if (!next()) return false;
+  }
+  set->erase(index);
+  return true;
 }
 
 std::string cell_text(const std::string& s) {
@@ -183,11 +169,10 @@ std::vector<std::vector<std::string>> table(const Sweep& sweep, bool csv) {
 }  // namespace
 
 ValueSets collect_values(const orv::Image& image, const std::vector<uint32_t>& roots) {
-  Collector c{image, {}, {}, {}, {}, {}, {}};
+  Collector c{image, {}, {}, {}, {}, {}};
   for (uint32_t r : roots) c.visit(r, 0);
   ValueSets sets;
   for (auto& [sel, values] : c.plain) {
-    if (sel == 0xFFFF) continue;
     std::vector<uint32_t> all = values;
     if (c.masked.count(sel)) {
       for (auto& [mask, cases] : c.masked.at(sel)) {
@@ -207,6 +192,28 @@ ValueSets collect_values(const orv::Image& image, const std::vector<uint32_t>& r
     sets.strings[index] = all;
   }
   return sets;
+}
+
+void for_each_combination(
+    const orv::Image& image, const std::vector<std::pair<uint16_t, uint32_t>>& trees,
+    const ValueSets& sets,
+    const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
+    const std::function<bool(const Combination&)>& each) {
+  Combination c;
+  std::function<bool()> explore = [&]() {
+    const ORV_QUERY_CONTEXT* ctx = context(c);
+    for (auto& [tree_id, item] : trees) {
+      ReadStop stop;
+      stop.set = &c;
+      orv::Leaf leaf{};
+      if (orv::observe_walk(image, tree_id, ctx, item, &leaf, &stop) != orv::kWalkStopped) continue;
+      return stop.what == orv::WalkRead::kSelector
+                 ? fork(&c.selectors, stop.index, sets.selectors, 0u, explore)
+                 : fork(&c.strings, stop.index, sets.strings, std::string(), explore);
+    }
+    return each(c);
+  };
+  explore();
 }
 
 Sweep sweep_id(const orv::Image& image, Query* query) {
@@ -234,59 +241,27 @@ Sweep sweep_id(const orv::Image& image, Query* query) {
     std::vector<std::pair<uint16_t, uint32_t>> trees = trees_of(image, info);
     std::vector<uint32_t> roots;
     for (auto& t : trees) roots.push_back(t.second);
-    ValueSets sets = collect_values(image, roots);
-    std::map<uint16_t, uint32_t> sel;
-    std::map<uint16_t, std::string> str;
     std::vector<std::string> base_strings = query->strings;
-
-    std::function<void()> explore = [&]() {
+    auto context = [&](const Combination& c) {
+      query->selectors = base;
+      for (auto& [s, v] : c.selectors)
+        if (s < query->selectors.size()) query->selectors[s] = v;
+      query->strings = base_strings;
+      for (auto& [m, text] : c.strings)
+        if (m < query->strings.size()) query->strings[m] = text;
+      return query->context();
+    };
+    auto each = [&](const Combination& c) {
       if (sweep.rows.size() >= kMaxRows) {
         throw UsageError("the answer space of " + hex_id(info.id) + " has more than " +
                          std::to_string(kMaxRows) + " combinations");
       }
-      query->selectors = base;
-      for (auto& [s, v] : sel)
-        if (s < query->selectors.size()) query->selectors[s] = v;
-      query->strings = base_strings;
-      for (auto& [m, text] : str)
-        if (m < query->strings.size()) query->strings[m] = text;
-      const ORV_QUERY_CONTEXT* ctx = query->context();
-      ReadHook hook = [&](char kind, uint16_t index) {
-        return kind == 's' ? sel.count(index) > 0 : str.count(index) > 0;
-      };
-      for (auto& [tree_id, item] : trees) {
-        Trace t = trace_item(image, tree_id, ctx, item, hook);
-        if (t.result != kWalkStopped) continue;
-        if (t.stop_kind == 's') {
-          std::vector<uint32_t> values = sets.selectors.count(t.stop_index)
-                                             ? sets.selectors.at(t.stop_index)
-                                             : std::vector<uint32_t>{0};
-          for (uint32_t v : values) {
-            sel[t.stop_index] = v;
-            explore();
-          }
-          sel.erase(t.stop_index);
-        } else {
-          std::vector<std::string> texts = sets.strings.count(t.stop_index)
-                                               ? sets.strings.at(t.stop_index)
-                                               : std::vector<std::string>{""};
-          for (const std::string& text : texts) {
-            str[t.stop_index] = text;
-            explore();
-          }
-          str.erase(t.stop_index);
-        }
-        return;
-      }
-      SweepRow r;
-      r.selectors = sel;
-      r.strings = str;
-      for (auto& [s, v] : sel) sel_cols.insert(s);
-      for (auto& [m, v] : str) str_cols.insert(m);
-      r.answer = ask(image, query);
-      sweep.rows.push_back(std::move(r));
+      for (auto& [s, v] : c.selectors) sel_cols.insert(s);
+      for (auto& [m, v] : c.strings) str_cols.insert(m);
+      sweep.rows.push_back(SweepRow{c.selectors, c.strings, ask(image, query)});
+      return true;
     };
-    explore();
+    for_each_combination(image, trees, collect_values(image, roots), context, each);
   }
   sweep.selector_columns.assign(sel_cols.begin(), sel_cols.end());
   sweep.string_columns.assign(str_cols.begin(), str_cols.end());

@@ -8,6 +8,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -16,6 +17,7 @@
 
 #include "answer.h"
 #include "engine/image.h"
+#include "orvdb/orvdb.h"
 #include "query_setup.h"
 
 namespace orvtool {
@@ -40,6 +42,25 @@ struct ValueSets {
   std::map<uint16_t, std::vector<std::string>> strings;  // index -> texts, "other" last
 };
 ValueSets collect_values(const orv::Image& image, const std::vector<uint32_t>& roots);
+
+// A combination of selector and match-string values; those absent are not
+// read on its path.
+struct Combination {
+  std::map<uint16_t, uint32_t> selectors;   // selector index -> value
+  std::map<uint16_t, std::string> strings;  // match-string index -> text
+};
+
+// Every combination the walks of `trees` (id walked, root item) tell apart.
+// The engine's walks run with the context `context` makes for the
+// combination so far and stop before a read it does not set yet; the
+// enumeration forks there over the values `sets` has for it (0 or "" when
+// none). `each` gets every combination whose walks all end, in walk order,
+// and returns false to end the enumeration.
+void for_each_combination(
+    const orv::Image& image, const std::vector<std::pair<uint16_t, uint32_t>>& trees,
+    const ValueSets& sets,
+    const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
+    const std::function<bool(const Combination&)>& each);
 
 // Sweeps the query's id (its selectors and strings as built are the base).
 // Throws UsageError when the space is too large to list.

@@ -4,14 +4,13 @@
 #include <nlohmann/json.hpp>
 
 #include "answer.h"
-#include "check.h"
-#include "drvrecords/drv_tables.h"
 #include "engine/image.h"
+#include "explain.h"
 #include "id_info.h"
 #include "modeldata/image_dump.h"
+#include "modeldata/verifier.h"
 #include "query_setup.h"
 #include "sweep.h"
-#include "trace_walk.h"
 
 namespace orvtool {
 namespace {
@@ -72,71 +71,13 @@ int run_query(const QueryArgs& a, bool json, std::ostream& out) {
   return exit_status(answer.result);
 }
 
-void print_trace(const Trace& t, std::ostream& out, int indent) {
-  for (const TraceLine& l : t.lines) {
-    out << std::string(static_cast<size_t>(indent + l.depth) * 2, ' ') << l.text << "\n";
-  }
-}
-
 int run_explain(const QueryArgs& a, std::ostream& out) {
   const orv::Image& image = orv::builtin_image();
   Query q;
   build_query(image, a, &q);
   out << domain_title(q.domain) << " " << hex_id(q.id) << " with " << context_text(q) << "\n";
   out << "answered: " << answered_text(q.info) << "\n";
-  const ORV_QUERY_CONTEXT* ctx = q.context();
-  const orv::DrvTables* tables = image.drv_tables;
-  if (q.info.path == DrvPath::kCommandSequence && tables && tables->seq_ids) {
-    for (uint32_t s = 0; s < tables->seq_count; ++s) {
-      if (tables->seq_ids[s] != q.id) continue;
-      for (uint32_t k = 0; k < tables->seq_fragment_counts[s]; ++k) {
-        uint64_t p = static_cast<uint64_t>(tables->seq_first[s]) + k;
-        if (p >= tables->seq_fragment_count) break;
-        out << "fragment " << k << " (item " << tables->seq_fragments[p] << ", id 0x5008):\n";
-        print_trace(trace_item(image, 0x5008, ctx, tables->seq_fragments[p]), out, 1);
-      }
-    }
-  } else if (q.info.path == DrvPath::kModeRecord && tables && tables->mode_rows) {
-    std::string keys;
-    int64_t found = -1;
-    for (uint32_t row = 0; row < tables->mode_count && found < 0; ++row) {
-      bool all = true;
-      for (uint32_t k = 0; k < orv::kModeKeyCount; ++k) {
-        uint16_t s = orv::kModeKeySelectors[k];
-        all = all && s < q.selectors.size() &&
-              static_cast<int32_t>(q.selectors[s]) == tables->mode_rows[row].keys[k];
-      }
-      if (all) found = row;
-    }
-    out << "mode table: ";
-    if (found < 0) {
-      out << "no row has these keys (selectors 4 9 5 8 6 81)\n";
-    } else {
-      const orv::ModeRow& m = tables->mode_rows[found];
-      out << "row " << found << ", parts A " << m.part_a << " B " << m.part_b << " C " << m.part_c
-          << " D " << m.part_d << "\n";
-    }
-  } else {
-    out << "walk:\n";
-    Trace t = trace_root(image, q.id, ctx);
-    print_trace(t, out, 1);
-    if (t.result == DB_OK) {
-      out << "leaf: [" << t.leaf_index << "] " << kind_name(orv::item_kind(t.leaf.word0)) << " id "
-          << hex_id(orv::item_tag(t.leaf.word1))
-          << (orv::item_kind(t.leaf.word0) == orv::ITEM_COMPUTED ? " function " : " n=")
-          << orv::item_count(t.leaf.word1) << "\n";
-    }
-  }
-  Answer answer = ask(image, &q);
-  out << "result: " << result_name(answer.result) << "\n";
-  if (answer.result == DB_OK) {
-    out << "answer:\n";
-    std::ostringstream value;
-    print_answer(answer, value);
-    std::istringstream lines(value.str());
-    for (std::string l; std::getline(lines, l);) out << "  " << l << "\n";
-  }
-  return exit_status(answer.result);
+  return exit_status(explain_query(image, q.domain, q.info, q.context(), out).answer.result);
 }
 
 int run_ids(const std::string& domain_word, std::ostream& out) {
@@ -201,11 +142,27 @@ int run_dump(const std::optional<std::string>& id_word, std::ostream& out) {
   return 0;
 }
 
+// A fault as `check` prints it: where, in which tree, what.
+std::string fault_line(const orv::Image& image, const orv::model::ImageFault& f) {
+  std::string where;
+  if (f.item != orv::model::kNoItem) where += "[" + std::to_string(f.item) + "] ";
+  if (f.slot != orv::model::kNoItem) where += "root slot " + std::to_string(f.slot) + " ";
+  if (f.tree != orv::model::kNoItem) {
+    std::string ids;
+    for (uint32_t k = 0; k < image.root_count; ++k) {
+      if (image.root_items[k] == f.tree) ids += " " + hex_id(image.root_ids[k]);
+    }
+    where += ids.empty() ? "fragment tree " + std::to_string(f.tree) + ": " : "tree" + ids + ": ";
+  }
+  return where + f.message;
+}
+
 int run_check(std::ostream& out) {
-  CheckReport r = check_image(orv::builtin_image());
+  const orv::Image& image = orv::builtin_image();
+  orv::model::ImageReport r = orv::model::verify_image(image);
   for (const std::string& s : r.sizes) out << s << "\n";
   out << "items no tree reaches " << r.unreached << "\n";
-  for (const std::string& f : r.faults) out << "fault: " << f << "\n";
+  for (const orv::model::ImageFault& f : r.faults) out << "fault: " << fault_line(image, f) << "\n";
   out << (r.faults.empty() ? "image sound\n" : std::to_string(r.faults.size()) + " faults\n");
   return r.faults.empty() ? 0 : 3;
 }

@@ -126,6 +126,53 @@ TEST_F(HostPlatformTest, LongerOrMissingValuesAreNotAvailable) {
   orv_host_close_printer(h);
 }
 
+// The stand-in's limits and bad arguments, each refused as documented.
+TEST_F(HostPlatformTest, LimitsAndBadArgumentsAreRefused) {
+  const std::string longest(128, 'N');
+  const std::string too_long(129, 'N');
+  EXPECT_EQ(orv_host_add_printer("Tab\there"), -1);
+  EXPECT_EQ(orv_host_add_printer(too_long.c_str()), -1);
+  ASSERT_EQ(orv_host_add_printer(longest.c_str()), 0);
+  ORV_HANDLE h = nullptr;
+  EXPECT_FALSE(platform_open_printer(w(wide(too_long.c_str())), &h));
+  EXPECT_TRUE(platform_open_printer(w(wide(longest.c_str())), &h));
+  EXPECT_FALSE(platform_open_printer(w(wide(longest.c_str())), nullptr));
+
+  // Values: names, sizes, an empty value, and room for 32 per printer.
+  const uint8_t big[257] = {};
+  EXPECT_EQ(orv_host_set_printer_data(longest.c_str(), "", big, 4), -1);
+  EXPECT_EQ(orv_host_set_printer_data(longest.c_str(), "Big", big, 257), -1);
+  ASSERT_EQ(orv_host_set_printer_data(longest.c_str(), "Empty", nullptr, 0), 0);
+  for (int i = 1; i < 32; ++i) {
+    ASSERT_EQ(orv_host_set_printer_data(longest.c_str(), ("V" + std::to_string(i)).c_str(), big, 4),
+              0);
+  }
+  EXPECT_EQ(orv_host_set_printer_data(longest.c_str(), "OneTooMany", big, 4), -1);
+
+  const std::u16string empty = wide("Empty");
+  const std::u16string four = wide("V1");
+  uint32_t value = 7;
+  uint32_t needed = 99;
+  EXPECT_EQ(platform_get_printer_data(h, w(empty), nullptr, nullptr, 4, &needed), kOk);
+  EXPECT_EQ(needed, 0u);
+  EXPECT_NE(platform_get_printer_data(h, w(four), nullptr, nullptr, 4, &needed), kOk);
+  EXPECT_NE(platform_get_printer_data(h, nullptr, nullptr, &value, 4, &needed), kOk);
+  EXPECT_NE(platform_get_printer_data(h, w(four), nullptr, &value, 4, nullptr), kOk);
+  int not_a_handle = 0;
+  EXPECT_NE(platform_get_printer_data(&not_a_handle, w(four), nullptr, &value, 4, &needed), kOk);
+  platform_close_printer(h);
+
+  // Room for 32 printers.
+  for (int i = 1; i < 32; ++i)
+    ASSERT_EQ(orv_host_add_printer(("P" + std::to_string(i)).c_str()), 0);
+  EXPECT_EQ(orv_host_add_printer("OneTooMany"), -1);
+
+  // The clock call ignores a null record; the country text needs a buffer.
+  platform_local_time(nullptr);
+  orv_host_set_country("49");
+  EXPECT_EQ(platform_country_code_text(nullptr, 8), 0u);
+}
+
 TEST_F(HostPlatformTest, HandleSeesLaterChangesOfItsPrinter) {
   ASSERT_EQ(orv_host_add_printer("P"), 0);
   void* h = orv_host_open_printer("P");
@@ -326,6 +373,9 @@ TEST_F(HostPlatformTest, DefaultCountryComesFromTheProcessLocale) {
       {"C", "de_DE", "1"},
       {nullptr, nullptr, "1"},
       {"xx_ZZ", nullptr, "1"},
+      {"de_", nullptr, "1"},
+      {"de_D", nullptr, "1"},
+      {"de_DEX", nullptr, "1"},
   };
   unsetenv("LC_CTYPE");
   for (const Case& c : cases) {

@@ -1,0 +1,492 @@
+// The walk: the one place that decides how a tree is walked. It is a
+// template over an observer so that tools can watch it step by step; the
+// library's own walks (resolver.cc) use NoObserver, whose hooks are empty
+// and compile to nothing.
+#ifndef ORVDB_ENGINE_WALK_H_
+#define ORVDB_ENGINE_WALK_H_
+
+#include <stdint.h>
+
+#include "engine/image.h"
+#include "engine/resolver.h"
+#include "engine/scan.h"
+#include "engine/switches.h"
+#include "orvdb/orvdb.h"
+
+namespace orv {
+
+// What an observer's may_read stops a walk with: no result code has this value.
+constexpr int32_t kWalkStopped = 0x7FFFFFFF;
+
+// An item index the walk does not know: the first item of a walk started
+// from item words (resolve) rather than from an index.
+constexpr uint32_t kUnknownItem = 0xFFFFFFFFu;
+
+// Why a walk answers DB_ERROR.
+enum class WalkFault : uint8_t {
+  kTooDeep,          // deeper than kMaxWalkDepth, or past the walk's visit budget
+  kBeyondTable,      // a child, case, target or mask beyond the item table
+  kInvalidKind,      // an item of a kind that cannot be walked where it stands
+  kNotACase,         // an item a switch cannot read as one of its cases
+  kNoMask,           // a masked switch whose first child is not an ITEM_MASK
+  kRangeBeyondPool,  // a range case whose bounds lie outside the i32 pool
+  kBadCaseText,      // a string case whose text is not an ITEM_BYTES inside the match-string pool
+  kNoContext,        // a selector switch walked without a query context
+  kNoSwitchValue,    // a printer-data or locale switch that could not get its value
+};
+
+// What a walk may ask before it reads from the query context.
+enum class WalkRead : uint8_t {
+  kSelector,     // a selector, by index
+  kMatchString,  // a match string, by index
+};
+
+// The observer of the library's own walks: told nothing. An observer of the
+// tools derives from it, sets kWatches and hides the hooks it needs. A
+// watching walk passes over no case or branch unseen: the scans that skip
+// runs of them are not used, and each is decided one by one as they decide.
+struct NoObserver {
+  static constexpr bool kWatches = false;  // whether the hooks below are called at all
+
+  // A leaf was met: it answers the walk's id, or is another id's leaf.
+  void leaf(uint32_t /*index*/, Item /*item*/, bool /*answers*/) {}
+  // A container, select or switch was entered; leave follows with its result.
+  void enter(uint32_t /*index*/, Item /*item*/) {}
+  void leave(int32_t /*result*/) {}
+  // The value a select or numeric switch compares (masked when it has a
+  // mask), and the first case it tries.
+  void value_read(uint32_t /*value*/, uint32_t /*first_case*/) {}
+  // The match string a string switch compares (a null entry reads as "").
+  void string_read(const char* /*text*/) {}
+  // A case or branch that does not match, and the one taken.
+  void passed(uint32_t /*index*/, Item /*item*/) {}
+  void taken(uint32_t /*index*/, Item /*item*/) {}
+  // Why the walk answers DB_ERROR, just before it does.
+  void fault(WalkFault /*why*/) {}
+  // Asked before a selector or match string is read; false stops the walk
+  // there with kWalkStopped.
+  bool may_read(WalkRead /*what*/, uint16_t /*index*/) { return true; }
+};
+
+namespace walk_internal {
+
+// What stays fixed during one walk, gathered once so that each level of the
+// recursion passes one pointer instead of eight arguments.
+template <typename Observer>
+struct Walk {
+  const Image* image;            // the image walked
+  const Item* items;             // its item table, never null during a walk
+  uint32_t item_count;           // items in the table
+  uint16_t id;                   // the queried data id
+  const ORV_QUERY_CONTEXT* ctx;  // the caller's context; may be null
+  Leaf* leaf;                    // where the chosen leaf goes; never null during a walk
+  uint32_t* visits_left;         // containers the walk may still enter (see walk_budget)
+  Observer* observer;            // told of each step (NoObserver: nothing)
+};
+
+// Containers one walk may enter. A tree visits each item at most once; an
+// image whose subtrees are shared many times over (or corrupt) could make a
+// depth-limited walk take exponential time, so past this it is inconsistent.
+inline uint32_t walk_budget(uint32_t item_count) {
+  return item_count > (0xFFFFFFFFu - 64) / 4 ? 0xFFFFFFFFu : 4 * item_count + 64;
+}
+
+// DB_ERROR (or `result`), with the reason told to the observer.
+template <typename O>
+inline int32_t fail(const Walk<O>& w, WalkFault why, int32_t result = DB_ERROR) {
+  if constexpr (O::kWatches) w.observer->fault(why);
+  return result;
+}
+
+// Items that can be read starting at `first`, capped at `count`: the children
+// of an item whose first child is `first`. A loop that needs more than this
+// meets an index beyond the table.
+template <typename O>
+inline uint32_t readable(const Walk<O>& w, uint32_t first, uint32_t count) {
+  if (first >= w.item_count) return 0;
+  uint32_t left = w.item_count - first;
+  return count < left ? count : left;
+}
+
+template <typename O>
+int32_t walk(const Walk<O>& w, uint32_t index, Item item, int depth);
+
+// A leaf answers the walk's id with itself, or any other id with DB_NOT_FOUND.
+template <typename O>
+inline int32_t answer_leaf(const Walk<O>& w, uint32_t index, Item leaf) {
+  bool answers = item_tag(leaf.word1) == w.id;
+  if constexpr (O::kWatches) w.observer->leaf(index, leaf, answers);
+  if (!answers) return DB_NOT_FOUND;
+  w.leaf->word0 = leaf.word0;
+  w.leaf->word1 = leaf.word1;
+  return DB_OK;
+}
+
+// Walks a child: a leaf is answered in place, anything else by a nested walk
+// (nesting leaves too costs 14 % more instructions on drv_command_sequence,
+// bench/count_instructions.sh).
+template <typename O>
+inline int32_t walk_child(const Walk<O>& w, uint32_t index, Item child, int depth) {
+  if (depth + 1 > kMaxWalkDepth) return fail(w, WalkFault::kTooDeep);
+  if (is_leaf_kind(item_kind(child.word0))) return answer_leaf(w, index, child);
+  return walk(w, index, child, depth + 1);
+}
+
+// Children first .. first + count - 1 in order; the first answer wins.
+template <typename O>
+int32_t walk_children(const Walk<O>& w, uint32_t first, uint16_t count, int depth) {
+  uint32_t n = readable(w, first, count);
+  const Item* children = w.items + first;
+  for (uint32_t i = 0; i < n; ++i) {
+    int32_t result = walk_child(w, first + i, children[i], depth);
+    if (result != DB_NOT_FOUND) return result;
+  }
+  return n < count ? fail(w, WalkFault::kBeyondTable) : DB_NOT_FOUND;
+}
+
+// A select: its branches are taken only when the selector equals their tag;
+// any other child is walked as it stands.
+template <typename O>
+[[gnu::always_inline]] inline int32_t walk_select(const Walk<O>& w, Item select, int depth) {
+  uint16_t selector = item_tag(select.word1);
+  uint32_t first = item_offset(select.word0);
+  uint16_t count = item_count(select.word1);
+  uint32_t n = readable(w, first, count);
+  const Item* children = w.items + first;
+  const ORV_QUERY_CONTEXT* ctx = w.ctx;
+  // Without the selector, the first branch met answers DB_NO_SELECTOR.
+  bool have = ctx != nullptr && ctx->pSelectors != nullptr && ctx->cSelectors > selector;
+  uint32_t value = have ? ctx->pSelectors[selector] : 0;
+  if constexpr (O::kWatches) {
+    if (have) w.observer->value_read(value, 0);
+  }
+  // A branch's tag is 16 bits: a larger selector value matches no branch.
+  bool taggable = value <= 0xFFFFu;
+  uint32_t tag_mask = taggable ? 0xFFFF0000u : 0;
+  uint32_t tag_bits = taggable ? value << 16 : 1;
+  uint32_t i = 0;
+  while (true) {
+    // Branches for other values are passed over without being walked.
+    if constexpr (!O::kWatches) {
+      if (have) i = first_stop(children, i, n, ITEM_BRANCH, tag_mask, tag_bits);
+    }
+    if (i >= n) break;
+    Item child = children[i];
+    if (item_kind(child.word0) == ITEM_BRANCH) {
+      if constexpr (O::kWatches) {
+        if (!w.observer->may_read(WalkRead::kSelector, selector)) return kWalkStopped;
+      }
+      if (!have) return DB_NO_SELECTOR;
+      // The scan has passed over the branches for other values; a watching
+      // walk, which does not scan, passes over them here.
+      if constexpr (O::kWatches) {
+        if (value != item_tag(child.word1)) {
+          w.observer->passed(first + i, child);
+          ++i;
+          continue;
+        }
+        w.observer->taken(first + i, child);
+      }
+    }
+    int32_t result = walk_child(w, first + i, child, depth);
+    if (result != DB_NOT_FOUND) return result;
+    ++i;
+  }
+  return n < count ? fail(w, WalkFault::kBeyondTable) : DB_NOT_FOUND;
+}
+
+// A case that matched: DB_OK with *target the item it leads to (the switch
+// is then decided, whatever that target answers), or DB_ERROR.
+template <typename O>
+inline int32_t take_case(const Walk<O>& w, uint32_t index, Item c, uint32_t* target) {
+  if constexpr (O::kWatches) w.observer->taken(index, c);
+  *target = item_offset(c.word0);
+  return *target < w.item_count ? DB_OK : fail(w, WalkFault::kBeyondTable);
+}
+
+// Cases first + start .. first + count - 1 against switch value v: DB_OK
+// with *target the item the first matching case leads to, DB_NOT_FOUND when
+// none matches, or DB_ERROR.
+template <typename O>
+inline int32_t choose_case(const Walk<O>& w, uint32_t first, uint32_t start, uint16_t count,
+                           uint32_t v, uint32_t* target) {
+  uint32_t n = readable(w, first, count);
+  const Item* cases = w.items + first;
+  for (uint32_t i = start; i < n; ++i) {
+    // Value cases that cannot match are passed over by the scan.
+    if constexpr (!O::kWatches) {
+      i = first_stop(cases, i, n, ITEM_CASE, 0xFFFFFFFFu, v);
+      if (i >= n) break;
+    }
+    Item c = cases[i];
+    bool match = false;
+    switch (item_kind(c.word0)) {
+      case ITEM_CASE:
+        // The scan stops only at a value case that matches.
+        if constexpr (O::kWatches) {
+          match = c.word1 == v;
+        } else {
+          match = true;
+        }
+        break;
+      case ITEM_DEFAULT:
+        match = true;
+        break;
+      case ITEM_CASE_RANGE: {
+        int32_t lo = 0;
+        int32_t hi = 0;
+        if (!range_bounds(*w.image, c, &lo, &hi)) return fail(w, WalkFault::kRangeBeyondPool);
+        int32_t value = static_cast<int32_t>(v);
+        match = lo <= value && value <= hi;
+        break;
+      }
+      default:
+        return fail(w, WalkFault::kNotACase);
+    }
+    if (match) return take_case(w, first + i, c, target);
+    if constexpr (O::kWatches) w.observer->passed(first + i, c);
+  }
+  return (start < count && n < count) ? fail(w, WalkFault::kBeyondTable) : DB_NOT_FOUND;
+}
+
+// Selector [s] of the context for a selector or masked switch.
+template <typename O>
+inline int32_t switch_selector_value(const Walk<O>& w, uint16_t selector, uint32_t* v) {
+  const ORV_QUERY_CONTEXT* ctx = w.ctx;
+  if (ctx == nullptr) return fail(w, WalkFault::kNoContext);
+  if constexpr (O::kWatches) {
+    if (!w.observer->may_read(WalkRead::kSelector, selector)) return kWalkStopped;
+  }
+  if (ctx->pSelectors == nullptr || ctx->cSelectors <= selector) return DB_NO_SELECTOR;
+  *v = ctx->pSelectors[selector];
+  return DB_OK;
+}
+
+// Longest case text: a text's length is a 16-bit count.
+constexpr uint32_t kLongestText = 0xFFFF;
+
+// Length of s up to its NUL, looking at no more than limit + 1 bytes.
+inline uint32_t bounded_length(const char* s, uint32_t limit) {
+  uint32_t n = 0;
+  while (n <= limit && s[n] != '\0') ++n;
+  return n;
+}
+
+// Whether bytes 1 .. length - 1 of a and b are equal. Case texts are a few
+// bytes long: a loop in place costs less than a call.
+inline bool same_tail(const char* a, const uint8_t* b, uint32_t length) {
+  for (uint32_t j = 1; j < length; ++j) {
+    if (static_cast<uint8_t>(a[j]) != b[j]) return false;
+  }
+  return true;
+}
+
+// The string switch's cases against match string [tag]: DB_OK with *target
+// the item the first matching case leads to, DB_NOT_FOUND, or an error.
+template <typename O>
+int32_t choose_string_case(const Walk<O>& w, Item sw, uint32_t* target) {
+  uint16_t index = item_tag(sw.word1);
+  uint32_t first = item_offset(sw.word0);
+  uint16_t count = item_count(sw.word1);
+  uint32_t n = readable(w, first, count);
+  const Item* cases = w.items + first;
+  const uint8_t* pool = w.image->match_pool;
+  // Offsets are 24 bits and lengths 16, so offset + length cannot wrap.
+  uint32_t pool_count = w.image->match_count;
+
+  // Up to the first case text a default decides alone and any other kind is
+  // an error; the caller's string is read only once a case text needs it.
+  uint32_t i = 0;
+  for (; i < n; ++i) {
+    uint8_t kind = item_kind(cases[i].word0);
+    if (kind == ITEM_CASE_STRING) break;
+    if (kind != ITEM_DEFAULT) return fail(w, WalkFault::kNotACase);
+    return take_case(w, first + i, cases[i], target);
+  }
+  if (i == n) return n < count ? fail(w, WalkFault::kBeyondTable) : DB_NOT_FOUND;
+  // The first case text must be one before the match string is asked for.
+  if (cases[i].word1 >= w.item_count || item_kind(w.items[cases[i].word1].word0) != ITEM_BYTES) {
+    return fail(w, WalkFault::kBadCaseText);
+  }
+  if constexpr (O::kWatches) {
+    if (!w.observer->may_read(WalkRead::kMatchString, index)) return kWalkStopped;
+  }
+  const ORV_QUERY_CONTEXT* ctx = w.ctx;
+  if (ctx == nullptr || ctx->ppStrings == nullptr || ctx->cStrings <= index) {
+    return DB_NO_MATCH_STRING;
+  }
+  const char* s = ctx->ppStrings[index];
+  if (s == nullptr) s = "";
+  if constexpr (O::kWatches) w.observer->string_read(s);
+  // Longer than any text can be: counted only that far.
+  const uint32_t s_length = bounded_length(s, kLongestText);
+  const uint8_t s_first = static_cast<uint8_t>(s[0]);
+  if (pool == nullptr) return fail(w, WalkFault::kBadCaseText);
+
+  for (; i < n; ++i) {
+    Item c = cases[i];
+    uint8_t kind = item_kind(c.word0);
+    if (kind == ITEM_CASE_STRING) {
+      // Every case text is checked whatever it holds: its index, its kind and
+      // its place in the pool, as one test (the index is clamped so that the
+      // read stays inside the table). Checked by case_text() instead, the
+      // root_string_switch path of bench/count_instructions.sh takes 9 % more
+      // instructions.
+      bool inside = c.word1 < w.item_count;
+      Item text = w.items[inside ? c.word1 : 0];
+      uint32_t offset = item_offset(text.word0);
+      uint32_t length = item_count(text.word1);
+      if (!inside | (item_kind(text.word0) != ITEM_BYTES) | (offset + length > pool_count)) {
+        return fail(w, WalkFault::kBadCaseText);
+      }
+      // Most texts differ in length or first byte: both compared before the
+      // rest (one loop over all bytes costs 23 % more on root_string_switch).
+      if (length != s_length ||
+          (length != 0 && (pool[offset] != s_first || !same_tail(s, pool + offset, length)))) {
+        if constexpr (O::kWatches) w.observer->passed(first + i, c);
+        continue;
+      }
+    } else if (kind != ITEM_DEFAULT) {
+      return fail(w, WalkFault::kNotACase);
+    }
+    return take_case(w, first + i, c, target);
+  }
+  return n < count ? fail(w, WalkFault::kBeyondTable) : DB_NOT_FOUND;
+}
+
+// Where a numeric switch's case loop starts and what it compares: DB_OK with
+// the first case, the index of the first case to try and the value, or the
+// result that decides the switch instead.
+template <typename O>
+inline int32_t numeric_switch_start(const Walk<O>& w, Item sw, int depth, uint32_t* first,
+                                    uint32_t* start, uint32_t* v) {
+  uint8_t kind = item_kind(sw.word0);
+  *first = item_offset(sw.word0);
+  *start = 0;
+  if (kind == ITEM_SWITCH_SELECTOR || kind == ITEM_SWITCH_MASKED) {
+    uint32_t mask = 0xFFFFFFFFu;
+    if (kind == ITEM_SWITCH_MASKED && !masked_cases(w.items, w.item_count, sw, first, &mask)) {
+      return fail(w, WalkFault::kNoMask);
+    }
+    int32_t result = switch_selector_value(w, item_tag(sw.word1), v);
+    if (result != DB_OK) return result;
+    *v &= mask;
+    return DB_OK;
+  }
+  SwitchStart switch_start;
+  int32_t result = kind == ITEM_SWITCH_LOCALE
+                       ? locale_switch_start(sw.word1, &switch_start)
+                       : printer_data_switch_start(*w.image, w.ctx, sw, &switch_start, depth);
+  if (result != DB_OK) {
+    // DB_NOT_FOUND (no value and no trailing default) is an answer, not a fault.
+    return result == DB_NOT_FOUND ? result : fail(w, WalkFault::kNoSwitchValue, result);
+  }
+  *start = switch_start.first_case;
+  *v = switch_start.value;
+  return DB_OK;
+}
+
+// The result of a chain of items the walk followed in a loop, told to the
+// observer once for each of them, innermost first.
+template <typename O>
+inline int32_t close_chain(const Walk<O>& w, int entered, int32_t result) {
+  if constexpr (O::kWatches) {
+    for (; entered > 0; --entered) w.observer->leave(result);
+  }
+  return result;
+}
+
+template <typename O>
+int32_t walk(const Walk<O>& w, uint32_t index, Item item, int depth) {
+  // A decided switch hands the walk to its case's target: followed here in a
+  // loop rather than by a nested call, one level deeper each time.
+  // The budget is kept in a register along the loop; nested walks read the
+  // stored count when they start.
+  uint32_t visits_left = *w.visits_left;
+  int entered = 0;  // items of the chain the observer was told of
+  for (;; ++depth) {
+    if (depth > kMaxWalkDepth || visits_left == 0) {
+      return close_chain(w, entered, fail(w, WalkFault::kTooDeep));
+    }
+    *w.visits_left = --visits_left;
+    uint8_t kind = item_kind(item.word0);
+    if constexpr (O::kWatches) {
+      if (!is_leaf_kind(kind)) {
+        w.observer->enter(index, item);
+        ++entered;
+      }
+    }
+    uint32_t target = 0;
+    int32_t result = DB_OK;
+    switch (kind) {
+      case ITEM_BYTES:
+      case ITEM_INT32:
+      case ITEM_INT8:
+      case ITEM_INT16:
+      case ITEM_UINT8:
+      case ITEM_UINT16:
+      case ITEM_STRING:
+      case ITEM_COMPUTED:
+        return close_chain(w, entered, answer_leaf(w, index, item));
+      case ITEM_SEQUENCE:
+      case ITEM_BRANCH:
+      case ITEM_CASE:
+      case ITEM_DEFAULT:
+        return close_chain(
+            w, entered, walk_children(w, item_offset(item.word0), item_count(item.word1), depth));
+      case ITEM_SELECT:
+        return close_chain(w, entered, walk_select(w, item, depth));
+      case ITEM_SWITCH_SELECTOR:
+      case ITEM_SWITCH_MASKED:
+      case ITEM_SWITCH_PRINTER_DATA:
+      case ITEM_SWITCH_LOCALE: {
+        // Every numeric switch comes down to one case loop: where its cases
+        // are, the first one to try, and the value they are compared with.
+        uint32_t first = 0;
+        uint32_t start = 0;
+        uint32_t v = 0;
+        result = numeric_switch_start(w, item, depth, &first, &start, &v);
+        if (result != DB_OK) break;
+        if constexpr (O::kWatches) w.observer->value_read(v, start);
+        result = choose_case(w, first, start, item_count(item.word1), v, &target);
+        break;
+      }
+      case ITEM_SWITCH_STRING:
+        result = choose_string_case(w, item, &target);
+        break;
+      default:
+        return close_chain(w, entered, fail(w, WalkFault::kInvalidKind));
+    }
+    if (result != DB_OK) return close_chain(w, entered, result);
+    index = target;
+    item = w.items[target];
+  }
+}
+
+// Starts a walk of `item` (at `index`, or kUnknownItem) at `depth`; the
+// budget is per walk.
+template <typename O>
+inline int32_t start_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                          uint32_t index, Item item, Leaf* leaf, int depth, O* observer) {
+  if (image.items == nullptr || leaf == nullptr) return DB_ERROR;
+  uint32_t visits_left = walk_budget(image.item_count);
+  const Walk<O> w{&image, image.items, image.item_count, id, ctx, leaf, &visits_left, observer};
+  return walk(w, index, item, depth);
+}
+
+}  // namespace walk_internal
+
+// Walks the subtree of item `index` for `id` exactly as find_root and
+// resolve do, telling `observer` each step. The same results, leaf and
+// faults as the library's walk, plus kWalkStopped when the observer stops it.
+template <typename Observer>
+int32_t observe_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t index,
+                     Leaf* leaf, Observer* observer) {
+  Item item{};
+  if (!item_at(image, index, &item)) return DB_ERROR;
+  return walk_internal::start_walk(image, id, ctx, index, item, leaf, 0, observer);
+}
+
+}  // namespace orv
+
+#endif  // ORVDB_ENGINE_WALK_H_

@@ -1,0 +1,91 @@
+// explain is held to the engine on every image of the image fuzz corpus:
+// for every walk it prints (the root walk, or each fragment of a command
+// sequence) the result and leaf are those that find_root or resolve give on
+// that image, and the result it prints is the access path's.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+
+#include "drvrecords/command_sequence.h"
+#include "engine/access.h"
+#include "explain.h"
+#include "image_input.h"
+#include "orvdb/host_platform.h"
+#include "query_setup.h"
+
+namespace orvtool {
+namespace {
+
+// The walk the library makes that explain's `walk` stands for.
+int32_t engine_walk(const orv::Image& image, const IdInfo& info, const ExplainedWalk& walk,
+                    const ORV_QUERY_CONTEXT* ctx, orv::Leaf* leaf) {
+  if (info.path != DrvPath::kCommandSequence) return orv::find_root(image, info.id, ctx, leaf);
+  orv::Item tree{};
+  if (!orv::item_at(image, walk.item, &tree)) return DB_ERROR;
+  return orv::resolve(image, orv::kFragmentId, ctx, tree.word0, tree.word1, leaf);
+}
+
+// The two-step protocol a caller of the export follows.
+int32_t export_result(const orv::Image& image, Domain domain, uint16_t id,
+                      const ORV_QUERY_CONTEXT* ctx) {
+  uint32_t needed = 0;
+  int32_t r = orv::access_database(image, domain, id, ctx, 0, nullptr, &needed);
+  if (r != DB_MORE_DATA) return r;
+  std::vector<uint8_t> buffer(needed + 1);
+  return orv::access_database(image, domain, id, ctx, needed, buffer.data(), &needed);
+}
+
+TEST(ExplainCorpus, EveryWalkAndResultIsTheEngines) {
+  orv::fuzz::prepare_host();
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(ORVDB_IMAGE_CORPUS_DIR))
+    files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  ASSERT_GT(files.size(), 100u);
+  size_t walks = 0;
+  for (const std::filesystem::path& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), {});
+    auto input = std::make_unique<orv::fuzz::ImageInput>();
+    orv::fuzz::decode_image_input(data.data(), data.size(), input.get());
+    orv_host_set_country(orv::fuzz::kCountries[input->country]);
+    const orv::Image& image = input->image.image;
+    const ORV_QUERY_CONTEXT* ctx = &input->context.ctx;
+    std::optional<Domain> domain = domain_of(input->id);
+    IdInfo info;
+    info.id = input->id;
+    if (domain) info = analyse_id(image, *domain, input->id);
+    std::ostringstream out;
+    std::vector<ExplainedWalk> shown;
+    if (domain) {
+      Explained e = explain_query(image, *domain, info, ctx, out);
+      shown = e.walks;
+      EXPECT_EQ(e.answer.result, export_result(image, *domain, input->id, ctx))
+          << file.filename() << "\n"
+          << out.str();
+    } else {
+      shown = explain_walks(image, info, SeenContext(ctx).get(), out);
+    }
+    SeenContext seen(ctx);
+    for (const ExplainedWalk& walk : shown) {
+      orv::Leaf leaf{};
+      int32_t engine = engine_walk(image, info, walk, seen.get(), &leaf);
+      ASSERT_EQ(walk.result, engine) << file.filename() << "\n" << out.str();
+      if (engine == DB_OK) {
+        EXPECT_EQ(walk.leaf.word0, leaf.word0) << file.filename();
+        EXPECT_EQ(walk.leaf.word1, leaf.word1) << file.filename();
+      }
+      ++walks;
+    }
+    EXPECT_EQ(orv_host_live_allocations(), 0u) << file.filename();
+  }
+  EXPECT_GT(walks, files.size() / 2);
+}
+
+}  // namespace
+}  // namespace orvtool
