@@ -4,10 +4,9 @@
 # the in-memory platform (orv_host_*); they are compiled only when that
 # platform is the one built, so the same executable also runs against the
 # Windows platform layer with what remains.
-if(CMAKE_CROSSCOMPILING)
-  # The system's GoogleTest is built for the build machine; a cross build
-  # compiles the framework from its sources for the target instead.
-  set(ORVDB_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+if(ORVDB_GTEST_SOURCE_DIR)
+  # The system's GoogleTest is built for the build machine; a cross or -m32
+  # build compiles the framework from its sources for the target instead.
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   add_subdirectory(${ORVDB_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   foreach(target gtest gtest_main gmock gmock_main)

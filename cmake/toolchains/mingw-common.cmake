@@ -28,7 +28,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Windows programs built here (tests, build-time generators) run under Wine.
+# Windows programs built here (the tests) run under Wine; build-time
+# programs are native ones (cmake/OrvdbHostPrograms.cmake).
 # Its output goes to a prefix of the build tree unless the caller chose one,
 # so that a build never touches the user's own Wine setup, and Wine's own
 # diagnostics stay quiet unless asked for. A 64-bit-only Wine runs no 32-bit
