@@ -131,7 +131,7 @@ int32_t fill_attributes(const Image& image, const DrvSpecialId& row, const ORV_Q
   if (scratch == nullptr) return DB_ERROR;
   int32_t result = DB_OK;
   for (uint32_t i = 0; i < n && result == DB_OK; ++i) {
-    scratch->selectors[selector] = record_word(records, i, kRecordValue);
+    scratch->selectors()[selector] = record_word(records, i, kRecordValue);
     for (uint32_t l = 0; l < lookups && result == DB_OK; ++l) {
       result = fetch_attribute(image, &sources[l], &scratch->context,
                                records + i * kValueRecordSize + sources[l].field);

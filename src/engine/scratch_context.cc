@@ -17,6 +17,9 @@ constexpr bool every_kind_has_selectors() {
 }
 static_assert(every_kind_has_selectors(), "a kind without selectors needs a null pSelectors");
 
+// The block holds the context and the two arrays, nothing else.
+static_assert(sizeof(ScratchContext) == sizeof(ORV_QUERY_CONTEXT), "no field beside the context");
+
 }  // namespace
 
 bool scratch_capacity(int kind, ScratchCapacity* capacity) {
@@ -31,7 +34,7 @@ bool scratch_capacity(int kind, ScratchCapacity* capacity) {
 ScratchContext* create_scratch_context(int kind, const ORV_QUERY_CONTEXT* source) {
   ScratchCapacity cap;
   if (!scratch_capacity(kind, &cap)) return nullptr;
-  // The pointer array comes first so that it stays aligned after the header.
+  // The pointer array comes first so that it stays aligned after the context.
   uint32_t bytes = static_cast<uint32_t>(sizeof(ScratchContext) + sizeof(char*) * cap.strings +
                                          sizeof(uint32_t) * cap.selectors);
   uint8_t* block = static_cast<uint8_t*>(platform_alloc(bytes));
@@ -41,16 +44,14 @@ ScratchContext* create_scratch_context(int kind, const ORV_QUERY_CONTEXT* source
   const char** strings = reinterpret_cast<const char**>(block + sizeof(ScratchContext));
   uint32_t* selectors =
       reinterpret_cast<uint32_t*>(block + sizeof(ScratchContext) + sizeof(char*) * cap.strings);
-  scratch->strings = cap.strings > 0 ? strings : nullptr;
-  scratch->selectors = selectors;
 
   ORV_QUERY_CONTEXT& ctx = scratch->context;
   ctx.hPrinter = source != nullptr ? source->hPrinter : nullptr;
   ctx.dwReserved = source != nullptr ? source->dwReserved : 0;
   ctx.cStrings = cap.strings;
-  ctx.ppStrings = scratch->strings;
+  ctx.ppStrings = cap.strings > 0 ? strings : nullptr;
   ctx.cSelectors = cap.selectors;
-  ctx.pSelectors = scratch->selectors;
+  ctx.pSelectors = selectors;
   ctx.pPrinterName = nullptr;
   // Each array is written once: the source's entries, then zeros for the rest.
   uint32_t copied_strings = 0;

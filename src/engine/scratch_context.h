@@ -9,11 +9,18 @@
 
 namespace orv {
 
-// A scratch context: pass &context to lookups, fill selectors and strings.
+// A scratch context: one platform block holding the context, then its
+// match-string array (M pointers) and its selector array (S words). The block
+// is sizeof(ORV_QUERY_CONTEXT) + 4 S + M pointers: 28 + 4 (S + M) bytes on
+// 32-bit targets. Pass &context to lookups; fill the arrays through the two
+// accessors, which hand out the context's own arrays writable.
 struct ScratchContext {
-  ORV_QUERY_CONTEXT context;  // what lookups read; its arrays are the two below
-  uint32_t* selectors;        // the context's selector array (cSelectors entries), writable
-  const char** strings;       // the context's match-string array (cStrings entries), writable
+  ORV_QUERY_CONTEXT context;  // what lookups read; its arrays lie in the same block, after it
+
+  // The selector array (cSelectors entries).
+  uint32_t* selectors() { return const_cast<uint32_t*>(context.pSelectors); }
+  // The match-string array (cStrings entries; null for a kind without strings).
+  const char** strings() { return const_cast<const char**>(context.ppStrings); }
 };
 
 // Selector and match-string capacities of a kind.

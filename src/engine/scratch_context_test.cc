@@ -6,6 +6,7 @@
 
 #include "engine/resolver.h"
 #include "orvdb/host_platform.h"
+#include "platform/host/host_counters.h"
 #include "support/image_builder.h"
 
 namespace orv {
@@ -34,9 +35,16 @@ TEST_F(ScratchContextTest, KindsAndCapacities) {
     EXPECT_EQ(s->context.ppStrings == nullptr, row.strings == 0);
     EXPECT_EQ(s->context.hPrinter, nullptr);
     EXPECT_EQ(s->context.pPrinterName, nullptr);
-    for (uint32_t i = 0; i < row.selectors; ++i) EXPECT_EQ(s->selectors[i], 0u);
-    for (uint32_t i = 0; i < row.strings; ++i) EXPECT_EQ(s->strings[i], nullptr);
+    for (uint32_t i = 0; i < row.selectors; ++i) EXPECT_EQ(s->selectors()[i], 0u);
+    for (uint32_t i = 0; i < row.strings; ++i) EXPECT_EQ(s->strings()[i], nullptr);
     EXPECT_EQ(orv_host_live_allocations(), 1u);
+    // One block: the context, then the arrays; 28 + 4 (S + M) bytes where
+    // pointers are 32 bits wide.
+    uint32_t expected = sizeof(void*) == 4
+                            ? 28 + 4 * (row.selectors + row.strings)
+                            : static_cast<uint32_t>(sizeof(ORV_QUERY_CONTEXT) + 4 * row.selectors +
+                                                    sizeof(void*) * row.strings);
+    EXPECT_EQ(host_block_bytes(s), expected) << row.kind;
     release_scratch_context(s);
   }
   EXPECT_EQ(create_scratch_context(6, nullptr), nullptr);
@@ -55,18 +63,18 @@ TEST_F(ScratchContextTest, CopiesWhatFitsFromTheSource) {
   ASSERT_NE(big, nullptr);
   EXPECT_EQ(big->context.hPrinter, &printer);
   EXPECT_EQ(big->context.dwReserved, 0xABCDu);
-  for (uint32_t i = 0; i < 30; ++i) EXPECT_EQ(big->selectors[i], 100 + i);
-  big->selectors[94] = 7;  // the rest is the caller's to fill
+  for (uint32_t i = 0; i < 30; ++i) EXPECT_EQ(big->selectors()[i], 100 + i);
+  big->selectors()[94] = 7;  // the rest is the caller's to fill
   EXPECT_EQ(big->context.pSelectors[94], 7u);
   release_scratch_context(big);
 
   ScratchContext* small = create_scratch_context(2, &source);
   ASSERT_NE(small, nullptr);
-  EXPECT_EQ(small->selectors[12], 112u);
-  EXPECT_EQ(small->strings[0], strings[0]);
-  EXPECT_EQ(small->strings[1], nullptr);
-  EXPECT_EQ(small->strings[2], strings[2]);
-  EXPECT_EQ(small->strings[3], nullptr);
+  EXPECT_EQ(small->selectors()[12], 112u);
+  EXPECT_EQ(small->strings()[0], strings[0]);
+  EXPECT_EQ(small->strings()[1], nullptr);
+  EXPECT_EQ(small->strings()[2], strings[2]);
+  EXPECT_EQ(small->strings()[3], nullptr);
   release_scratch_context(small);
 }
 
@@ -86,8 +94,8 @@ TEST_F(ScratchContextTest, NullSourceArraysHoldNothing) {
   ORV_QUERY_CONTEXT source{nullptr, 0, 5, nullptr, 40, nullptr, nullptr};
   ScratchContext* s = create_scratch_context(5, &source);
   ASSERT_NE(s, nullptr);
-  for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(s->selectors[i], 0u);
-  for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(s->strings[i], nullptr);
+  for (uint32_t i = 0; i < 16; ++i) EXPECT_EQ(s->selectors()[i], 0u);
+  for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(s->strings()[i], nullptr);
   release_scratch_context(s);
 }
 

@@ -17,7 +17,7 @@ int32_t printer_data_switch_start(const Image& image, const ORV_QUERY_CONTEXT* c
 
   ScratchContext* scratch = create_scratch_context(0, nullptr);
   if (scratch == nullptr) return DB_ERROR;
-  scratch->selectors[0] = item_tag(item.word1);
+  scratch->selectors()[0] = item_tag(item.word1);
   Leaf name{};
   const Item& root_item = image.items[root];
   result = resolve_at_depth(image, kValueNameId, &scratch->context, root_item.word0,

@@ -12,6 +12,9 @@ namespace orv {
 // does not clear it, so a measurement takes the difference of two readings.
 uint64_t host_total_allocations();
 
+// Bytes asked for when `block`, a live block of platform_alloc, was allocated.
+uint32_t host_block_bytes(const void* block);
+
 }  // namespace orv
 
 #endif  // ORVDB_PLATFORM_HOST_HOST_COUNTERS_H_

@@ -295,6 +295,10 @@ void* platform_alloc(uint32_t bytes) {
 
 uint64_t host_total_allocations() { return g_total_blocks.load(std::memory_order_relaxed); }
 
+uint32_t host_block_bytes(const void* block) {
+  return static_cast<uint32_t>((static_cast<const BlockHeader*>(block) - 1)->bytes);
+}
+
 void platform_free(void* block) {
   if (block == nullptr) return;
   BlockHeader* header = static_cast<BlockHeader*>(block) - 1;
