@@ -79,24 +79,14 @@ void check_order(int selector, const std::vector<int>& expected) {
   }
 }
 
-void write_selector_values(AuxWriter& w) {
+void write_selector_values(Model& m) {
   check_order(4, kSel4Values);
   check_order(5, kSel5Values);
-  std::vector<int64_t> indices, counts, first, values, ids;
   for (const auto& s : selector_values()) {
-    indices.push_back(s.selector);
-    counts.push_back(static_cast<int64_t>(s.values.size()));
-    first.push_back(static_cast<int64_t>(values.size()));
-    for (const auto& v : s.values) {
-      values.push_back(v.value);
-      ids.push_back(v.id);
-    }
+    std::vector<SelectorValue> values;
+    for (const auto& v : s.values) values.push_back({v.value, v.id});
+    m.selector_values(s.selector, std::move(values));
   }
-  w.array("kDrvSelIndices", "uint16_t", indices);
-  w.array("kDrvSelValueCounts", "uint16_t", counts);
-  w.array("kDrvSelFirst", "uint32_t", first);
-  w.array("kDrvSelValues", "uint16_t", values);
-  w.array("kDrvSelValueIds", "uint32_t", ids);
 }
 
 // ---- command-sequence table -----------------------------------------------
@@ -106,7 +96,7 @@ struct Sequence {
   std::vector<const char*> fragments;  // fragment labels, in concatenation order
 };
 
-void write_sequences(AuxWriter& w) {
+void write_sequences(Model& m) {
   const Sequence sequences[] = {
       {0x1019,
        {drv::kFrag1019Head, drv::kFrag1019Settings, drv::kFrag1019Paper, drv::kFrag1019Sel7,
@@ -116,17 +106,8 @@ void write_sequences(AuxWriter& w) {
       {0x101C, {drv::kFrag101C}},
       {0x101B, {drv::kFrag101B}},
   };
-  std::vector<int64_t> ids, counts, first, items;
-  for (const Sequence& s : sequences) {
-    ids.push_back(s.id);
-    counts.push_back(static_cast<int64_t>(s.fragments.size()));
-    first.push_back(static_cast<int64_t>(items.size()));
-    for (const char* label : s.fragments) items.push_back(w.item_of(label));
-  }
-  w.array("kDrvSeqIds", "uint16_t", ids);
-  w.array("kDrvSeqFragmentCounts", "uint16_t", counts);
-  w.array("kDrvSeqFirst", "uint32_t", first);
-  w.array("kDrvSeqFragments", "uint32_t", items);
+  for (const Sequence& s : sequences)
+    m.command_sequence(s.id, std::vector<std::string>(s.fragments.begin(), s.fragments.end()));
 }
 
 // ---- mode table -------------------------------------------------------------
@@ -181,16 +162,16 @@ int part_a_sel5_code(int s5) {
 // Byte 4 of a part A record, by selector 4.
 int part_a_sel4_code(int s4) { return s4 == 1 ? 3 : s4 == 2 ? 2 : 4; }
 
-void put16(std::vector<int64_t>& rec, size_t at, int v) {
+void put16(std::vector<uint8_t>& rec, size_t at, int v) {
   rec[at] = v & 0xFF;
   rec[at + 1] = (v >> 8) & 0xFF;
 }
-void put32(std::vector<int64_t>& rec, size_t at, int64_t v) {
+void put32(std::vector<uint8_t>& rec, size_t at, int64_t v) {
   for (int i = 0; i < 4; ++i) rec[at + i] = (v >> (8 * i)) & 0xFF;
 }
 
-std::vector<int64_t> part_a_record(const ModeKeys& k) {
-  std::vector<int64_t> rec(kModePartASize, 0);
+std::vector<uint8_t> part_a_record(const ModeKeys& k) {
+  std::vector<uint8_t> rec(kModePartASize, 0);
   rec[0] = 26;
   rec[2] = part_a_sel5_code(k.s5);
   rec[4] = part_a_sel4_code(k.s4);
@@ -210,74 +191,48 @@ std::vector<int64_t> part_a_record(const ModeKeys& k) {
 
 // Part C: the first group for selector 8 = 1..5, then the second group in the
 // order of kSecondGroupSel8; the paper is always the letter size.
-std::vector<int64_t> part_c_records() {
+std::vector<std::vector<uint8_t>> part_c_records() {
   const int64_t kLetterWidth = 21590, kLetterLength = 27940;
   struct Group {
     int field2;             // 7 for the first group, 4 for the second
     std::vector<int> sel8;  // selector-8 values, in record order
   };
   const Group groups[] = {{7, {1, 2, 3, 4, 5}}, {4, kSecondGroupSel8}};
-  std::vector<int64_t> out;
+  std::vector<std::vector<uint8_t>> out;
   for (const Group& g : groups) {
     for (int s8 : g.sel8) {
-      std::vector<int64_t> rec(kModePartCSize, 0);
+      std::vector<uint8_t> rec(kModePartCSize, 0);
       put16(rec, 0, 13);
       put16(rec, 2, g.field2);
       put16(rec, 4, 3);
       put16(rec, 6, 5 * (s8 - 1));
       put32(rec, 8, kLetterWidth);
       put32(rec, 12, kLetterLength);
-      out.insert(out.end(), rec.begin(), rec.end());
+      out.push_back(std::move(rec));
     }
   }
   return out;
 }
 
-void write_mode_tables(AuxWriter& w) {
+void write_mode_tables(Model& m) {
   std::vector<ModeKeys> rows = mode_rows();
-  std::string text = "static const ModeRow kDrvModeRows[" + std::to_string(rows.size()) + "] = {\n";
-  std::vector<int64_t> part_a;
   for (size_t i = 0; i < rows.size(); ++i) {
     const ModeKeys& k = rows[i];
-    text += "    {{" + std::to_string(k.s4) + ", " + std::to_string(k.s9) + ", " +
-            std::to_string(k.s5) + ", " + std::to_string(k.s8) + ", " + std::to_string(k.s6) +
-            ", " + std::to_string(k.s81) + "}, " + std::to_string(i) + ", 0, " +
-            std::to_string(part_c_index(k.s5, k.s8)) + ", 0},\n";
-    std::vector<int64_t> rec = part_a_record(k);
-    part_a.insert(part_a.end(), rec.begin(), rec.end());
+    m.mode_row({k.s4, k.s9, k.s5, k.s8, k.s6, k.s81},
+               {static_cast<int64_t>(i), 0, part_c_index(k.s5, k.s8), 0});
+    m.mode_part_record(0, part_a_record(k));
   }
-  text += "};\n";
-  w.text(text);
-  w.array("kDrvModePartA", "uint8_t", part_a);
-  w.array("kDrvModePartB", "uint8_t", std::vector<int64_t>(kModePartBSize, 0));
-  w.array("kDrvModePartC", "uint8_t", part_c_records());
-  w.array("kDrvModePartD", "uint8_t", std::vector<int64_t>(kModePartDSize, 0));
+  m.mode_part_record(1, std::vector<uint8_t>(kModePartBSize, 0));
+  for (std::vector<uint8_t> rec : part_c_records()) m.mode_part_record(2, std::move(rec));
+  m.mode_part_record(3, std::vector<uint8_t>(kModePartDSize, 0));
 }
 
 }  // namespace
 
 void describe_drv_tables(Model& m) {
-  m.aux([](AuxWriter& w) {
-    w.include("drvrecords/drv_tables.h");
-    write_selector_values(w);
-    write_sequences(w);
-    write_mode_tables(w);
-    w.text(
-        "static const DrvTables kDrvTables = {\n"
-        "    kDrvSelIndices, kDrvSelValueCounts, kDrvSelFirst,\n"
-        "    sizeof kDrvSelIndices / sizeof kDrvSelIndices[0],\n"
-        "    kDrvSelValues, kDrvSelValueIds, sizeof kDrvSelValues / sizeof kDrvSelValues[0],\n"
-        "    kDrvSeqIds, kDrvSeqFragmentCounts, kDrvSeqFirst,\n"
-        "    sizeof kDrvSeqIds / sizeof kDrvSeqIds[0],\n"
-        "    kDrvSeqFragments, sizeof kDrvSeqFragments / sizeof kDrvSeqFragments[0],\n"
-        "    kDrvModeRows, sizeof kDrvModeRows / sizeof kDrvModeRows[0],\n"
-        "    kDrvModePartA, sizeof kDrvModePartA / kModePartASize,\n"
-        "    kDrvModePartB, sizeof kDrvModePartB / kModePartBSize,\n"
-        "    kDrvModePartC, sizeof kDrvModePartC / kModePartCSize,\n"
-        "    kDrvModePartD, sizeof kDrvModePartD / kModePartDSize,\n"
-        "};");
-    w.set_drv_tables("kDrvTables");
-  });
+  write_selector_values(m);
+  write_sequences(m);
+  write_mode_tables(m);
 }
 
 }  // namespace orv::model
