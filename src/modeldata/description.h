@@ -220,6 +220,7 @@ struct DrvTableEntries {
   std::vector<CommandSequenceEntry> command_sequences;  // sequences, in table order
   std::vector<ModeRowEntry> mode_rows;                  // rows, in table order
   std::vector<ModePartRecordEntry> mode_part_records;   // records, in each part's order
+  // No entry in any table: the image then has no Drv tables.
   bool empty() const {
     return selector_values.empty() && command_sequences.empty() && mode_rows.empty() &&
            mode_part_records.empty();
