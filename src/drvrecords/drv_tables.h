@@ -20,6 +20,13 @@ constexpr uint32_t kModePartBSize = sizeof(ORV_MODE_RECORD::partB);
 constexpr uint32_t kModePartCSize = sizeof(ORV_MODE_RECORD::partC);
 constexpr uint32_t kModePartDSize = sizeof(ORV_MODE_RECORD::partD);
 
+// The mode part tables, in the order of the mode record and of a mode-table
+// row's record indices, with their record sizes and names.
+constexpr uint32_t kModePartCount = 4;
+constexpr uint32_t kModePartSizes[kModePartCount] = {kModePartASize, kModePartBSize, kModePartCSize,
+                                                     kModePartDSize};
+constexpr char kModePartNames[kModePartCount] = {'A', 'B', 'C', 'D'};
+
 // Internal id under which every fragment tree of a command sequence holds its
 // bytes.
 constexpr uint16_t kFragmentId = 0x5008;
@@ -74,6 +81,32 @@ struct DrvTables {
   const uint8_t* part_d;     // mode part D records (kModePartDSize bytes each)
   uint32_t part_d_count;     // records in mode part D
 };
+
+// One mode part table: its records and how many there are.
+struct ModePartTable {
+  const uint8_t* records;  // raw records of kModePartSizes[part] bytes each
+  uint32_t count;          // records in the table
+};
+
+// Part table `part` (0 to kModePartCount - 1, A to D) of `t`.
+inline ModePartTable mode_part_table(const DrvTables& t, uint32_t part) {
+  switch (part) {
+    case 0:
+      return {t.part_a, t.part_a_count};
+    case 1:
+      return {t.part_b, t.part_b_count};
+    case 2:
+      return {t.part_c, t.part_c_count};
+    default:
+      return {t.part_d, t.part_d_count};
+  }
+}
+
+// The record index a mode-table row gives into part table `part`.
+inline uint16_t mode_row_part(const ModeRow& row, uint32_t part) {
+  const uint16_t parts[kModePartCount] = {row.part_a, row.part_b, row.part_c, row.part_d};
+  return part < kModePartCount ? parts[part] : parts[kModePartCount - 1];
+}
 
 }  // namespace orv
 

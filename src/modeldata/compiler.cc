@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <limits>
 #include <set>
-#include <stdexcept>
 #include <tuple>
 #include <utility>
 
@@ -33,26 +32,72 @@ std::string place_text(const Loc& where) {
   return file + ":" + std::to_string(where.line());
 }
 
+std::string entry_fault_text(const Loc& where, const std::string& subject,
+                             const std::string& message) {
+  return place_text(where) + ": error: " + subject + ": " + message;
+}
+
 std::string fault_text(const Loc& where, const std::string& tree, const std::string& message) {
-  return place_text(where) + ": error: tree " + tree + ": " + message;
+  return entry_fault_text(where, "tree " + tree, message);
+}
+
+namespace {
+
+template <typename T>
+const T* data_or_null(const std::vector<T>& v) {
+  return v.empty() ? nullptr : v.data();
+}
+
+}  // namespace
+
+DrvTables CompiledDrvTables::view() const {
+  DrvTables t{};
+  t.sel_indices = data_or_null(sel_indices);
+  t.sel_value_counts = data_or_null(sel_value_counts);
+  t.sel_first = data_or_null(sel_first);
+  t.sel_count = static_cast<uint32_t>(sel_indices.size());
+  t.sel_values = data_or_null(sel_values);
+  t.sel_value_ids = data_or_null(sel_value_ids);
+  t.sel_value_count = static_cast<uint32_t>(sel_values.size());
+  t.seq_ids = data_or_null(seq_ids);
+  t.seq_fragment_counts = data_or_null(seq_fragment_counts);
+  t.seq_first = data_or_null(seq_first);
+  t.seq_count = static_cast<uint32_t>(seq_ids.size());
+  t.seq_fragments = data_or_null(seq_fragments);
+  t.seq_fragment_count = static_cast<uint32_t>(seq_fragments.size());
+  t.mode_rows = data_or_null(mode_rows);
+  t.mode_count = static_cast<uint32_t>(mode_rows.size());
+  t.part_a = data_or_null(parts[0]);
+  t.part_a_count = static_cast<uint32_t>(parts[0].size() / kModePartSizes[0]);
+  t.part_b = data_or_null(parts[1]);
+  t.part_b_count = static_cast<uint32_t>(parts[1].size() / kModePartSizes[1]);
+  t.part_c = data_or_null(parts[2]);
+  t.part_c_count = static_cast<uint32_t>(parts[2].size() / kModePartSizes[2]);
+  t.part_d = data_or_null(parts[3]);
+  t.part_d_count = static_cast<uint32_t>(parts[3].size() / kModePartSizes[3]);
+  return t;
 }
 
 Image CompiledImage::view() const {
   Image image{};
-  image.items = items.empty() ? nullptr : items.data();
+  image.items = data_or_null(items);
   image.item_count = static_cast<uint32_t>(items.size());
-  image.root_ids = root_ids.empty() ? nullptr : root_ids.data();
-  image.root_items = root_items.empty() ? nullptr : root_items.data();
+  image.root_ids = data_or_null(root_ids);
+  image.root_items = data_or_null(root_items);
   image.root_count = static_cast<uint32_t>(root_ids.size());
-  image.i32_pool = i32_pool.empty() ? nullptr : i32_pool.data();
+  image.i32_pool = data_or_null(i32_pool);
   image.i32_count = static_cast<uint32_t>(i32_pool.size());
-  image.i16_pool = i16_pool.empty() ? nullptr : i16_pool.data();
+  image.i16_pool = data_or_null(i16_pool);
   image.i16_count = static_cast<uint32_t>(i16_pool.size());
-  image.byte_pool = byte_pool.empty() ? nullptr : byte_pool.data();
+  image.byte_pool = data_or_null(byte_pool);
   image.byte_count = static_cast<uint32_t>(byte_pool.size());
-  image.match_pool = match_pool.empty() ? nullptr : match_pool.data();
+  image.match_pool = data_or_null(match_pool);
   image.match_count = static_cast<uint32_t>(match_pool.size());
   image.drv_tables = nullptr;
+  if (has_drv_tables) {
+    drv_view = drv.view();
+    image.drv_tables = &drv_view;
+  }
   return image;
 }
 
@@ -118,6 +163,9 @@ class Compiler {
   std::vector<AItem> lower_list(const std::vector<Node>& nodes, std::vector<Provenance>& from);
   uint32_t word1_of(uint32_t tag, size_t count, const Loc& where);
   void place_all();
+  void lay_out_drv_tables();
+  bool fits(const Loc& where, const std::string& subject, const char* what, int64_t value,
+            int64_t lo, int64_t hi);
   void place(int block);
   uint32_t resolve(int block) const { return block_base_[block]; }
 
@@ -367,6 +415,97 @@ void Compiler::place(int block) {
   queue_.push_back(block);
 }
 
+bool Compiler::fits(const Loc& where, const std::string& subject, const char* what, int64_t value,
+                    int64_t lo, int64_t hi) {
+  if (value >= lo && value <= hi) return true;
+  result_.faults.push_back(
+      entry_fault_text(where, subject,
+                       std::string(what) + " " + std::to_string(value) + " does not fit in " +
+                           (lo < 0 ? "signed " : "unsigned ") +
+                           std::to_string(hi >= 0xFFFFFFFFll ? 32 : 16) + " bits"));
+  return false;
+}
+
+// The Drv tables from their entries: positions and counts from the order of
+// the entries, fragment item indices from the labels. What only the image
+// shows (positions, uniqueness, part indices, fragment trees) the verifier
+// checks.
+void Compiler::lay_out_drv_tables() {
+  const DrvTableEntries& in = model_.drv_tables();
+  CompiledImage& img = result_.image;
+  CompiledDrvTables& t = img.drv;
+  img.has_drv_tables = !in.empty();
+  constexpr int64_t kU16 = 0xFFFF, kU32 = 0xFFFFFFFFll;
+  for (const SelectorValuesEntry& e : in.selector_values) {
+    const std::string subject = "selector-value table";
+    fits(e.where, subject, "selector", e.selector, 0, kU16);
+    fits(e.where, subject, "value count", static_cast<int64_t>(e.values.size()), 0, kU16);
+    t.sel_indices.push_back(static_cast<uint16_t>(e.selector));
+    t.sel_value_counts.push_back(static_cast<uint16_t>(e.values.size()));
+    t.sel_first.push_back(static_cast<uint32_t>(t.sel_values.size()));
+    t.sel_where.push_back(e.where);
+    for (const SelectorValue& v : e.values) {
+      fits(e.where, subject, "value", v.value, 0, kU16);
+      fits(e.where, subject, "value identifier", v.value_id, 0, kU32);
+      t.sel_values.push_back(static_cast<uint16_t>(v.value));
+      t.sel_value_ids.push_back(static_cast<uint32_t>(v.value_id));
+    }
+  }
+  for (const CommandSequenceEntry& e : in.command_sequences) {
+    const std::string subject = "command sequence " + id_text(static_cast<uint32_t>(e.id));
+    fits(e.where, subject, "id", e.id, 0, kU16);
+    fits(e.where, subject, "fragment count", static_cast<int64_t>(e.fragments.size()), 0, kU16);
+    t.seq_ids.push_back(static_cast<uint16_t>(e.id));
+    t.seq_fragment_counts.push_back(static_cast<uint16_t>(e.fragments.size()));
+    t.seq_first.push_back(static_cast<uint32_t>(t.seq_fragments.size()));
+    t.seq_where.push_back(e.where);
+    for (const std::string& label : e.fragments) {
+      auto found = img.labels.find(label);
+      if (found == img.labels.end()) {
+        result_.faults.push_back(
+            entry_fault_text(e.where, subject, "unknown fragment label '" + label + "'"));
+        t.seq_fragments.push_back(0);
+        continue;
+      }
+      t.seq_fragments.push_back(found->second);
+    }
+  }
+  for (const ModeRowEntry& e : in.mode_rows) {
+    const std::string subject = "mode table row " + std::to_string(t.mode_rows.size());
+    ModeRow row{};
+    for (uint32_t k = 0; k < kModeKeyCount; ++k) {
+      fits(e.where, subject, "key", e.keys[k], -32768, 32767);
+      row.keys[k] = static_cast<int16_t>(e.keys[k]);
+    }
+    uint16_t parts[kModePartCount] = {};
+    for (uint32_t p = 0; p < kModePartCount; ++p) {
+      fits(e.where, subject, "part record index", e.parts[p], 0, kU16);
+      parts[p] = static_cast<uint16_t>(e.parts[p]);
+    }
+    row.part_a = parts[0], row.part_b = parts[1], row.part_c = parts[2], row.part_d = parts[3];
+    t.mode_rows.push_back(row);
+    t.mode_where.push_back(e.where);
+  }
+  for (const ModePartRecordEntry& e : in.mode_part_records) {
+    if (e.part >= kModePartCount) {
+      result_.faults.push_back(entry_fault_text(
+          e.where, "mode part table", "part " + std::to_string(e.part) + " does not exist"));
+      continue;
+    }
+    const std::string subject = std::string("mode part ") + kModePartNames[e.part] + " record " +
+                                std::to_string(t.parts_where[e.part].size());
+    if (e.record.size() != kModePartSizes[e.part]) {
+      result_.faults.push_back(entry_fault_text(
+          e.where, subject,
+          "record of " + std::to_string(e.record.size()) + " bytes, where the part's records are " +
+              std::to_string(kModePartSizes[e.part]) + " bytes"));
+      continue;
+    }
+    t.parts[e.part].insert(t.parts[e.part].end(), e.record.begin(), e.record.end());
+    t.parts_where[e.part].push_back(e.where);
+  }
+}
+
 CompileResult Compiler::run() {
   CompiledImage& img = result_.image;
   for (const NamedTree& t : model_.trees()) {
@@ -492,74 +631,17 @@ CompileResult Compiler::run() {
     if (found != placed_.end()) add_label(name, found->second, model_.top_where());
   }
 
+  // A table entry at fault would only be reported again by the verifier.
+  const size_t before_tables = result_.faults.size();
+  lay_out_drv_tables();
+  if (result_.faults.size() > before_tables) return std::move(result_);
   std::vector<std::string> faults = verify(img);
   result_.faults.insert(result_.faults.end(), faults.begin(), faults.end());
   return std::move(result_);
 }
 
-// Collects what the extra table writers produce.
-class AuxCollector : public AuxWriter {
- public:
-  explicit AuxCollector(CompiledImage& image) : image_(image) {}
-  uint32_t item_of(const std::string& name) const override {
-    auto found = image_.labels.find(name);
-    if (found == image_.labels.end()) throw std::runtime_error("unknown label '" + name + "'");
-    return found->second;
-  }
-  void include(const std::string& header) override {
-    if (std::find(image_.aux_includes.begin(), image_.aux_includes.end(), header) ==
-        image_.aux_includes.end())
-      image_.aux_includes.push_back(header);
-  }
-  void array(const std::string& name, const std::string& c_type,
-             const std::vector<int64_t>& values) override {
-    static const std::map<std::string, std::pair<int64_t, int64_t>> ranges = {
-        {"uint8_t", {0, 255}},
-        {"int8_t", {-128, 127}},
-        {"uint16_t", {0, 65535}},
-        {"int16_t", {-32768, 32767}},
-        {"uint32_t", {0, 0xFFFFFFFFll}},
-        {"int32_t", {std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}}};
-    auto range = ranges.find(c_type);
-    if (range == ranges.end())
-      throw std::runtime_error("table " + name + ": unknown type " + c_type);
-    std::string code = "static const " + c_type + " " + name + "[" +
-                       std::to_string(std::max<size_t>(values.size(), 1)) + "] = {";
-    for (size_t i = 0; i < values.size(); ++i) {
-      int64_t v = values[i];
-      if (v < range->second.first || v > range->second.second)
-        throw std::runtime_error("table " + name + ": value " + std::to_string(v) +
-                                 " does not fit in " + c_type);
-      code += (i % 16 == 0 ? "\n    " : " ") + std::to_string(v) +
-              (c_type == "uint32_t" ? "u" : "") + ",";
-    }
-    if (values.empty()) code += "0";
-    code += "\n};\n";
-    image_.aux_code += code;
-  }
-  void text(const std::string& code) override { image_.aux_code += code + "\n"; }
-  void set_drv_tables(const std::string& object_name) override {
-    image_.drv_tables_object = object_name;
-  }
-
- private:
-  CompiledImage& image_;
-};
-
 }  // namespace
 
-CompileResult compile(const Model& model) {
-  CompileResult result = Compiler(model).run();
-  if (!result.ok()) return result;
-  AuxCollector aux(result.image);
-  for (const auto& writer : model.aux_writers()) {
-    try {
-      writer(aux);
-    } catch (const std::exception& e) {
-      result.faults.push_back(std::string("error: extra tables: ") + e.what());
-    }
-  }
-  return result;
-}
+CompileResult compile(const Model& model) { return Compiler(model).run(); }
 
 }  // namespace orv::model

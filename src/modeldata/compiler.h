@@ -1,16 +1,18 @@
 // The model compiler: turns a Model (description.h) into the image's tables,
 // lays out the items so that every container's children are consecutive,
-// shares identical subtrees and pool values, resolves labels, runs the
-// verifier and the extra table writers. Build-time code.
+// shares identical subtrees and pool values, resolves labels, lays out the
+// Drv tables and runs the verifier. Build-time code.
 #ifndef ORVDB_MODELDATA_COMPILER_H_
 #define ORVDB_MODELDATA_COMPILER_H_
 
 #include <stdint.h>
 
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "drvrecords/drv_tables.h"
 #include "engine/image.h"
 #include "modeldata/description.h"
 
@@ -20,6 +22,29 @@ namespace orv::model {
 struct Provenance {
   Loc where;         // the description call that built the item's node
   std::string tree;  // name of the tree that first used it ("0x1003" or a fragment label)
+};
+
+// The Drv special records' tables as laid out, each entry with the
+// description call that wrote it (for fault messages).
+struct CompiledDrvTables {
+  std::vector<uint16_t> sel_indices;                         // selector index of each slot
+  std::vector<uint16_t> sel_value_counts;                    // values of each slot
+  std::vector<uint32_t> sel_first;                           // position of each slot's first value
+  std::vector<uint16_t> sel_values;                          // every value, slot after slot
+  std::vector<uint32_t> sel_value_ids;                       // identifier of each value
+  std::vector<Loc> sel_where;                                // call of each slot
+  std::vector<uint16_t> seq_ids;                             // Drv id of each sequence
+  std::vector<uint16_t> seq_fragment_counts;                 // fragments of each sequence
+  std::vector<uint32_t> seq_first;                           // position of its first fragment
+  std::vector<uint32_t> seq_fragments;                       // item index of every fragment tree
+  std::vector<Loc> seq_where;                                // call of each sequence
+  std::vector<ModeRow> mode_rows;                            // the mode table
+  std::vector<Loc> mode_where;                               // call of each row
+  std::array<std::vector<uint8_t>, kModePartCount> parts;    // records of part A to D, raw
+  std::array<std::vector<Loc>, kModePartCount> parts_where;  // call of each record
+
+  // A DrvTables over the vectors above; valid while this object lives unchanged.
+  DrvTables view() const;
 };
 
 // The compiled image as growable tables, plus what the verifier and the
@@ -43,11 +68,12 @@ struct CompiledImage {
   std::vector<std::vector<uint16_t>> tree_groups;  // ids the leaves of each tree may answer
   std::vector<std::string> tree_names;             // name of each tree for messages
 
-  std::vector<std::string> aux_includes;  // headers the extra tables need
-  std::string aux_code;                   // extra table definitions (C++ text)
-  std::string drv_tables_object;          // object Image::drv_tables points at, or empty
+  bool has_drv_tables = false;   // the description wrote Drv table entries
+  CompiledDrvTables drv;         // those tables
+  mutable DrvTables drv_view{};  // what view() points drv_tables at
 
-  // An Image over the tables above (drv_tables null); valid while this object lives.
+  // An Image over the tables above (drv_tables null when there are none);
+  // valid while this object lives unchanged.
   Image view() const;
 };
 
@@ -63,7 +89,10 @@ CompileResult compile(const Model& model);
 
 // "file:line" of a description call, relative to the source tree when possible.
 std::string place_text(const Loc& where);
-// A complete fault message.
+// A complete fault message about `subject` ("tree 0x1003", "mode table").
+std::string entry_fault_text(const Loc& where, const std::string& subject,
+                             const std::string& message);
+// A complete fault message about tree `tree`.
 std::string fault_text(const Loc& where, const std::string& tree, const std::string& message);
 // "0x%04X".
 std::string id_text(uint32_t id);

@@ -100,34 +100,45 @@ TEST(Compiler, MaskedSwitchAndStringCasesWalk) {
   EXPECT_EQ(img.byte_pool[item_offset(leaf.word0)], 2);
 }
 
-TEST(Compiler, ExtraTablesSeeLabels) {
+TEST(Compiler, DrvTablesSeeLabels) {
   Model m;
-  m.root({1}, seq({int8(1, {1}), label("inner", int8(1, {2}))}));
-  m.fragment("frag", bytes(9, {0x1B}));
-  m.top_sequence(9);
-  m.aux([](AuxWriter& w) {
-    w.include("some/header.h");
-    w.array("kFragments", "uint32_t", {w.item_of("frag"), w.item_of("inner")});
-    w.text("static const int kAnswer = 42;");
-    w.set_drv_tables("kTables");
-  });
+  m.root({1}, seq({int8(1, {1}), label("inner", bytes(kFragmentId, {0x0C}))}));
+  m.fragment("frag", bytes(kFragmentId, {0x1B}));
+  m.top_sequence(kFragmentId);
+  m.command_sequence(0x1018, {"frag", "inner"});
+  m.selector_values(7, {{4, 15301}, {7, 15302}});
   CompileResult r = compile(m);
   ASSERT_TRUE(r.ok()) << r.faults.front();
   std::string src = emit_source(r.image);
   uint32_t frag = r.image.labels.at("frag"), inner = r.image.labels.at("inner");
   EXPECT_EQ(item_kind(r.image.items[frag].word0), ITEM_BYTES);
-  EXPECT_EQ(r.image.byte_pool[item_offset(r.image.items[inner].word0)], 2);
-  EXPECT_NE(src.find("#include \"some/header.h\""), std::string::npos);
+  EXPECT_EQ(r.image.byte_pool[item_offset(r.image.items[inner].word0)], 0x0C);
+  EXPECT_EQ(r.image.drv.seq_fragments, (std::vector<uint32_t>{frag, inner}));
+  EXPECT_NE(src.find("#include \"drvrecords/drv_tables.h\""), std::string::npos);
   EXPECT_NE(src.find(std::to_string(frag) + "u, " + std::to_string(inner) + "u,"),
             std::string::npos);
-  EXPECT_NE(src.find("&kTables"), std::string::npos);
+  EXPECT_NE(src.find("&kDrvTables"), std::string::npos);
+  // The view carries the tables, positions and counts laid out by the compiler.
+  Image img = r.image.view();
+  ASSERT_NE(img.drv_tables, nullptr);
+  EXPECT_EQ(img.drv_tables->seq_count, 1u);
+  EXPECT_EQ(img.drv_tables->seq_fragment_counts[0], 2u);
+  EXPECT_EQ(img.drv_tables->sel_value_count, 2u);
+  EXPECT_EQ(img.drv_tables->sel_value_ids[1], 15302u);
 
   Model bad;
   bad.root({1}, int8(1, {1}));
-  bad.aux([](AuxWriter& w) { w.array("kX", "uint8_t", {w.item_of("missing")}); });
+  bad.command_sequence(0x1018, {"missing"});
   CompileResult rb = compile(bad);
   ASSERT_EQ(rb.faults.size(), 1u);
-  EXPECT_NE(rb.faults[0].find("unknown label 'missing'"), std::string::npos);
+  EXPECT_NE(rb.faults[0].find("unknown fragment label 'missing'"), std::string::npos);
+
+  Model none;
+  none.root({1}, int8(1, {1}));
+  CompileResult rn = compile(none);
+  ASSERT_TRUE(rn.ok());
+  EXPECT_EQ(rn.image.view().drv_tables, nullptr);
+  EXPECT_NE(emit_source(rn.image).find("    nullptr,\n};"), std::string::npos);
 }
 
 TEST(Compiler, TheModelCompilesTheSameTwice) {

@@ -140,6 +140,19 @@ void Model::top_sequence(uint16_t id, Loc where) {
   top_id_ = id;
   top_where_ = where;
 }
-void Model::aux(std::function<void(AuxWriter&)> writer) { aux_.push_back(std::move(writer)); }
+void Model::selector_values(int64_t selector, std::vector<SelectorValue> values, Loc where) {
+  drv_tables_.selector_values.push_back(SelectorValuesEntry{selector, std::move(values), where});
+}
+void Model::command_sequence(int64_t id, std::vector<std::string> fragment_labels, Loc where) {
+  drv_tables_.command_sequences.push_back(
+      CommandSequenceEntry{id, std::move(fragment_labels), where});
+}
+void Model::mode_row(std::array<int64_t, kModeKeyCount> keys,
+                     std::array<int64_t, kModePartCount> part_records, Loc where) {
+  drv_tables_.mode_rows.push_back(ModeRowEntry{keys, part_records, where});
+}
+void Model::mode_part_record(uint32_t part, std::vector<uint8_t> record, Loc where) {
+  drv_tables_.mode_part_records.push_back(ModePartRecordEntry{part, std::move(record), where});
+}
 
 }  // namespace orv::model

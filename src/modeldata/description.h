@@ -19,11 +19,9 @@
 //                         branch(9, {int16(0x1003, {21000, 29700})}),
 //                     }));
 //     m.root({0x1001, 0x1003}, ref("paper"));                 // ... shared by a group of ids
-//     m.fragment("frag_1018_1", bytes(kFragmentId, {0x1B, 0x40}));  // named by a label only
+//     m.fragment("frag_101b", bytes(kFragmentId, {0x1B, 0x40}));  // named by a label only
 //     for (const auto& row : kRows) { ... }                   // combinatorial data: loops
-//     m.aux([](AuxWriter& w) {                                // extra constant tables
-//       w.array("kSeqFragments", "uint32_t", {w.item_of("frag_1018_1")});
-//     });
+//     m.command_sequence(0x101B, {"frag_101b"});              // a Drv table entry
 //   }
 //   }  // namespace orv::model
 //
@@ -35,9 +33,11 @@
 
 #include <stdint.h>
 
-#include <functional>
+#include <array>
 #include <string>
 #include <vector>
+
+#include "drvrecords/drv_tables.h"
 
 namespace orv::model {
 
@@ -154,30 +154,9 @@ Node computed(uint32_t id, uint32_t function, Loc where = Loc::current());
 // The named tree `name` (Model::tree). As a root or case target it is the same
 // item; as a child of a container the compiler copies its root item there.
 Node ref(std::string name, Loc where = Loc::current());
-// `node` itself, whose item index the label `name` resolves to (AuxWriter::item_of).
+// `node` itself, whose item index the label `name` resolves to (a command
+// sequence can name it as a fragment).
 Node label(std::string name, Node node, Loc where = Loc::current());
-
-// Writes extra constant tables into the generated image source. Runs after the
-// items are laid out, so item indices of labels are known.
-class AuxWriter {
- public:
-  virtual ~AuxWriter() = default;
-  // Item index of a label, a named tree or a fragment; an unknown name is a build fault.
-  virtual uint32_t item_of(const std::string& name) const = 0;
-  // Adds #include "header" to the generated source (e.g. "drvrecords/drv_tables.h").
-  virtual void include(const std::string& header) = 0;
-  // Emits `static const c_type name[] = {values...};` inside namespace orv.
-  // Values are checked against the range of the standard integer type c_type
-  // (uint8_t, int8_t, uint16_t, int16_t, uint32_t, int32_t).
-  virtual void array(const std::string& name, const std::string& c_type,
-                     const std::vector<int64_t>& values) = 0;
-  // Emits arbitrary C++ text inside namespace orv, after the arrays written so far
-  // (e.g. a `static const DrvTables kDrvTables = {...};` object).
-  virtual void text(const std::string& code) = 0;
-  // Makes Image::drv_tables point at the object `object_name` (a DrvTables
-  // defined through text()).
-  virtual void set_drv_tables(const std::string& object_name) = 0;
-};
 
 // A tree registered for a group of root ids, or as a fragment.
 struct RootEntry {
@@ -192,6 +171,60 @@ struct NamedTree {
   std::string name;  // the name ref() uses
   Node tree;         // the tree
   Loc where;         // the defining call
+};
+
+// ---- the Drv special records' tables --------------------------------------
+// Entries of the tables that only the Drv special records read (their layout
+// is drvrecords/drv_tables.h). The compiler lays them out: positions, counts
+// and item indices are never written by hand. Numbers are range-checked when
+// compiled, so a value too large for its field is a fault with its place.
+
+// A value of a selector and its value identifier.
+struct SelectorValue {
+  int64_t value;     // the selector value (unsigned 16-bit in the table)
+  int64_t value_id;  // its value identifier (unsigned 32-bit)
+};
+
+// A slot of the selector-value table: a selector and all its values.
+struct SelectorValuesEntry {
+  int64_t selector;                   // selector index (unsigned 16-bit)
+  std::vector<SelectorValue> values;  // in list order
+  Loc where;                          // the call that wrote the slot
+};
+
+// A command sequence: a Drv id whose answer concatenates the fragment-id
+// leaves of the named trees.
+struct CommandSequenceEntry {
+  int64_t id;                          // the Drv id (unsigned 16-bit)
+  std::vector<std::string> fragments;  // labels of the fragment trees, in concatenation order
+  Loc where;                           // the call that wrote the sequence
+};
+
+// A row of the mode table.
+struct ModeRowEntry {
+  std::array<int64_t, kModeKeyCount> keys;    // signed 16-bit, in the order of kModeKeySelectors
+  std::array<int64_t, kModePartCount> parts;  // record index into part A, B, C, D
+  Loc where;                                  // the call that wrote the row
+};
+
+// A record of a mode part table.
+struct ModePartRecordEntry {
+  uint32_t part;                // 0 to 3: part A to D
+  std::vector<uint8_t> record;  // its bytes; exactly the part's record size
+  Loc where;                    // the call that wrote the record
+};
+
+// Every Drv table entry of a description, in the order written.
+struct DrvTableEntries {
+  std::vector<SelectorValuesEntry> selector_values;     // slots, in table order
+  std::vector<CommandSequenceEntry> command_sequences;  // sequences, in table order
+  std::vector<ModeRowEntry> mode_rows;                  // rows, in table order
+  std::vector<ModePartRecordEntry> mode_part_records;   // records, in each part's order
+  // No entry in any table: the image then has no Drv tables.
+  bool empty() const {
+    return selector_values.empty() && command_sequences.empty() && mode_rows.empty() &&
+           mode_part_records.empty();
+  }
 };
 
 // The whole description of the model.
@@ -211,9 +244,21 @@ class Model {
   // Gives `id` the top-level sequence: the sequence whose children are every
   // root tree and every fragment tree.
   void top_sequence(uint16_t id, Loc where = Loc::current());
-  // Adds a writer of extra constant tables (see AuxWriter); writers run in the
-  // order added.
-  void aux(std::function<void(AuxWriter&)> writer);
+  // Adds a slot to the selector-value table: `selector` and its values with
+  // their identifiers, in list order.
+  void selector_values(int64_t selector, std::vector<SelectorValue> values,
+                       Loc where = Loc::current());
+  // Adds a command sequence to its table: Drv id `id` answers the fragments
+  // of the trees known by `fragment_labels` (fragments, named trees or
+  // labels), in this order.
+  void command_sequence(int64_t id, std::vector<std::string> fragment_labels,
+                        Loc where = Loc::current());
+  // Adds a row to the mode table: its keys, compared with the selectors of
+  // kModeKeySelectors, and its record index into each part table.
+  void mode_row(std::array<int64_t, kModeKeyCount> keys,
+                std::array<int64_t, kModePartCount> part_records, Loc where = Loc::current());
+  // Appends a record to mode part table `part` (0 to 3: A to D).
+  void mode_part_record(uint32_t part, std::vector<uint8_t> record, Loc where = Loc::current());
 
   // Read access for the compiler.
   const std::vector<RootEntry>& roots() const { return roots_; }
@@ -221,15 +266,17 @@ class Model {
   bool has_top() const { return has_top_; }
   uint16_t top_id() const { return top_id_; }
   const Loc& top_where() const { return top_where_; }
-  const std::vector<std::function<void(AuxWriter&)>>& aux_writers() const { return aux_; }
+  const DrvTableEntries& drv_tables() const { return drv_tables_; }
+  // The Drv table entries for change, as a test changes one value of a copy.
+  DrvTableEntries& drv_tables() { return drv_tables_; }
 
  private:
-  std::vector<RootEntry> roots_;                      // rooted and fragment trees, in order
-  std::vector<NamedTree> trees_;                      // named trees, in order
-  bool has_top_ = false;                              // top_sequence() was called
-  uint16_t top_id_ = 0;                               // its id
-  Loc top_where_;                                     // its call
-  std::vector<std::function<void(AuxWriter&)>> aux_;  // extra table writers
+  std::vector<RootEntry> roots_;  // rooted and fragment trees, in order
+  std::vector<NamedTree> trees_;  // named trees, in order
+  bool has_top_ = false;          // top_sequence() was called
+  uint16_t top_id_ = 0;           // its id
+  Loc top_where_;                 // its call
+  DrvTableEntries drv_tables_;    // the Drv tables' entries
 };
 
 // The domains of the model, each defined in its own file of model/. The
@@ -240,8 +287,7 @@ void describe_lm(Model& m);          // model/lm.cc
 void describe_mnt(Model& m);         // model/mnt.cc
 void describe_pa_sm(Model& m);       // model/pa_sm.cc
 void describe_drv(Model& m);         // model/drv*.cc: Drv ids, their internal leaves, fragments
-void describe_internal(Model& m);    // model/internal*.cc: internal-only trees (if any)
-void describe_drv_tables(Model& m);  // model/drv_tables*.cc: the Drv auxiliary tables (m.aux)
+void describe_drv_tables(Model& m);  // model/drv_tables.cc: the Drv special records' tables
 void describe_model(Model& m);       // model/model.cc: all of the above, in order
 
 }  // namespace orv::model

@@ -1,12 +1,15 @@
 // The image dump. Trees are shown in root-slot order; an item shown once is
 // later only referred to ("= [n]"), which keeps shared subtrees from being
-// repeated and the text proportional to the image.
+// repeated and the text proportional to the image. The Drv tables follow,
+// one line per row of each table.
 #include "modeldata/image_dump.h"
 
 #include <stdio.h>
 
 #include <set>
 #include <vector>
+
+#include "drvrecords/drv_tables.h"
 
 namespace orv {
 namespace {
@@ -117,6 +120,7 @@ class Dumper {
  private:
   bool valid(uint64_t index) const { return img_.items && index < img_.item_count; }
   void item(uint32_t index, int depth);
+  void drv_tables(const DrvTables& t);
   void line(int depth, const std::string& text) {
     out_.append(static_cast<size_t>(depth) * 2, ' ');
     out_ += text;
@@ -189,7 +193,67 @@ std::string Dumper::run() {
             fmt(" 0x%08X", it.word0) + fmt(" 0x%08X", it.word1) + "\n";
   }
   if (!rest.empty()) out_ += "\nnot in any tree\n" + rest;
+  if (img_.drv_tables) drv_tables(*img_.drv_tables);
   return out_;
+}
+
+// Each table with its counts, then one line per slot, sequence, row or record.
+void Dumper::drv_tables(const DrvTables& t) {
+  out_ += "\ndrv tables\n";
+  out_ += "selector values: slots " + std::to_string(t.sel_count) + ", values " +
+          std::to_string(t.sel_value_count) + "\n";
+  const bool sel_arrays = t.sel_indices && t.sel_value_counts && t.sel_first;
+  const bool sel_values = t.sel_values && t.sel_value_ids;
+  for (uint32_t s = 0; sel_arrays && s < t.sel_count; ++s) {
+    uint32_t first = t.sel_first[s], n = t.sel_value_counts[s];
+    std::string line = "  slot " + std::to_string(s) + " selector " +
+                       std::to_string(t.sel_indices[s]) + " values@" + std::to_string(first) +
+                       " n=" + std::to_string(n) + ":";
+    if (!sel_values || uint64_t{first} + n > t.sel_value_count) {
+      line += " <beyond the values>";
+    } else {
+      for (uint32_t k = first; k < first + n; ++k)
+        line += " " + std::to_string(t.sel_values[k]) + "=" + std::to_string(t.sel_value_ids[k]);
+    }
+    out_ += line + "\n";
+  }
+  out_ += "command sequences: " + std::to_string(t.seq_count) + ", fragments " +
+          std::to_string(t.seq_fragment_count) + "\n";
+  for (uint32_t s = 0; t.seq_ids && t.seq_fragment_counts && t.seq_first && s < t.seq_count; ++s) {
+    uint32_t first = t.seq_first[s], n = t.seq_fragment_counts[s];
+    std::string line = "  sequence " + std::to_string(s) + fmt(" id=0x%04X", t.seq_ids[s]) +
+                       " fragments@" + std::to_string(first) + " n=" + std::to_string(n) + ":";
+    if (!t.seq_fragments || uint64_t{first} + n > t.seq_fragment_count) {
+      line += " <beyond the fragments>";
+    } else {
+      for (uint32_t k = first; k < first + n; ++k)
+        line += " [" + std::to_string(t.seq_fragments[k]) + "]";
+    }
+    out_ += line + "\n";
+  }
+  out_ += "mode table: rows " + std::to_string(t.mode_count) + ", keys selectors";
+  for (uint16_t sel : kModeKeySelectors) out_ += " " + std::to_string(sel);
+  out_ += "\n";
+  for (uint32_t r = 0; t.mode_rows && r < t.mode_count; ++r) {
+    const ModeRow& m = t.mode_rows[r];
+    std::string line = "  row " + std::to_string(r) + " keys";
+    for (int16_t k : m.keys) line += " " + std::to_string(k);
+    line += " parts";
+    for (uint32_t p = 0; p < kModePartCount; ++p)
+      line += std::string(" ") + kModePartNames[p] + "=" + std::to_string(mode_row_part(m, p));
+    out_ += line + "\n";
+  }
+  for (uint32_t p = 0; p < kModePartCount; ++p) {
+    ModePartTable part = mode_part_table(t, p);
+    out_ += std::string("mode part ") + kModePartNames[p] + ": records " +
+            std::to_string(part.count) + " of " + std::to_string(kModePartSizes[p]) + " bytes\n";
+    for (uint32_t r = 0; part.records && r < part.count; ++r) {
+      const uint8_t* rec = part.records + uint64_t{r} * kModePartSizes[p];
+      std::string line = "  " + std::string(1, kModePartNames[p]) + std::to_string(r) + ":";
+      for (uint32_t b = 0; b < kModePartSizes[p]; ++b) line += fmt(" %02X", rec[b]);
+      out_ += line + "\n";
+    }
+  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // A readable, stable text form of a whole image: its sizes, the root index,
-// and every tree with item indices and decoded values. Used for the golden
+// every tree with item indices and decoded values, and the Drv tables. Used for the golden
 // dump of the built-in image and by tools that show an image. The text
 // depends only on the image's tables, so it changes exactly when they do.
 #ifndef ORVDB_MODELDATA_IMAGE_DUMP_H_

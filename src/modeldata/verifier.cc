@@ -34,7 +34,12 @@ class ImageVerifier {
 
  private:
   void fault(uint32_t item, std::string message, uint32_t slot = kNoItem) {
-    report_.faults.push_back(ImageFault{tree_, item, slot, std::move(message)});
+    report_.faults.push_back(
+        ImageFault{tree_, item, slot, DrvTableKind::kNone, kNoItem, std::move(message)});
+  }
+  void table_fault(DrvTableKind table, uint32_t entry, std::string message) {
+    report_.faults.push_back(
+        ImageFault{kNoItem, kNoItem, kNoItem, table, entry, std::move(message)});
   }
   void reach(uint32_t item) {
     if (item < reached_.size()) reached_[item] = true;
@@ -44,6 +49,10 @@ class ImageVerifier {
   void tables();
   void find_trees();
   void drv_tables();
+  void selector_value_table(const DrvTables& t);
+  void command_sequence_table(const DrvTables& t);
+  void mode_tables(const DrvTables& t);
+  bool holds_leaf_of(uint32_t item, uint16_t id) const;
   void check_leaf_ids();
   void visit(uint32_t item, Role role);
   void leaf(uint32_t item, const Item& it);
@@ -311,41 +320,121 @@ void ImageVerifier::check_leaf_ids() {
   }
 }
 
+void ImageVerifier::selector_value_table(const DrvTables& t) {
+  if (t.sel_count > 0 && (!t.sel_indices || !t.sel_value_counts || !t.sel_first)) {
+    table_fault(DrvTableKind::kSelectorValues, kNoItem, "selector-value table: missing array");
+    return;
+  }
+  if (t.sel_value_count > 0 && (!t.sel_values || !t.sel_value_ids))
+    table_fault(DrvTableKind::kSelectorValues, kNoItem, "selector-value table: missing values");
+  std::map<uint16_t, uint32_t> slot_of;
+  for (uint32_t s = 0; s < t.sel_count; ++s) {
+    if (uint64_t{t.sel_first[s]} + t.sel_value_counts[s] > t.sel_value_count)
+      table_fault(DrvTableKind::kSelectorValues, s,
+                  "selector-value slot " + std::to_string(s) + " reaches beyond the values");
+    auto [first, added] = slot_of.emplace(t.sel_indices[s], s);
+    if (!added)
+      table_fault(DrvTableKind::kSelectorValues, s,
+                  "selector-value slot " + std::to_string(s) + ": selector " +
+                      std::to_string(t.sel_indices[s]) + " already has slot " +
+                      std::to_string(first->second));
+  }
+}
+
+// Whether a walk from `item` can reach a leaf of id `id`. Cost: each item once.
+bool ImageVerifier::holds_leaf_of(uint32_t item, uint16_t id) const {
+  std::vector<uint32_t> todo = {item};
+  std::set<uint32_t> seen;
+  while (!todo.empty()) {
+    uint32_t at = todo.back();
+    todo.pop_back();
+    if (at >= img_.item_count || !seen.insert(at).second) continue;
+    const Item& it = img_.items[at];
+    if (is_leaf_kind(item_kind(it.word0))) {
+      if (item_tag(it.word1) == id) return true;
+      continue;
+    }
+    ItemLinks links{};
+    if (!item_links(img_, it, &links)) continue;
+    for (uint32_t i = 0; i < links.inside; ++i) todo.push_back(links.first + i);
+  }
+  return false;
+}
+
+void ImageVerifier::command_sequence_table(const DrvTables& t) {
+  if (t.seq_count > 0 && (!t.seq_ids || !t.seq_fragment_counts || !t.seq_first)) {
+    table_fault(DrvTableKind::kCommandSequences, kNoItem, "command-sequence table: missing array");
+    return;
+  }
+  if (t.seq_fragment_count > 0 && !t.seq_fragments) {
+    table_fault(DrvTableKind::kCommandSequences, kNoItem,
+                "command-sequence table: missing fragments");
+    return;
+  }
+  std::map<uint16_t, uint32_t> sequence_of;
+  for (uint32_t s = 0; s < t.seq_count; ++s) {
+    const std::string name = "command sequence " + id_text(t.seq_ids[s]);
+    auto [first, added] = sequence_of.emplace(t.seq_ids[s], s);
+    if (!added)
+      table_fault(DrvTableKind::kCommandSequences, s,
+                  name + " stands twice, as sequences " + std::to_string(first->second) + " and " +
+                      std::to_string(s));
+    for (uint32_t k = 0; k < t.seq_fragment_counts[s]; ++k) {
+      uint64_t p = uint64_t{t.seq_first[s]} + k;
+      if (p >= t.seq_fragment_count) {
+        table_fault(DrvTableKind::kCommandSequences, s, name + " reaches beyond the fragments");
+        break;
+      }
+      uint32_t item = t.seq_fragments[p];
+      if (item >= reached_.size()) {
+        table_fault(DrvTableKind::kCommandSequences, s,
+                    name + " fragment " + std::to_string(p) + " beyond the item table");
+      } else if (!holds_leaf_of(item, kFragmentId)) {
+        table_fault(DrvTableKind::kCommandSequences, s,
+                    name + " fragment " + std::to_string(p) + " (item " + std::to_string(item) +
+                        ") holds no leaf of the fragment id " + id_text(kFragmentId));
+      }
+    }
+  }
+}
+
+void ImageVerifier::mode_tables(const DrvTables& t) {
+  for (uint32_t part = 0; part < kModePartCount; ++part) {
+    ModePartTable records = mode_part_table(t, part);
+    if (records.count > 0 && records.records == nullptr)
+      table_fault(DrvTableKind::kModeRows, kNoItem,
+                  std::string("mode part ") + kModePartNames[part] + " missing");
+  }
+  if (t.mode_count > 0 && t.mode_rows == nullptr) {
+    table_fault(DrvTableKind::kModeRows, kNoItem, "mode table missing");
+    return;
+  }
+  std::map<std::vector<int16_t>, uint32_t> row_of;
+  for (uint32_t row = 0; row < t.mode_count; ++row) {
+    const ModeRow& m = t.mode_rows[row];
+    for (uint32_t part = 0; part < kModePartCount; ++part) {
+      uint16_t index = mode_row_part(m, part);
+      uint32_t count = mode_part_table(t, part).count;
+      if (index >= count)
+        table_fault(DrvTableKind::kModeRows, row,
+                    "mode row " + std::to_string(row) +
+                        " names a part record beyond its table: part " + kModePartNames[part] +
+                        " record " + std::to_string(index) + " of " + std::to_string(count));
+    }
+    auto [first, added] = row_of.emplace(std::vector<int16_t>(m.keys, m.keys + kModeKeyCount), row);
+    if (!added)
+      table_fault(DrvTableKind::kModeRows, row,
+                  "mode row " + std::to_string(row) + " has the keys of row " +
+                      std::to_string(first->second) + "; the scan never reaches it");
+  }
+}
+
 void ImageVerifier::drv_tables() {
   const DrvTables* t = img_.drv_tables;
   if (t == nullptr) return;
-  for (uint32_t s = 0; s < t->sel_count; ++s) {
-    if (!t->sel_indices || !t->sel_value_counts || !t->sel_first) {
-      fault(kNoItem, "selector-value table: missing array");
-      break;
-    }
-    if (uint64_t{t->sel_first[s]} + t->sel_value_counts[s] > t->sel_value_count)
-      fault(kNoItem, "selector-value slot " + std::to_string(s) + " reaches beyond the values");
-  }
-  for (uint32_t s = 0; s < t->seq_count; ++s) {
-    if (!t->seq_ids || !t->seq_fragment_counts || !t->seq_first || !t->seq_fragments) {
-      fault(kNoItem, "command-sequence table: missing array");
-      break;
-    }
-    for (uint32_t k = 0; k < t->seq_fragment_counts[s]; ++k) {
-      uint64_t p = uint64_t{t->seq_first[s]} + k;
-      if (p >= t->seq_fragment_count) {
-        fault(kNoItem,
-              "command sequence " + id_text(t->seq_ids[s]) + " reaches beyond the fragments");
-        break;
-      }
-      if (t->seq_fragments[p] >= reached_.size())
-        fault(kNoItem, "command sequence " + id_text(t->seq_ids[s]) + " fragment " +
-                           std::to_string(p) + " beyond the item table");
-    }
-  }
-  for (uint32_t row = 0; t->mode_rows && row < t->mode_count; ++row) {
-    const ModeRow& m = t->mode_rows[row];
-    if (m.part_a >= t->part_a_count || m.part_b >= t->part_b_count || m.part_c >= t->part_c_count ||
-        m.part_d >= t->part_d_count) {
-      fault(kNoItem, "mode row " + std::to_string(row) + " names a part record beyond its table");
-    }
-  }
+  selector_value_table(*t);
+  command_sequence_table(*t);
+  mode_tables(*t);
 }
 
 ImageReport ImageVerifier::run() {
@@ -376,10 +465,40 @@ ImageReport ImageVerifier::run() {
 
 ImageReport verify_image(const Image& image) { return ImageVerifier(image).run(); }
 
+namespace {
+
+// A fault of a Drv table entry, at the description call that wrote it.
+std::string drv_table_fault(const CompiledDrvTables& t, const ImageFault& f) {
+  const std::vector<Loc>* where = nullptr;
+  std::string subject;
+  switch (f.table) {
+    case DrvTableKind::kSelectorValues:
+      where = &t.sel_where;
+      subject = "selector-value table";
+      break;
+    case DrvTableKind::kCommandSequences:
+      where = &t.seq_where;
+      subject = "command-sequence table";
+      break;
+    default:
+      where = &t.mode_where;
+      subject = "mode table";
+      break;
+  }
+  if (f.entry >= where->size()) return "error: " + subject + ": " + f.message;
+  return entry_fault_text((*where)[f.entry], subject, f.message);
+}
+
+}  // namespace
+
 std::vector<std::string> verify(const CompiledImage& img) {
   std::vector<std::string> out;
   const Loc nowhere{};
   for (const ImageFault& f : verify_image(img.view()).faults) {
+    if (f.table != DrvTableKind::kNone) {
+      out.push_back(drv_table_fault(img.drv, f));
+      continue;
+    }
     // The slot's registering call, else the description of the item (or of
     // its tree), with the tree that first used it.
     if (f.slot != kNoItem) {

@@ -1,8 +1,10 @@
 // Checks an image as the engine will walk it: tables present, root index
 // sound, every index in range, kinds only where they may stand, leaf ids
 // within their tree's root group, pool ranges, computed function numbers,
-// no cycle and no tree deeper than the walk's limit, the Drv tables'
-// positions and indices. The build runs it on the compiled image (naming
+// no cycle and no tree deeper than the walk's limit; in the Drv tables,
+// positions and counts within their arrays, one slot per selector, one
+// row per mode key, part indices within their tables, and fragment items
+// that are trees holding fragment-id leaves. The build runs it on the compiled image (naming
 // the description's file:line of each fault), `orvdb check` on the
 // built-in one. Build-time and tool code: it uses only the engine's headers.
 #ifndef ORVDB_MODELDATA_VERIFIER_H_
@@ -21,11 +23,21 @@ namespace orv::model {
 // An item, tree or root slot a fault does not name.
 constexpr uint32_t kNoItem = 0xFFFFFFFFu;
 
+// The Drv table whose entry a fault names.
+enum class DrvTableKind : uint8_t {
+  kNone,              // the fault names no Drv table entry
+  kSelectorValues,    // a slot of the selector-value table
+  kCommandSequences,  // a command sequence
+  kModeRows,          // a row of the mode table
+};
+
 // One fault of an image.
 struct ImageFault {
   uint32_t tree;        // root item of the tree being checked, or kNoItem
   uint32_t item;        // the item at fault, or kNoItem
   uint32_t slot;        // the root slot at fault, or kNoItem
+  DrvTableKind table;   // the Drv table of the entry at fault, or kNone
+  uint32_t entry;       // that entry (slot, sequence or row), or kNoItem
   std::string message;  // what is wrong
 };
 

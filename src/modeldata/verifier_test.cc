@@ -128,6 +128,156 @@ TEST(Verifier, ReportsEachFaultWithItsPlaceAndTree) {
   }
 }
 
+// Where the sound Drv tables below were written.
+struct TableLines {
+  Loc selector_values;   // the selector-4 slot
+  Loc command_sequence;  // the 0x101B sequence
+  Loc mode_row;          // row 0
+};
+
+// A sound description with one entry in every Drv table; returns the lines
+// of its entries.
+// clang-format off
+TableLines sound_tables(Model& m) {
+  TableLines at;
+  m.root({0x10}, int8(0x10, {1}));
+  m.fragment("frag", bytes(kFragmentId, {0x1B, 0x40}));
+  m.top_sequence(kFragmentId);
+  at.selector_values = Loc::current(); m.selector_values(4, {{1, 15002}, {2, 15001}}, at.selector_values);
+  at.command_sequence = Loc::current(); m.command_sequence(0x101B, {"frag"}, at.command_sequence);
+  at.mode_row = Loc::current(); m.mode_row({1, 0, 1, 1, 2, 0}, {0, 0, 0, 0}, at.mode_row);
+  for (uint32_t p = 0; p < kModePartCount; ++p)
+    m.mode_part_record(p, std::vector<uint8_t>(kModePartSizes[p], 0));
+  return at;
+}
+// clang-format on
+
+struct TableFaultCase {
+  const char* name;     // what is wrong
+  Model model;          // the sound tables with one faulty entry
+  Loc where;            // the line of the faulty entry
+  std::string subject;  // what the message names after "error: "
+  const char* message;  // a part of the message
+};
+
+// Each faulty entry is written on the line whose place is captured in `w`.
+// clang-format off
+std::vector<TableFaultCase> table_fault_cases() {
+  std::vector<TableFaultCase> cases;
+  auto add = [&](const char* name, const Loc& where, const std::string& subject,
+                 const char* message, auto describe) {
+    TableFaultCase c{name, Model(), where, subject, message};
+    sound_tables(c.model);
+    describe(c.model);
+    cases.push_back(std::move(c));
+  };
+  {
+    Loc w = Loc::current();
+    add("selector value beyond 16 bits", w, "selector-value table",
+        "value 70000 does not fit in unsigned 16 bits",
+        [&](Model& m) { m.selector_values(5, {{1, 15101}, {70000, 15102}}, w); });
+  }
+  {
+    Loc w = Loc::current();
+    add("a selector with two slots", w, "selector-value table",
+        "selector-value slot 1: selector 4 already has slot 0",
+        [&](Model& m) { m.selector_values(4, {{3, 15003}}, w); });
+  }
+  {
+    Loc w = Loc::current();
+    add("unknown fragment label", w, "command sequence 0x1019", "unknown fragment label 'nowhere'",
+        [&](Model& m) { m.command_sequence(0x1019, {"frag", "nowhere"}, w); });
+  }
+  {
+    Loc w = Loc::current();
+    add("fragment without fragment-id leaves", w, "command-sequence table",
+        "command sequence 0x1019 fragment 2 (item", [&](Model& m) {
+          m.tree("plain", int8(0x11, {1}));
+          m.root({0x11}, ref("plain"));
+          m.command_sequence(0x1019, {"frag", "plain"}, w);
+        });
+  }
+  {
+    Loc w = Loc::current();
+    add("a sequence twice", w, "command-sequence table",
+        "command sequence 0x101B stands twice, as sequences 0 and 1",
+        [&](Model& m) { m.command_sequence(0x101B, {"frag"}, w); });
+  }
+  {
+    Loc w = Loc::current();
+    add("mode key beyond 16 bits", w, "mode table row 1", "key 40000 does not fit in signed 16 bits",
+        [&](Model& m) { m.mode_row({1, 0, 40000, 1, 2, 0}, {0, 0, 0, 0}, w); });
+  }
+  {
+    Loc w = Loc::current();
+    add("mode keys twice", w, "mode table", "mode row 1 has the keys of row 0",
+        [&](Model& m) { m.mode_row({1, 0, 1, 1, 2, 0}, {0, 0, 0, 0}, w); });
+  }
+  {
+    Loc w = Loc::current();
+    add("part index beyond its table", w, "mode table",
+        "mode row 1 names a part record beyond its table: part C record 1 of 1",
+        [&](Model& m) { m.mode_row({1, 0, 1, 1, 1, 0}, {0, 0, 1, 0}, w); });
+  }
+  {
+    Loc w = Loc::current();
+    add("part record of the wrong size", w, "mode part C record 1",
+        "record of 35 bytes, where the part's records are 36 bytes",
+        [&](Model& m) { m.mode_part_record(2, std::vector<uint8_t>(35, 0), w); });
+  }
+  return cases;
+}
+// clang-format on
+
+TEST(Verifier, ReportsEachDrvTableFaultWithItsPlace) {
+  Model sound;
+  sound_tables(sound);
+  CompileResult r = compile(sound);
+  ASSERT_TRUE(r.ok()) << r.faults.front();
+  for (const TableFaultCase& c : table_fault_cases()) {
+    SCOPED_TRACE(c.name);
+    std::string fault = only_fault(c.model);
+    std::string place = "src/modeldata/verifier_test.cc:" + std::to_string(c.where.line()) +
+                        ": error: " + c.subject + ": ";
+    EXPECT_EQ(fault.rfind(place, 0), 0u) << fault;
+    EXPECT_NE(fault.find(c.message), std::string::npos) << fault;
+  }
+}
+
+// Positions and counts are laid out by the compiler, so only a spoiled image
+// has them wrong; the fault still names the entry's line.
+TEST(Verifier, PositionsAndCountsOfTheDrvTablesNameTheirEntry) {
+  Model m;
+  const TableLines at = sound_tables(m);
+  CompileResult r = compile(m);
+  ASSERT_TRUE(r.ok()) << r.faults.front();
+  auto place = [](const Loc& where, const std::string& subject) {
+    return "src/modeldata/verifier_test.cc:" + std::to_string(where.line()) +
+           ": error: " + subject + ": ";
+  };
+
+  CompiledImage values = r.image;
+  values.drv.sel_value_counts[0] = 3;  // the slot has two values
+  std::vector<std::string> f = verify(values);
+  ASSERT_EQ(f.size(), 1u);
+  EXPECT_EQ(f[0], place(at.selector_values, "selector-value table") +
+                      "selector-value slot 0 reaches beyond the values");
+
+  CompiledImage fragments = r.image;
+  fragments.drv.seq_first[0] = 1;  // past the one fragment
+  f = verify(fragments);
+  ASSERT_EQ(f.size(), 1u);
+  EXPECT_EQ(f[0], place(at.command_sequence, "command-sequence table") +
+                      "command sequence 0x101B reaches beyond the fragments");
+
+  CompiledImage parts = r.image;
+  parts.drv.parts[3].clear();  // part D loses its record
+  f = verify(parts);
+  ASSERT_EQ(f.size(), 1u);
+  EXPECT_EQ(f[0], place(at.mode_row, "mode table") +
+                      "mode row 0 names a part record beyond its table: part D record 0 of 0");
+}
+
 // A sound little image whose tables the tests below spoil one at a time.
 CompiledImage sound_image() {
   Model m;

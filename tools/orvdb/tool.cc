@@ -1,6 +1,7 @@
 #include "tool.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "answer.h"
@@ -131,10 +132,12 @@ int run_dump(const std::optional<std::string>& id_word, std::ostream& out) {
   std::string key = "root " + hex_id(id) + " ";
   size_t begin = text.find(key);
   size_t end = text.find("\n", begin);
-  // Keep the id's own entry: up to the next root line or the unreached list.
+  // Keep the id's own entry: up to the next root line, the unreached list or
+  // the Drv tables.
   size_t next = text.find("\nroot ", end);
   size_t rest = text.find("\nnot in any tree", end);
-  size_t stop = std::min(next, rest);
+  size_t tables = text.find("\ndrv tables", end);
+  size_t stop = std::min({next, rest, tables});
   out << (begin == std::string::npos
               ? text
               : text.substr(begin,

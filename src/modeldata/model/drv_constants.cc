@@ -1,8 +1,32 @@
 // Drv values that depend on nothing: each id has a one-leaf tree of its own.
+#include <algorithm>
+#include <vector>
+
 #include "computed/function_numbers.h"
 #include "modeldata/model/drv_parts.h"
+#include "modeldata/model/drv_settings.h"
 
 namespace orv::model::drv {
+
+namespace {
+
+// Every selector-8 value (0x1017).
+std::vector<int64_t> every_sel8() {
+  std::vector<int64_t> out;
+  for (const Sel8Row& r : kSel8Rows) out.push_back(r.value);
+  return out;
+}
+
+// Every selector-81 value the combinations allow (0x104E).
+std::vector<int64_t> every_sel81() {
+  std::vector<int64_t> out;
+  for (const Combination& c : kCombinations) {
+    if (std::find(out.begin(), out.end(), c.sel81) == out.end()) out.push_back(c.sel81);
+  }
+  return out;
+}
+
+}  // namespace
 
 void describe_drv_constants(Model& m) {
   const Node constants[] = {
@@ -10,8 +34,8 @@ void describe_drv_constants(Model& m) {
       num16(0x1006, {10000, 10000}),
       int8(0x100A, {0}),
       int8(0x100B, {4, 5, 81, 7, 8, 6}),
-      int8(0x1017, {1, 2, 3, 4, 5}),  // every selector-8 value
-      int8(0x104E, {0}),              // every selector-81 value
+      int8(0x1017, every_sel8()),
+      int8(0x104E, every_sel81()),
       str(0x101F, "vexfa15.icm"),
       int8(0x1020, {0, 28, 5, 1, 5, 28}),
       int8(0x1023, {4, 1, 5, 1, 81, 0, 7, 7, 8, 4, 18, 0, 17, 1}),

@@ -3,6 +3,7 @@
 // paper table serve as fragments too (drv_settings.cc, drv_paper.cc).
 #include "computed/function_numbers.h"
 #include "modeldata/model/drv_parts.h"
+#include "modeldata/model/drv_settings.h"
 
 namespace orv::model::drv {
 namespace {
@@ -27,18 +28,12 @@ void describe_drv_fragments(Model& m) {
   // fragments) one command whose two parameter bytes come from selector 7 and
   // selector 5 in two fragments.
   m.fragment(kFrag1019Head, fixed(cat({paren('a', {0x01}), paren('b', {0x01})})));
-  m.fragment(kFrag1019Sel7, select(7, {
-                                          branch(4, {fixed(paren('l', {0x11}, 2))}),
-                                          branch(7, {fixed(paren('l', {0x14}, 2))}),
-                                      }));
-  struct Sel5Byte {
-    int s5;        // case value
-    uint8_t code;  // second parameter byte
-  };
-  const Sel5Byte sel5_bytes[] = {{1, 0x00}, {258, 0x10}, {271, 0x10}, {273, 0x10}, {277, 0x10},
-                                 {2, 0x20}, {261, 0x20}, {259, 0x50}, {263, 0x80}, {383, 0x80}};
+  std::vector<Node> sel7_branches;
+  for (const Sel7Row& r : kSel7Rows)
+    sel7_branches.push_back(branch(r.value, {fixed(paren('l', {r.l_param1}, 2))}));
+  m.fragment(kFrag1019Sel7, select(7, std::move(sel7_branches)));
   std::vector<Node> sel5_cases;
-  for (const auto& c : sel5_bytes) sel5_cases.push_back(case_(c.s5, fixed({c.code})));
+  for (const Sel5Row& r : kSel5Rows) sel5_cases.push_back(case_(r.value, fixed({r.l_param2})));
   m.fragment(kFrag1019Sel5, switch_sel(5, std::move(sel5_cases)));
 
   // 0x101B, 0x101C, 0x101D: fixed bytes.

@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include <array>
 #include <initializer_list>
 #include <vector>
 
@@ -73,6 +74,12 @@ void describe_drv_settings(Model& m);   // drv_settings.cc: settings tree and st
 void describe_drv_switches(Model& m);   // drv_switches.cc: the smaller selector trees
 void describe_drv_constants(Model& m);  // drv_constants.cc: values that depend on nothing
 void describe_drv_fragments(Model& m);  // drv_fragments.cc: fragment-only trees
+
+// The paper codes with their identifiers, in the paper table's order
+// (drv_paper.cc).
+std::vector<SelectorValue> paper_selector_values();
+// Width and length of the paper with code `code` (drv_paper.cc).
+std::array<int32_t, 2> paper_size(uint16_t code);
 
 }  // namespace orv::model::drv
 

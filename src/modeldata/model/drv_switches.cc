@@ -1,8 +1,11 @@
 // The smaller selector trees of the Drv domain, each with the internal
-// leaves that stand beside its values.
+// leaves that stand beside its values. What depends on a setting value is
+// read from its row (drv_settings.h).
+#include <iterator>
 #include <vector>
 
 #include "modeldata/model/drv_parts.h"
+#include "modeldata/model/drv_settings.h"
 
 namespace orv::model::drv {
 namespace {
@@ -14,27 +17,19 @@ std::vector<Node> cases_for(const std::vector<int>& values, const Node& target) 
   return cases;
 }
 
-void append(std::vector<Node>& to, std::vector<Node> more) {
-  for (auto& n : more) to.push_back(std::move(n));
-}
-
 // Selector-4 pair (0x1007, 0x103A) with the per-value attributes of the
 // selector-4 lists (0x500C, 0x500B) first in each branch.
 void selector4_pair(Model& m) {
-  struct Row {
-    int s4;        // branch value
-    int attr500C;  // 0x500C
-    int attr500B;  // 0x500B
-  };
-  const Row rows[] = {{1, 20001, 1}, {2, 20002, 0}, {3, 20003, 1}};
   std::vector<Node> branches;
-  for (const Row& r : rows) {
-    // 0x1007: 8 whatever selector 9 holds for selector 4 = 2; otherwise by selector 9.
-    Node v1007 = r.s4 == 2
-                     ? int8(0x1007, {8})
-                     : switch_sel(9, {case_(0, int8(0x1007, {24})), case_(1, int8(0x1007, {8}))});
-    branches.push_back(branch(r.s4, {int16(0x500C, {r.attr500C}), int8(0x500B, {r.attr500B}),
-                                     int8(0x103A, {r.s4}), std::move(v1007)}));
+  for (const Sel4Row& r : kSel4Rows) {
+    // 0x1007: by selector 9, or one value whatever selector 9 holds.
+    std::vector<Node> by_sel9;
+    for (const BySel9& b : r.v1007) by_sel9.push_back(case_(b.sel9, int8(0x1007, {b.value})));
+    Node v1007 = r.v1007.size() == 1 && r.v1007.front().sel9 == kAnySel9
+                     ? int8(0x1007, {r.v1007.front().value})
+                     : switch_sel(9, std::move(by_sel9));
+    branches.push_back(branch(r.value, {int16(0x500C, {r.attr500C}), int8(0x500B, {r.attr500B}),
+                                        int8(0x103A, {r.value}), std::move(v1007)}));
   }
   m.root({0x1007, 0x103A, 0x500B, 0x500C}, select(4, std::move(branches)));
 }
@@ -65,26 +60,14 @@ void paired_settings(Model& m) {
 
 // Selector-5/7 pair (0x1026, 0x1027).
 void selector5_7_pair(Model& m) {
-  struct Row {
-    std::vector<int> s5;  // selector-5 values of the row
-    int v1026;            // 0x1026, whatever selector 7 holds (4 or 7)
-    int v1027_at_4;       // 0x1027 with selector 7 = 4
-    int v1027_at_7;       // 0x1027 with selector 7 = 7
-  };
-  const Row rows[] = {
-      {{1, 271, 277, 273, 258, 2}, 21012, 21021, 21022},
-      {{261}, 21012, 21021, 21021},
-      {{259}, 21013, 21021, 21022},
-      {{263, 383}, 21013, 21021, 21021},
-  };
   std::vector<Node> cases;
-  for (const Row& r : rows) {
-    Node by_sel7 =
-        switch_sel(7, {
-                          case_(4, seq({int16(0x1026, {r.v1026}), int16(0x1027, {r.v1027_at_4})})),
-                          case_(7, seq({int16(0x1026, {r.v1026}), int16(0x1027, {r.v1027_at_7})})),
-                      });
-    append(cases, cases_for(r.s5, by_sel7));
+  for (const Sel5Row& r : kSel5Rows) {
+    std::vector<Node> by_sel7;
+    for (size_t k = 0; k < std::size(kSel7Rows); ++k) {
+      by_sel7.push_back(
+          case_(kSel7Rows[k].value, seq({int16(0x1026, {r.v1026}), int16(0x1027, {r.v1027[k]})})));
+    }
+    cases.push_back(case_(r.value, switch_sel(7, std::move(by_sel7))));
   }
   m.root({0x1026, 0x1027}, switch_sel(5, std::move(cases)));
 }
@@ -92,22 +75,21 @@ void selector5_7_pair(Model& m) {
 // The selector-7 list (0x1012) and its marker pair (0x5002): for each
 // selector-5 value, the selector-7 value that is marked with 2.
 void selector7_list(Model& m) {
-  struct Row {
-    int s5;      // case value
-    int marked;  // the selector-7 value marked
-  };
-  const Row rows[] = {{1, 7}, {271, 7}, {277, 7}, {273, 7}, {258, 7},
-                      {2, 7}, {263, 7}, {261, 4}, {259, 4}, {383, 4}};
+  std::vector<int64_t> sel7;
+  for (const Sel7Row& r : kSel7Rows) sel7.push_back(r.value);
   std::vector<Node> cases;
-  for (const Row& r : rows) {
-    cases.push_back(case_(r.s5, seq({int8(0x1012, {4, 7}), int8(0x5002, {r.marked, 2})})));
+  for (const Sel5Row& r : kSel5Rows) {
+    cases.push_back(case_(r.value, seq({int8(0x1012, sel7), int8(0x5002, {r.marked_sel7, 2})})));
   }
   m.root({0x1012, 0x5002}, switch_sel(5, std::move(cases)));
 }
 
 // Switches of one level.
 void single_switches(Model& m) {
-  std::vector<Node> by_sel5 = cases_for({258, 273}, int8(0x1028, {1}));
+  std::vector<Node> by_sel5;
+  for (const Sel5Row& r : kSel5Rows) {
+    if (r.v1028 != 0) by_sel5.push_back(case_(r.value, int8(0x1028, {r.v1028})));
+  }
   by_sel5.push_back(default_(int8(0x1028, {0})));
   m.root({0x1028}, switch_sel(5, std::move(by_sel5)));
 

@@ -1,7 +1,7 @@
-// The Drv special records' own tables: the selector-value table, the
-// command-sequence table (naming fragment trees by label; the compiler turns
-// the labels into item indices) and the mode table with its part tables,
-// whose 262 rows and part A records are generated from the settings rules.
+// The Drv special records' own tables: the selector-value table (from the
+// rows of each setting and the paper table), the command-sequence table
+// (naming fragment trees by label) and the mode table with its part tables,
+// whose rows follow the mode table's own rule below.
 #include "drvrecords/drv_tables.h"
 
 #include <stdexcept>
@@ -14,270 +14,158 @@
 namespace orv::model {
 namespace {
 
-using drv::kSel4Values;
-using drv::kSel5Values;
+using namespace drv;
 
 // ---- selector-value table -------------------------------------------------
 
-struct ValueId {
-  int value;   // selector value
-  int64_t id;  // its value identifier
-};
-struct SelectorValues {
-  int selector;                 // selector index
-  std::vector<ValueId> values;  // in list order
-};
-
-const std::vector<SelectorValues>& selector_values() {
-  static const std::vector<SelectorValues> table = {
-      {drv::kSelPaper,
-       {{11, 15762},
-        {9, 15760},
-        {8, 15758},
-        {13, 15767},
-        {12, 15765},
-        {1, 15751},
-        {5, 15755},
-        {3, 15769},
-        {260, 15780},
-        {261, 15781},
-        {66, 15757},
-        {257, 15764},
-        {24, 15793},
-        {262, 15782},
-        {272, 15789},
-        {273, 15790},
-        {274, 15791},
-        {256, 15744}}},
-      {7, {{4, 15301}, {7, 15302}}},
-      {5,
-       {{1, 15101},
-        {271, 15117},
-        {277, 15123},
-        {261, 15107},
-        {259, 15105},
-        {273, 15119},
-        {258, 15104},
-        {2, 15102},
-        {263, 15109},
-        {383, 15128}}},
-      {4, {{1, 15002}, {2, 15001}, {3, 15003}}},
-  };
-  return table;
-}
-
-// The lists of selectors 4 and 5 must run in the order of the settings rules.
-void check_order(int selector, const std::vector<int>& expected) {
-  for (const auto& s : selector_values()) {
-    if (s.selector != selector) continue;
-    std::vector<int> got;
-    for (const auto& v : s.values) got.push_back(v.value);
-    if (got != expected) {
-      throw std::logic_error("selector " + std::to_string(selector) +
-                             " values are not in stored order");
-    }
-  }
-}
-
-void write_selector_values(AuxWriter& w) {
-  check_order(4, kSel4Values);
-  check_order(5, kSel5Values);
-  std::vector<int64_t> indices, counts, first, values, ids;
-  for (const auto& s : selector_values()) {
-    indices.push_back(s.selector);
-    counts.push_back(static_cast<int64_t>(s.values.size()));
-    first.push_back(static_cast<int64_t>(values.size()));
-    for (const auto& v : s.values) {
-      values.push_back(v.value);
-      ids.push_back(v.id);
-    }
-  }
-  w.array("kDrvSelIndices", "uint16_t", indices);
-  w.array("kDrvSelValueCounts", "uint16_t", counts);
-  w.array("kDrvSelFirst", "uint32_t", first);
-  w.array("kDrvSelValues", "uint16_t", values);
-  w.array("kDrvSelValueIds", "uint32_t", ids);
+// Every value of selectors 28, 7, 5 and 4, in list order, with its identifier.
+void selector_value_table(Model& m) {
+  m.selector_values(kSelPaper, paper_selector_values());
+  std::vector<SelectorValue> sel7, sel5, sel4;
+  for (const Sel7Row& r : kSel7Rows) sel7.push_back({r.value, r.value_id});
+  for (const Sel5Row& r : kSel5Rows) sel5.push_back({r.value, r.value_id});
+  for (const Sel4Row& r : kSel4Rows) sel4.push_back({r.value, r.value_id});
+  m.selector_values(7, std::move(sel7));
+  m.selector_values(5, std::move(sel5));
+  m.selector_values(4, std::move(sel4));
 }
 
 // ---- command-sequence table -----------------------------------------------
 
-struct Sequence {
-  int id;                              // Drv id of the command sequence
-  std::vector<const char*> fragments;  // fragment labels, in concatenation order
-};
-
-void write_sequences(AuxWriter& w) {
-  const Sequence sequences[] = {
-      {0x1019,
-       {drv::kFrag1019Head, drv::kFrag1019Settings, drv::kFrag1019Paper, drv::kFrag1019Sel7,
-        drv::kFrag1019Sel5}},
-      {0x1018, {drv::kFrag1018Head, drv::kFrag1018Options}},
-      {0x101D, {drv::kFrag101D}},
-      {0x101C, {drv::kFrag101C}},
-      {0x101B, {drv::kFrag101B}},
-  };
-  std::vector<int64_t> ids, counts, first, items;
-  for (const Sequence& s : sequences) {
-    ids.push_back(s.id);
-    counts.push_back(static_cast<int64_t>(s.fragments.size()));
-    first.push_back(static_cast<int64_t>(items.size()));
-    for (const char* label : s.fragments) items.push_back(w.item_of(label));
-  }
-  w.array("kDrvSeqIds", "uint16_t", ids);
-  w.array("kDrvSeqFragmentCounts", "uint16_t", counts);
-  w.array("kDrvSeqFirst", "uint32_t", first);
-  w.array("kDrvSeqFragments", "uint32_t", items);
+void command_sequence_table(Model& m) {
+  m.command_sequence(
+      0x1019, {kFrag1019Head, kFrag1019Settings, kFrag1019Paper, kFrag1019Sel7, kFrag1019Sel5});
+  m.command_sequence(0x1018, {kFrag1018Head, kFrag1018Options});
+  m.command_sequence(0x101D, {kFrag101D});
+  m.command_sequence(0x101C, {kFrag101C});
+  m.command_sequence(0x101B, {kFrag101B});
 }
 
-// ---- mode table -------------------------------------------------------------
+// ---- mode table ---------------------------------------------------------------
+
+// The mode table's rows, in the order its rule gives them: for each of these
+// (selector 4, selector 9) pairs, every selector-5 value the settings allow
+// with that selector 4 (in stored order), every selector-8 value they allow
+// with both (ascending), then the selector-6 values listed here, in this
+// order; selector 81 as the settings allow.
+struct ModeGroup {
+  int sel4;               // selector 4
+  int sel9;               // selector 9
+  std::vector<int> sel6;  // selector 6, in row order
+};
+// clang-format off
+const ModeGroup kModeGroups[] = {
+//   s4 s9  s6
+    {1, 0, {2, 1}},
+    {1, 1, {2, 1}},
+    {2, 2, {2, 1}},
+    {3, 0, {1}},
+    {3, 1, {1}},
+};
+// clang-format on
+
+// Mode part C, as its table gives it: each record with the selector-5 group
+// and selector-8 value of the mode rows that name it. Fields 5 and 6 are the
+// letter paper's width and length.
+struct PartCRow {
+  PartCGroup group;             // the selector-5 values' group
+  int sel8;                     // the selector-8 value
+  std::array<int, 4> fields16;  // fields 1 to 4, unsigned 16-bit
+};
+constexpr uint16_t kLetter = 1;  // paper code of the letter size
+// clang-format off
+const PartCRow kPartC[] = {
+//   group         s8  fields 1-4
+    {kPartCFirst,  1, {13, 7, 3, 0}},
+    {kPartCFirst,  2, {13, 7, 3, 5}},
+    {kPartCFirst,  3, {13, 7, 3, 10}},
+    {kPartCFirst,  4, {13, 7, 3, 15}},
+    {kPartCFirst,  5, {13, 7, 3, 20}},
+    {kPartCSecond, 1, {13, 4, 3, 0}},
+    {kPartCSecond, 2, {13, 4, 3, 5}},
+    {kPartCSecond, 5, {13, 4, 3, 20}},
+    {kPartCSecond, 3, {13, 4, 3, 10}},
+    {kPartCSecond, 4, {13, 4, 3, 15}},
+};
+// clang-format on
 
 struct ModeKeys {
   int s4, s9, s5, s8, s6, s81;  // the six keys
 };
 
-// Selector-5 values that take the second group of part C records.
-bool in_second_group(int s5) { return s5 == 259 || s5 == 261 || s5 == 383; }
-
-// Order of selector 8 within the second group of part C records.
-const std::vector<int> kSecondGroupSel8 = {1, 2, 5, 3, 4};
-
 int part_c_index(int s5, int s8) {
-  if (!in_second_group(s5)) return s8 - 1;
-  for (size_t i = 0; i < kSecondGroupSel8.size(); ++i) {
-    if (kSecondGroupSel8[i] == s8) return 5 + static_cast<int>(i);
+  const PartCGroup group = sel5_row(s5).part_c;
+  for (size_t i = 0; i < std::size(kPartC); ++i) {
+    if (kPartC[i].group == group && kPartC[i].sel8 == s8) return static_cast<int>(i);
   }
-  throw std::logic_error("selector 8 value without a part C record");
+  throw std::logic_error("no part C record for selector 5 = " + std::to_string(s5) +
+                         ", selector 8 = " + std::to_string(s8));
 }
 
-// Every allowed combination of the six keys, in table order.
-std::vector<ModeKeys> mode_rows() {
-  std::vector<ModeKeys> rows;
-  for (int s4 : kSel4Values) {
-    for (int s9 : drv::sel9_values(s4)) {
-      for (int s5 : drv::sel5_values(s4)) {
-        for (int s8 : drv::sel8_values(s4, s5)) {
-          std::vector<int> sel6 = s4 == 3 ? std::vector<int>{1} : std::vector<int>{2, 1};
-          for (int s6 : sel6) rows.push_back({s4, s9, s5, s8, s6, drv::kSel81Value});
-        }
-      }
-    }
-  }
-  return rows;
-}
-
-// Byte 2 of a part A record, by selector 5.
-int part_a_sel5_code(int s5) {
-  struct Code {
-    int s5, code;
-  };
-  static const Code codes[] = {{1, 0},   {2, 1},    {258, 3},  {259, 4},  {261, 6},
-                               {263, 8}, {271, 16}, {273, 18}, {277, 22}, {383, 128}};
-  for (const Code& c : codes) {
-    if (c.s5 == s5) return c.code;
-  }
-  throw std::logic_error("selector 5 value without a part A code");
-}
-
-// Byte 4 of a part A record, by selector 4.
-int part_a_sel4_code(int s4) { return s4 == 1 ? 3 : s4 == 2 ? 2 : 4; }
-
-void put16(std::vector<int64_t>& rec, size_t at, int v) {
+void put16(std::vector<uint8_t>& rec, size_t at, int v) {
   rec[at] = v & 0xFF;
   rec[at + 1] = (v >> 8) & 0xFF;
 }
-void put32(std::vector<int64_t>& rec, size_t at, int64_t v) {
+void put32(std::vector<uint8_t>& rec, size_t at, int64_t v) {
   for (int i = 0; i < 4; ++i) rec[at + i] = (v >> (8 * i)) & 0xFF;
 }
 
-std::vector<int64_t> part_a_record(const ModeKeys& k) {
-  std::vector<int64_t> rec(kModePartASize, 0);
+// The part A record of a mode row, from the rows of its keys' values.
+std::vector<uint8_t> part_a_record(const ModeKeys& k) {
+  const std::array<int, 3>& by_sel4 = sel4_row(k.s4).mode_bytes;
+  std::vector<uint8_t> rec(kModePartASize, 0);
   rec[0] = 26;
-  rec[2] = part_a_sel5_code(k.s5);
-  rec[4] = part_a_sel4_code(k.s4);
+  rec[2] = static_cast<uint8_t>(sel5_row(k.s5).mode_code);
+  rec[4] = static_cast<uint8_t>(by_sel4[0]);
   rec[7] = 1;
-  rec[8] = k.s4 == 3 ? 2 : 1;
-  rec[10] = k.s4 == 3 ? 128 : 0;
-  rec[12] = drv::sel8_code(k.s8);
+  rec[8] = static_cast<uint8_t>(by_sel4[1]);
+  rec[10] = static_cast<uint8_t>(by_sel4[2]);
+  rec[12] = static_cast<uint8_t>(sel8_code(k.s8));
   rec[14] = k.s6 == 1 ? 1 : 0;
-  rec[16] = k.s9;
-  put16(rec, 18, drv::x_resolution(k.s8));
-  put16(rec, 20, drv::x_resolution(k.s8));
-  put16(rec, 22, drv::y_resolution(k.s4, k.s8));
-  put16(rec, 24, drv::x_resolution(k.s8));
+  rec[16] = static_cast<uint8_t>(k.s9);
+  put16(rec, 18, x_resolution(k.s8));
+  put16(rec, 20, x_resolution(k.s8));
+  put16(rec, 22, y_resolution(k.s4, k.s8));
+  put16(rec, 24, x_resolution(k.s8));
   rec[26] = 5;
   return rec;
 }
 
-// Part C: the first group for selector 8 = 1..5, then the second group in the
-// order of kSecondGroupSel8; the paper is always the letter size.
-std::vector<int64_t> part_c_records() {
-  const int64_t kLetterWidth = 21590, kLetterLength = 27940;
-  struct Group {
-    int field2;             // 7 for the first group, 4 for the second
-    std::vector<int> sel8;  // selector-8 values, in record order
-  };
-  const Group groups[] = {{7, {1, 2, 3, 4, 5}}, {4, kSecondGroupSel8}};
-  std::vector<int64_t> out;
-  for (const Group& g : groups) {
-    for (int s8 : g.sel8) {
-      std::vector<int64_t> rec(kModePartCSize, 0);
-      put16(rec, 0, 13);
-      put16(rec, 2, g.field2);
-      put16(rec, 4, 3);
-      put16(rec, 6, 5 * (s8 - 1));
-      put32(rec, 8, kLetterWidth);
-      put32(rec, 12, kLetterLength);
-      out.insert(out.end(), rec.begin(), rec.end());
-    }
-  }
-  return out;
+std::vector<uint8_t> part_c_record(const PartCRow& row) {
+  const std::array<int32_t, 2> letter = paper_size(kLetter);
+  std::vector<uint8_t> rec(kModePartCSize, 0);
+  for (size_t f = 0; f < row.fields16.size(); ++f) put16(rec, 2 * f, row.fields16[f]);
+  put32(rec, 8, letter[0]);
+  put32(rec, 12, letter[1]);
+  return rec;
 }
 
-void write_mode_tables(AuxWriter& w) {
-  std::vector<ModeKeys> rows = mode_rows();
-  std::string text = "static const ModeRow kDrvModeRows[" + std::to_string(rows.size()) + "] = {\n";
-  std::vector<int64_t> part_a;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const ModeKeys& k = rows[i];
-    text += "    {{" + std::to_string(k.s4) + ", " + std::to_string(k.s9) + ", " +
-            std::to_string(k.s5) + ", " + std::to_string(k.s8) + ", " + std::to_string(k.s6) +
-            ", " + std::to_string(k.s81) + "}, " + std::to_string(i) + ", 0, " +
-            std::to_string(part_c_index(k.s5, k.s8)) + ", 0},\n";
-    std::vector<int64_t> rec = part_a_record(k);
-    part_a.insert(part_a.end(), rec.begin(), rec.end());
+void mode_tables(Model& m) {
+  int row = 0;
+  for (const ModeGroup& g : kModeGroups) {
+    const int s81 = sel81_value(g.sel4);
+    for (int s5 : sel5_values(g.sel4)) {
+      for (int s8 : combination(g.sel4, s5)->sel8) {
+        for (int s6 : g.sel6) {
+          const ModeKeys k{g.sel4, g.sel9, s5, s8, s6, s81};
+          m.mode_row({k.s4, k.s9, k.s5, k.s8, k.s6, k.s81}, {row, 0, part_c_index(s5, s8), 0});
+          m.mode_part_record(0, part_a_record(k));
+          ++row;
+        }
+      }
+    }
   }
-  text += "};\n";
-  w.text(text);
-  w.array("kDrvModePartA", "uint8_t", part_a);
-  w.array("kDrvModePartB", "uint8_t", std::vector<int64_t>(kModePartBSize, 0));
-  w.array("kDrvModePartC", "uint8_t", part_c_records());
-  w.array("kDrvModePartD", "uint8_t", std::vector<int64_t>(kModePartDSize, 0));
+  m.mode_part_record(1, std::vector<uint8_t>(kModePartBSize, 0));
+  for (const PartCRow& c : kPartC) m.mode_part_record(2, part_c_record(c));
+  m.mode_part_record(3, std::vector<uint8_t>(kModePartDSize, 0));
 }
 
 }  // namespace
 
 void describe_drv_tables(Model& m) {
-  m.aux([](AuxWriter& w) {
-    w.include("drvrecords/drv_tables.h");
-    write_selector_values(w);
-    write_sequences(w);
-    write_mode_tables(w);
-    w.text(
-        "static const DrvTables kDrvTables = {\n"
-        "    kDrvSelIndices, kDrvSelValueCounts, kDrvSelFirst,\n"
-        "    sizeof kDrvSelIndices / sizeof kDrvSelIndices[0],\n"
-        "    kDrvSelValues, kDrvSelValueIds, sizeof kDrvSelValues / sizeof kDrvSelValues[0],\n"
-        "    kDrvSeqIds, kDrvSeqFragmentCounts, kDrvSeqFirst,\n"
-        "    sizeof kDrvSeqIds / sizeof kDrvSeqIds[0],\n"
-        "    kDrvSeqFragments, sizeof kDrvSeqFragments / sizeof kDrvSeqFragments[0],\n"
-        "    kDrvModeRows, sizeof kDrvModeRows / sizeof kDrvModeRows[0],\n"
-        "    kDrvModePartA, sizeof kDrvModePartA / kModePartASize,\n"
-        "    kDrvModePartB, sizeof kDrvModePartB / kModePartBSize,\n"
-        "    kDrvModePartC, sizeof kDrvModePartC / kModePartCSize,\n"
-        "    kDrvModePartD, sizeof kDrvModePartD / kModePartDSize,\n"
-        "};");
-    w.set_drv_tables("kDrvTables");
-  });
+  selector_value_table(m);
+  command_sequence_table(m);
+  mode_tables(m);
 }
 
 }  // namespace orv::model
