@@ -150,6 +150,7 @@ struct Image {
   const uint8_t* match_pool;    // case texts of string switches, unterminated
   uint32_t match_count;         // bytes in the match-string pool
   const DrvTables* drv_tables;  // tables of the Drv special records; may be null
+  const char* model_name;       // the printer model the image describes; may be null
 };
 
 // The model's image, compiled into the library's read-only data.

@@ -98,6 +98,7 @@ Image CompiledImage::view() const {
     drv_view = drv.view();
     image.drv_tables = &drv_view;
   }
+  image.model_name = model_name.empty() ? nullptr : model_name.c_str();
   return image;
 }
 
@@ -561,6 +562,7 @@ CompileResult Compiler::run() {
 
   // Place: the top-level sequence first, then the tree roots, then breadth-first.
   block_base_.assign(blocks_.size() + 1, -1);
+  img.model_name = model_.name();
   img.has_top = model_.has_top();
   img.top_id = model_.top_id();
   img.top_where = model_.top_where();

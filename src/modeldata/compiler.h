@@ -71,9 +71,11 @@ struct CompiledImage {
   bool has_drv_tables = false;   // the description wrote Drv table entries
   CompiledDrvTables drv;         // those tables
   mutable DrvTables drv_view{};  // what view() points drv_tables at
+  std::string model_name;        // the model's name, as the description gives it
 
-  // An Image over the tables above (drv_tables null when there are none);
-  // valid while this object lives unchanged.
+  // An Image over the tables above (drv_tables null when there are none,
+  // model_name null when the description names no model); valid while this
+  // object lives unchanged.
   Image view() const;
 };
 

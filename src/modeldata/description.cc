@@ -154,5 +154,6 @@ void Model::mode_row(std::array<int64_t, kModeKeyCount> keys,
 void Model::mode_part_record(uint32_t part, std::vector<uint8_t> record, Loc where) {
   drv_tables_.mode_part_records.push_back(ModePartRecordEntry{part, std::move(record), where});
 }
+void Model::name(std::string model_name) { name_ = std::move(model_name); }
 
 }  // namespace orv::model

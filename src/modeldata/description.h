@@ -259,6 +259,9 @@ class Model {
                 std::array<int64_t, kModePartCount> part_records, Loc where = Loc::current());
   // Appends a record to mode part table `part` (0 to 3: A to D).
   void mode_part_record(uint32_t part, std::vector<uint8_t> record, Loc where = Loc::current());
+  // Names the printer model the description describes ("QXR-0000"); the image
+  // carries the name, and the model compiler refuses a description without one.
+  void name(std::string model_name);
 
   // Read access for the compiler.
   const std::vector<RootEntry>& roots() const { return roots_; }
@@ -267,6 +270,7 @@ class Model {
   uint16_t top_id() const { return top_id_; }
   const Loc& top_where() const { return top_where_; }
   const DrvTableEntries& drv_tables() const { return drv_tables_; }
+  const std::string& name() const { return name_; }
   // The Drv table entries for change, as a test changes one value of a copy.
   DrvTableEntries& drv_tables() { return drv_tables_; }
 
@@ -277,6 +281,7 @@ class Model {
   uint16_t top_id_ = 0;           // its id
   Loc top_where_;                 // its call
   DrvTableEntries drv_tables_;    // the Drv tables' entries
+  std::string name_;              // the model's name
 };
 
 // The domains of the model, each defined in its own file of model/. The

@@ -160,6 +160,7 @@ void Dumper::item(uint32_t index, int depth) {
 
 std::string Dumper::run() {
   out_ += "orvdb image dump 1\n";
+  if (img_.model_name) out_ += std::string("model ") + img_.model_name + "\n";
   out_ += "items " + std::to_string(img_.item_count) + "\n";
   out_ += "roots " + std::to_string(img_.root_count) + "\n";
   out_ += "i32 " + std::to_string(img_.i32_count) + "\n";

@@ -39,7 +39,7 @@ TEST(ImageDump, SmallImage) {
   const uint16_t i16[] = {0xFFFE, 300};
   const uint8_t bytes[] = {'h', 'i', 0};
   const uint8_t match[] = {'B', 'K'};
-  Image img{items, 6, ids, roots, 1, nullptr, 0, i16, 2, bytes, 3, match, 2, nullptr};
+  Image img{items, 6, ids, roots, 1, nullptr, 0, i16, 2, bytes, 3, match, 2, nullptr, nullptr};
   EXPECT_EQ(dump_image(img),
             "orvdb image dump 1\n"
             "items 6\n"
@@ -67,7 +67,8 @@ TEST(ImageDump, FaultyIndicesAreShownNotFollowed) {
   const uint16_t ids[] = {7, 8};
   const uint32_t roots[] = {0, 99};
   const uint8_t bytes[] = {1, 2};
-  Image img{items, 3, ids, roots, 2, nullptr, 0, nullptr, 0, bytes, 2, nullptr, 0, nullptr};
+  Image img{items, 3,     ids, roots,   2, nullptr, 0,      nullptr,
+            0,     bytes, 2,   nullptr, 0, nullptr, nullptr};
   std::string d = dump_image(img);
   EXPECT_NE(d.find("[1] INT8 id=0x0007 n=4 <beyond byte pool>"), std::string::npos) << d;
   EXPECT_NE(d.find("[3] <beyond the item table>"), std::string::npos) << d;
@@ -116,7 +117,7 @@ TEST(ImageDump, DrvTablesOneLinePerRow) {
   DrvTables t{sel_indices, sel_counts, sel_first, 2,         sel_values, sel_ids,  3, seq_ids,
               seq_counts,  seq_first,  1,         fragments, 1,          rows,     1, a.data(),
               1,           b.data(),   1,         c.data(),  1,          d.data(), 1};
-  Image img{items, 1, ids, roots, 1, nullptr, 0, nullptr, 0, bytes, 2, nullptr, 0, &t};
+  Image img{items, 1, ids, roots, 1, nullptr, 0, nullptr, 0, bytes, 2, nullptr, 0, &t, nullptr};
   std::string dump = dump_image(img);
   std::string tables = dump.substr(dump.find("\ndrv tables\n"));
   auto record = [](const std::vector<uint8_t>& r) {

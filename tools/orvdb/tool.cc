@@ -18,6 +18,11 @@ namespace {
 
 constexpr int kUsage = 2;
 
+// The name of the printer model the image describes.
+std::string model_name(const orv::Image& image) {
+  return image.model_name ? image.model_name : "unnamed";
+}
+
 // Adds DOMAIN, ID and the context options shared by query and explain.
 void add_query_options(CLI::App* app, QueryArgs* a) {
   app->add_option("DOMAIN", a->domain, "root, drv, lm, mnt, pa or sm")->required();
@@ -163,6 +168,7 @@ std::string fault_line(const orv::Image& image, const orv::model::ImageFault& f)
 int run_check(std::ostream& out) {
   const orv::Image& image = orv::builtin_image();
   orv::model::ImageReport r = orv::model::verify_image(image);
+  out << "model " << model_name(image) << "\n";
   for (const std::string& s : r.sizes) out << s << "\n";
   out << "items no tree reaches " << r.unreached << "\n";
   for (const orv::model::ImageFault& f : r.faults) out << "fault: " << fault_line(image, f) << "\n";
@@ -191,7 +197,9 @@ int run_sweep(const QueryArgs& a, bool csv, bool json, std::ostream& out) {
 }  // namespace
 
 int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CLI::App app{"orvdb: ask, explain and inspect the QXR-7310 model data base", "orvdb"};
+  CLI::App app{"orvdb: ask, explain and inspect the " + model_name(orv::builtin_image()) +
+                   " model data base",
+               "orvdb"};
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "show help for every subcommand");
 
