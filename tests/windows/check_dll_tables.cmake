@@ -1,7 +1,7 @@
-# Reads the export and import tables of orvdb.dll with the MinGW objdump and
+# Reads the export and import tables of a model's DLL with the MinGW objdump and
 # fails unless the DLL exports exactly the six access functions, undecorated,
 # and imports from the kernel, the spooler and the C runtime only.
-# cmake -DOBJDUMP=<objdump> -DDLL=<orvdb.dll> -P check_dll_tables.cmake
+# cmake -DOBJDUMP=<objdump> -DDLL=<model.dll> -P check_dll_tables.cmake
 cmake_minimum_required(VERSION 3.25)
 foreach(var OBJDUMP DLL)
   if(NOT DEFINED ${var})
