@@ -17,6 +17,7 @@
 #include "engine/switches.h"
 #include "exports/exports.h"
 #include "support/image_builder.h"
+#include "support/test_printer.h"
 
 namespace orv {
 namespace {
@@ -26,6 +27,8 @@ using testing::ImageBuilder;
 constexpr uint16_t kSilentTag = 154;
 const wchar_t kSilentValue[] = L"ZelUI_SilentModeTime";
 const wchar_t kSwitchValue[] = L"ZelUI_Window";
+const char kSwitchName[] = "ZelUI_Window";
+const char kSilentName[] = "ZelUI_SilentModeTime";
 
 // --- Counting the spooler's open and close calls -------------------------
 
@@ -100,60 +103,7 @@ bool CountSpoolerCalls(HMODULE module) {
 
 // --- The test printer ------------------------------------------------------
 
-// A printer of this process on port FILE:, with the generic PostScript
-// driver, deleted when the suite ends. The name carries the process id so
-// that runs at the same time do not meet.
-class TestPrinter {
- public:
-  bool Create() {
-    name_ = L"orvdb test printer " + std::to_wstring(GetCurrentProcessId());
-    std::wstring driver = L"orvdb test driver";
-    DRIVER_INFO_3W info = {};
-    info.cVersion = 3;
-    info.pName = driver.data();
-    info.pDriverPath = const_cast<LPWSTR>(L"wineps.drv");
-    info.pDataFile = const_cast<LPWSTR>(L"wineps.drv");
-    info.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
-    if (!AddPrinterDriverW(nullptr, 3, reinterpret_cast<LPBYTE>(&info)) &&
-        GetLastError() != ERROR_PRINTER_DRIVER_ALREADY_INSTALLED) {
-      std::fprintf(stderr, "AddPrinterDriverW: %lu\n", GetLastError());
-      return false;
-    }
-    PRINTER_INFO_2W printer = {};
-    printer.pPrinterName = name_.data();
-    printer.pPortName = const_cast<LPWSTR>(L"FILE:");
-    printer.pDriverName = driver.data();
-    printer.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
-    printer.pDatatype = const_cast<LPWSTR>(L"RAW");
-    admin_ = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&printer));
-    if (admin_ == nullptr) std::fprintf(stderr, "AddPrinterW: %lu\n", GetLastError());
-    return admin_ != nullptr;
-  }
-
-  void Delete() {
-    if (admin_ == nullptr) return;
-    DeletePrinter(admin_);
-    ClosePrinter(admin_);
-    admin_ = nullptr;
-  }
-
-  // Stores a value of the printer's configuration data.
-  void Set(const wchar_t* value, DWORD type, const void* data, DWORD size) {
-    ASSERT_EQ(SetPrinterDataW(admin_, const_cast<LPWSTR>(value), type,
-                              static_cast<LPBYTE>(const_cast<void*>(data)), size),
-              static_cast<DWORD>(ERROR_SUCCESS));
-  }
-  void SetDword(const wchar_t* value, DWORD data) { Set(value, REG_DWORD, &data, sizeof data); }
-
-  const wchar_t* name() const { return name_.c_str(); }
-  HANDLE handle() const { return admin_; }
-
- private:
-  std::wstring name_;
-  HANDLE admin_ = nullptr;
-};
-
-TestPrinter g_printer;
+testing::TestPrinter g_printer;
 
 class Win32PlatformTest : public ::testing::Test {
  protected:
@@ -205,7 +155,7 @@ int32_t QueryNumber(const ImageBuilder& b, const ORV_QUERY_CONTEXT& ctx, int32_t
 
 TEST_F(Win32PlatformTest, SpoolerReportsLongValuesAsMoreData) {
   const uint8_t eight[8] = {5};
-  g_printer.Set(kSwitchValue, REG_BINARY, eight, sizeof eight);
+  ASSERT_TRUE(g_printer.SetBytes(kSwitchName, eight, sizeof eight));
   DWORD type = 0, value = 0, needed = 0;
   EXPECT_EQ(GetPrinterDataW(g_printer.handle(), const_cast<LPWSTR>(kSwitchValue), &type,
                             reinterpret_cast<LPBYTE>(&value), 4, &needed),
@@ -215,7 +165,7 @@ TEST_F(Win32PlatformTest, SpoolerReportsLongValuesAsMoreData) {
 
 TEST_F(Win32PlatformTest, PrinterNamedInTheContextIsOpenedAndClosedWithinTheCall) {
   ImageBuilder b = PrinterDataImage(true);
-  g_printer.SetDword(kSwitchValue, 5);
+  ASSERT_TRUE(g_printer.SetDword(kSwitchName, 5));
   ORV_QUERY_CONTEXT ctx = {};
   ctx.pPrinterName = reinterpret_cast<const ORV_WCHAR*>(g_printer.name());
   int32_t value = 0;
@@ -235,7 +185,7 @@ TEST_F(Win32PlatformTest, PrinterNamedInTheContextIsOpenedAndClosedWithinTheCall
 
 TEST_F(Win32PlatformTest, CallersHandleIsUsedAndNeverClosed) {
   ImageBuilder b = PrinterDataImage(true);
-  g_printer.SetDword(kSwitchValue, 5);
+  ASSERT_TRUE(g_printer.SetDword(kSwitchName, 5));
   HANDLE mine = nullptr;
   ASSERT_TRUE(OpenPrinterW(const_cast<LPWSTR>(g_printer.name()), &mine, nullptr));
   g_calls = {};
@@ -280,9 +230,13 @@ TEST_F(Win32PlatformTest, PrinterDataSwitchReadsTheRealValue) {
     SCOPED_TRACE(row.what);
     ImageBuilder b = PrinterDataImage(row.with_default, row.kind == 0 ? 2 : 1);
     const uint8_t bytes[8] = {row.first_byte};
-    if (row.kind == 1) g_printer.SetDword(kSwitchValue, row.first_byte);
-    if (row.kind == 2) g_printer.Set(kSwitchValue, REG_BINARY, bytes, 1);
-    if (row.kind == 3) g_printer.Set(kSwitchValue, REG_BINARY, bytes, 8);
+    if (row.kind == 1) {
+      ASSERT_TRUE(g_printer.SetDword(kSwitchName, row.first_byte));
+    } else if (row.kind == 2) {
+      ASSERT_TRUE(g_printer.SetBytes(kSwitchName, bytes, 1));
+    } else if (row.kind == 3) {
+      ASSERT_TRUE(g_printer.SetBytes(kSwitchName, bytes, 8));
+    }
     ORV_QUERY_CONTEXT ctx = {};
     ctx.hPrinter = g_printer.handle();
     int32_t value = 0;
@@ -315,7 +269,7 @@ std::vector<uint8_t> SilentBlockFor(int start_offset, int end_offset) {
     const int now = MinuteOfDay(before);
     const DWORD start = static_cast<DWORD>((now + start_offset + 1440) % 1440);
     const DWORD end = static_cast<DWORD>((now + end_offset + 1440) % 1440);
-    g_printer.SetDword(kSilentValue, start | (end << 16));
+    EXPECT_TRUE(g_printer.SetDword(kSilentName, start | (end << 16)));
     ORV_QUERY_CONTEXT ctx = {};
     ctx.hPrinter = g_printer.handle();
     std::vector<uint8_t> block(56, 0xEE);
