@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# CI, Windows leg: cross-build orvdb.dll for x86_64 and i686 with MinGW-w64,
-# check both DLLs' export and import tables, and run the x86_64 tests under
-# Wine in a fresh prefix. The i686 programs cannot run here (no 32-bit Wine;
-# installing one breaks the 64-bit wine command on these machines).
+# CI, Windows leg: cross-build every model's DLL (orvdb.dll, orvdb_<model>.dll)
+# for x86_64 and i686 with MinGW-w64, check each DLL's export and import
+# tables, and run the x86_64 tests under Wine in a fresh prefix. The i686
+# programs cannot run here (no 32-bit Wine; installing one breaks the 64-bit
+# wine command on these machines).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,7 +36,7 @@ leg "i686: build and table check"
 cmake --workflow --preset mingw32
 
 leg "DLL sizes"
-for dll in build/mingw64/orvdb.dll build/mingw32/orvdb.dll; do
+for dll in build/mingw64/orvdb*.dll build/mingw32/orvdb*.dll; do
   echo "$dll: $(stat -c %s "$dll") bytes"
 done
 

@@ -31,20 +31,27 @@ set(ORVDB_DEF_TEMPLATE ${PROJECT_SOURCE_DIR}/src/exports/exports.def.in)
 set(ORVDB_VERSION_SCRIPT ${PROJECT_SOURCE_DIR}/src/orvdb.map)
 add_custom_target(update_golden_dump)
 
-# orvdb_add_model_test(<name> <library> SOURCES <source>...): a GoogleTest
-# executable that links only the model's library (no other model's objects,
-# since every model's library exports the same names), registered with CTest.
-function(orvdb_add_model_test name library)
-  cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
+# orvdb_add_model_test(<name> LIBRARIES <library>... SOURCES <source>...): a
+# GoogleTest executable that links only the given libraries of one model (no
+# other model's objects: every model's library exports the same names),
+# registered with CTest.
+function(orvdb_add_model_test name)
+  cmake_parse_arguments(ARG "" "" "LIBRARIES;SOURCES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${library} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
   if(WIN32)
     target_link_libraries(${name} PRIVATE winspool)
-    # The loader finds the DLL beside the program.
-    add_custom_command(TARGET ${name} POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${library}>
-              $<TARGET_FILE_DIR:${name}>
-      VERBATIM)
+    # The loader finds a DLL beside the program.
+    foreach(library IN LISTS ARG_LIBRARIES)
+      get_target_property(type ${library} TYPE)
+      if(type STREQUAL "SHARED_LIBRARY")
+        add_custom_command(TARGET ${name} POST_BUILD
+          COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${library}>
+                  $<TARGET_FILE_DIR:${name}>
+          VERBATIM)
+      endif()
+    endforeach()
   endif()
   if(CMAKE_CROSSCOMPILING)
     add_test(NAME ${name} COMMAND ${name})

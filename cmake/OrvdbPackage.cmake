@@ -11,7 +11,7 @@ set(CPACK_PACKAGE_NAME orvdb)
 set(CPACK_PACKAGE_VENDOR "The orvdb developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "model data of the QXR-7310 printer driver package, stand-in platform build")
+    "model data of a printer driver package, stand-in platform build")
 # Lines of at most 80 characters, as Debian wants them.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "orvdb answers the numbered queries of a printer driver package about its"

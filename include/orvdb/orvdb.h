@@ -1,4 +1,4 @@
-/* orvdb: model data of the QXR-7310 printer driver package.
+/* orvdb: model data of a printer driver package, one library per printer model.
  *
  * Six functions answer numbered queries, one per domain of data ids. Each
  * takes a data id, a query context describing the printer and the caller's

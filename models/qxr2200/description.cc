@@ -1,0 +1,97 @@
+// The QXR-2200: a small model whose few ids per domain use every item kind,
+// among them the printer-data switch (its value names from its own id 8), the
+// locale switch, range cases, a masked switch and the two time-stamped
+// blocks. Stored values are written where they are used; every id's rule is
+// stated beside it.
+#include "modeldata/description.h"
+
+#include "computed/function_numbers.h"
+#include "engine/image.h"
+
+namespace orv::model {
+namespace {
+
+// Root: the version text, and the names of the printer configuration values
+// by tag: tag 1 for the tray switch of PA 0x4002, tag 154 for the window of
+// the silent-mode block (Mnt 0x3002), which asks this id for that tag.
+void describe_root_ids(Model& m) {
+  m.root({0x0002}, str(0x0002, "2.10"));
+  m.root({0x0004}, int8(0x0004, {2}));
+  m.root({kValueNameId}, switch_sel(0, {
+                                           case_(1, str(kValueNameId, "ZelUI_TrayMode")),
+                                           case_(154, str(kValueNameId, "ZelUI_QuietTime")),
+                                       }));
+}
+
+// Drv: the paper table, a select on selector 28 (the paper code): A4 and A3
+// sizes in hundredths of a millimetre (0x1003), and for the user-defined
+// size (256) its printable area, computed (0x1004).
+void describe_drv_ids(Model& m) {
+  m.tree("paper", select(28, {
+                                 branch(9, {int16(0x1003, {21000, 29700})}),
+                                 branch(8, {uint16(0x1003, {29700, 42000})}),
+                                 branch(256, {computed(0x1004, kCustomPrintableArea)}),
+                             }));
+  m.root({0x1003, 0x1004}, ref("paper"));
+}
+
+// LM: the model-name check on match string 0; the paper code the user's
+// country prefers (1 for country 1, 9 for countries 30 to 49, else 0); two
+// constants.
+void describe_lm_ids(Model& m) {
+  m.root({0x2001},
+         switch_str(0, {case_str("QXR-2200", int8(0x2001, {1})), default_(int8(0x2001, {0}))}));
+  m.root({0x2002}, switch_locale({
+                       case_(1, int8(0x2002, {1})),
+                       case_range(30, 49, int8(0x2002, {9})),
+                       default_(int8(0x2002, {0})),
+                   }));
+  m.root({0x2003}, int32(0x2003, {100000, -7}));
+  m.root({0x2004}, uint8(0x2004, {200}));
+}
+
+// Mnt: the set-time block, the silent-mode block and one command fragment.
+void describe_mnt_ids(Model& m) {
+  m.root({0x3001}, computed(0x3001, kSetTimeBlock));
+  m.root({0x3002}, computed(0x3002, kSilentModeBlock));
+  m.root({0x3003}, bytes(0x3003, {'@', 'C', 'l', 'e', 'a', 'n', 'i', 'n', 'g', '=', '1'}));
+}
+
+// PA: the low byte of selector 0 (0x11 gives 1, 0x20 to 0x2F give 2, else
+// 0); the tray the printer's configuration value "ZelUI_TrayMode" names
+// (1 gives 250, 2 to 4 give 500, else, or without the value, 0).
+void describe_pa_ids(Model& m) {
+  m.root({0x4001}, switch_masked(0, 0xFF,
+                                 {
+                                     case_(0x11, int8(0x4001, {1})),
+                                     case_range(0x20, 0x2F, int8(0x4001, {2})),
+                                     default_(int8(0x4001, {0})),
+                                 }));
+  m.root({0x4002}, switch_printer_data(1, {
+                                              case_(1, int16(0x4002, {250})),
+                                              case_range(2, 4, int16(0x4002, {500})),
+                                              default_(int16(0x4002, {0})),
+                                          }));
+}
+
+// SM: 10 when selector 0 is 1, else 20 (a sequence tried in order).
+void describe_sm_ids(Model& m) {
+  m.root({0x6001}, seq({
+                       switch_sel(0, {case_(1, int8(0x6001, {10}))}),
+                       int8(0x6001, {20}),
+                   }));
+}
+
+}  // namespace
+
+void describe_model(Model& m) {
+  m.name("QXR-2200");
+  describe_root_ids(m);
+  describe_drv_ids(m);
+  describe_lm_ids(m);
+  describe_mnt_ids(m);
+  describe_pa_ids(m);
+  describe_sm_ids(m);
+}
+
+}  // namespace orv::model
