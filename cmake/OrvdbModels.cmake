@@ -19,6 +19,9 @@
 #   <library>_modelc       the model's compiler (a host program, see OrvdbHostPrograms)
 #   <library>_image        the object of the generated image source
 #   update_golden_dump_<library>  rewrites the golden dump (update_golden_dump: every model's)
+# and records the model in the global property ORVDB_MODEL_LIBRARIES (its
+# folder in ORVDB_MODEL_FOLDER_<library>), from which tools/ builds each
+# model's tool and reference,
 # and, with the tests, the tests <library>_golden_dump (the golden dump is the
 # description's), <library>_exported_symbols (Linux) or <library>_dll_tables
 # (Windows: the DLL's export and import tables).
@@ -68,6 +71,9 @@ function(orvdb_add_model library)
   if(NOT ARG_GOLDEN)
     set(ARG_GOLDEN ${CMAKE_CURRENT_SOURCE_DIR}/golden/image_dump.txt)
   endif()
+
+  set_property(GLOBAL APPEND PROPERTY ORVDB_MODEL_LIBRARIES ${library})
+  set_property(GLOBAL PROPERTY ORVDB_MODEL_FOLDER_${library} ${CMAKE_CURRENT_SOURCE_DIR})
 
   # The description and its compiler.
   add_library(${library}_description STATIC ${ARG_DESCRIPTION})

@@ -15,8 +15,11 @@ namespace {
 // by tag: tag 1 for the tray switch of PA 0x4002, tag 154 for the window of
 // the silent-mode block (Mnt 0x3002), which asks this id for that tag.
 void describe_root_ids(Model& m) {
+  m.about(0x0002, "the version text of the model's package");
   m.root({0x0002}, str(0x0002, "2.10"));
+  m.about(0x0004, "the number of paper trays");
   m.root({0x0004}, int8(0x0004, {2}));
+  m.about(kValueNameId, "the name of a printer configuration value, by tag (selector 0)");
   m.root({kValueNameId}, switch_sel(0, {
                                            case_(1, str(kValueNameId, "ZelUI_TrayMode")),
                                            case_(154, str(kValueNameId, "ZelUI_QuietTime")),
@@ -32,6 +35,11 @@ void describe_drv_ids(Model& m) {
                                  branch(8, {uint16(0x1003, {29700, 42000})}),
                                  branch(256, {computed(0x1004, kCustomPrintableArea)}),
                              }));
+  m.about(0x1003, "paper width and length, by paper code (selector 28)", "1/100 mm");
+  m.about(0x1004,
+          "printable area of the user-defined size (selectors 29, 30): horizontal offset, width, "
+          "vertical offset, length",
+          "1/100 mm");
   m.root({0x1003, 0x1004}, ref("paper"));
 }
 
@@ -39,21 +47,28 @@ void describe_drv_ids(Model& m) {
 // country prefers (1 for country 1, 9 for countries 30 to 49, else 0); two
 // constants.
 void describe_lm_ids(Model& m) {
+  m.about(0x2001, "1 when match string 0 is this model's name, else 0");
   m.root({0x2001},
          switch_str(0, {case_str("QXR-2200", int8(0x2001, {1})), default_(int8(0x2001, {0}))}));
+  m.about(0x2002, "the paper code the user's country prefers, 0 for none");
   m.root({0x2002}, switch_locale({
                        case_(1, int8(0x2002, {1})),
                        case_range(30, 49, int8(0x2002, {9})),
                        default_(int8(0x2002, {0})),
                    }));
+  m.about(0x2003, "the ink counter's full scale and its low-ink offset");
   m.root({0x2003}, int32(0x2003, {100000, -7}));
+  m.about(0x2004, "the cleaning interval", "pages");
   m.root({0x2004}, uint8(0x2004, {200}));
 }
 
 // Mnt: the set-time block, the silent-mode block and one command fragment.
 void describe_mnt_ids(Model& m) {
+  m.about(0x3001, "control-language block that sets the printer's clock to the local time");
   m.root({0x3001}, computed(0x3001, kSetTimeBlock));
+  m.about(0x3002, "control-language block that switches silent mode by the printer's window");
   m.root({0x3002}, computed(0x3002, kSilentModeBlock));
+  m.about(0x3003, "the command fragment that starts a cleaning");
   m.root({0x3003}, bytes(0x3003, {'@', 'C', 'l', 'e', 'a', 'n', 'i', 'n', 'g', '=', '1'}));
 }
 
@@ -61,12 +76,14 @@ void describe_mnt_ids(Model& m) {
 // 0); the tray the printer's configuration value "ZelUI_TrayMode" names
 // (1 gives 250, 2 to 4 give 500, else, or without the value, 0).
 void describe_pa_ids(Model& m) {
+  m.about(0x4001, "the tray class of the low byte of selector 0");
   m.root({0x4001}, switch_masked(0, 0xFF,
                                  {
                                      case_(0x11, int8(0x4001, {1})),
                                      case_range(0x20, 0x2F, int8(0x4001, {2})),
                                      default_(int8(0x4001, {0})),
                                  }));
+  m.about(0x4002, "the capacity of the tray the printer's configuration names", "sheets");
   m.root({0x4002}, switch_printer_data(1, {
                                               case_(1, int16(0x4002, {250})),
                                               case_range(2, 4, int16(0x4002, {500})),
@@ -76,6 +93,7 @@ void describe_pa_ids(Model& m) {
 
 // SM: 10 when selector 0 is 1, else 20 (a sequence tried in order).
 void describe_sm_ids(Model& m) {
+  m.about(0x6001, "the status poll interval for the mode in selector 0", "seconds");
   m.root({0x6001}, seq({
                        switch_sel(0, {case_(1, int8(0x6001, {10}))}),
                        int8(0x6001, {20}),

@@ -644,6 +644,40 @@ CompileResult Compiler::run() {
 
 }  // namespace
 
-CompileResult compile(const Model& model) { return Compiler(model).run(); }
+namespace {
+
+// Faults of the ids' meanings: each names a root id, once, in one line.
+void check_abouts(const Model& model, CompileResult* result) {
+  const std::vector<uint16_t>& ids = result->image.root_ids;
+  std::set<uint16_t> seen;
+  for (const IdAbout& a : model.abouts()) {
+    std::string tree = id_text(a.id);
+    if (std::find(ids.begin(), ids.end(), a.id) == ids.end())
+      result->faults.push_back(fault_text(a.where, tree, "a meaning for an id with no tree"));
+    if (!seen.insert(a.id).second)
+      result->faults.push_back(fault_text(a.where, tree, "the id's meaning is given twice"));
+    if (a.meaning.empty() || (a.meaning + a.unit).find('\n') != std::string::npos)
+      result->faults.push_back(fault_text(a.where, tree, "a meaning is one line of text"));
+  }
+}
+
+}  // namespace
+
+std::vector<uint16_t> ids_without_meaning(const Model& model, const CompiledImage& image) {
+  std::set<uint16_t> described;
+  for (const IdAbout& a : model.abouts()) described.insert(a.id);
+  std::vector<uint16_t> out;
+  for (uint16_t id : image.root_ids) {
+    if (!described.count(id) && (out.empty() || out.back() != id)) out.push_back(id);
+  }
+  return out;
+}
+
+CompileResult compile(const Model& model) {
+  CompileResult result = Compiler(model).run();
+  if (!result.ok()) return result;
+  check_abouts(model, &result);
+  return result;
+}
 
 }  // namespace orv::model

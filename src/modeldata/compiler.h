@@ -89,6 +89,9 @@ struct CompileResult {
 // Compiles and verifies the model. Never throws for description faults.
 CompileResult compile(const Model& model);
 
+// The root ids of a compiled model that no Model::about describes, ascending.
+std::vector<uint16_t> ids_without_meaning(const Model& model, const CompiledImage& image);
+
 // "file:line" of a description call, relative to the source tree when possible.
 std::string place_text(const Loc& where);
 // A complete fault message about `subject` ("tree 0x1003", "mode table").

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "engine/resolver.h"
 #include "modeldata/emitter.h"
@@ -165,6 +166,44 @@ TEST(Compiler, TheModelHasItsRootSlots) {
   EXPECT_EQ(std::count_if(r.image.root_ids.begin(), r.image.root_ids.end(),
                           [](uint16_t id) { return id < 0x1000; }),
             26);
+}
+
+TEST(Compiler, EachMeaningNamesARootIdOnceInOneLine) {
+  struct Row {
+    const char* what;
+    std::function<void(Model&)> describe;  // the meanings given
+    const char* fault;                     // the fault expected, or null
+  };
+  const Row rows[] = {
+      {"sound", [](Model& m) { m.about(1, "the version text"); }, nullptr},
+      {"with a unit", [](Model& m) { m.about(1, "a width", "1/100 mm"); }, nullptr},
+      {"no tree", [](Model& m) { m.about(4, "nothing"); }, "a meaning for an id with no tree"},
+      {"twice",
+       [](Model& m) {
+         m.about(1, "one");
+         m.about(1, "two");
+       },
+       "the id's meaning is given twice"},
+      {"empty", [](Model& m) { m.about(1, ""); }, "a meaning is one line of text"},
+      {"two lines", [](Model& m) { m.about(1, "one\ntwo"); }, "a meaning is one line of text"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Model m;
+    m.root({1}, str(1, "ab"));
+    m.root({2}, int8(2, {5}));
+    row.describe(m);
+    CompileResult r = compile(m);
+    if (row.fault == nullptr) {
+      ASSERT_TRUE(r.ok()) << r.faults.front();
+      // Id 2 is not described.
+      EXPECT_EQ(ids_without_meaning(m, r.image), std::vector<uint16_t>{2});
+      continue;
+    }
+    ASSERT_EQ(r.faults.size(), 1u);
+    EXPECT_NE(r.faults[0].find(row.fault), std::string::npos) << r.faults[0];
+    EXPECT_NE(r.faults[0].find("compiler_test.cc:"), std::string::npos) << r.faults[0];
+  }
 }
 
 }  // namespace

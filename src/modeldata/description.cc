@@ -155,5 +155,8 @@ void Model::mode_part_record(uint32_t part, std::vector<uint8_t> record, Loc whe
   drv_tables_.mode_part_records.push_back(ModePartRecordEntry{part, std::move(record), where});
 }
 void Model::name(std::string model_name) { name_ = std::move(model_name); }
+void Model::about(uint16_t id, std::string meaning, std::string unit, Loc where) {
+  abouts_.push_back(IdAbout{id, std::move(meaning), std::move(unit), where});
+}
 
 }  // namespace orv::model

@@ -166,6 +166,15 @@ struct RootEntry {
   Loc where;                  // the registering call
 };
 
+// What a root id answers, in one line, and the unit of its numbers, for the
+// model's reference and the tool (Model::about).
+struct IdAbout {
+  uint16_t id;          // the root id
+  std::string meaning;  // one line: what the answer is
+  std::string unit;     // unit of its numbers ("1/100 mm"), or empty when it has none
+  Loc where;            // the describing call
+};
+
 // A named tree (Model::tree).
 struct NamedTree {
   std::string name;  // the name ref() uses
@@ -262,6 +271,10 @@ class Model {
   // Names the printer model the description describes ("QXR-0000"); the image
   // carries the name, and the model compiler refuses a description without one.
   void name(std::string model_name);
+  // Says in one line what root id `id` answers and, where it has one, the
+  // unit of its numbers. Every root id of a model carries one; the model
+  // compiler refuses a model with a root id without it.
+  void about(uint16_t id, std::string meaning, std::string unit = "", Loc where = Loc::current());
 
   // Read access for the compiler.
   const std::vector<RootEntry>& roots() const { return roots_; }
@@ -273,6 +286,7 @@ class Model {
   const std::string& name() const { return name_; }
   // The Drv table entries for change, as a test changes one value of a copy.
   DrvTableEntries& drv_tables() { return drv_tables_; }
+  const std::vector<IdAbout>& abouts() const { return abouts_; }
 
  private:
   std::vector<RootEntry> roots_;  // rooted and fragment trees, in order
@@ -282,6 +296,7 @@ class Model {
   Loc top_where_;                 // its call
   DrvTableEntries drv_tables_;    // the Drv tables' entries
   std::string name_;              // the model's name
+  std::vector<IdAbout> abouts_;   // what the root ids answer
 };
 
 // The domains of the model, each defined in its own file of model/. The

@@ -216,7 +216,7 @@ void for_each_combination(
   explore();
 }
 
-Sweep sweep_id(const orv::Image& image, Query* query) {
+Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
   Sweep sweep;
   const IdInfo& info = query->info;
   std::set<uint16_t> sel_cols, str_cols;
@@ -236,6 +236,7 @@ Sweep sweep_id(const orv::Image& image, Query* query) {
       }
       r.answer = ask(image, query);
       sweep.rows.push_back(std::move(r));
+      if (until_answer && sweep.rows.back().answer.result == DB_OK) break;
     }
   } else {
     std::vector<std::pair<uint16_t, uint32_t>> trees = trees_of(image, info);
@@ -259,7 +260,7 @@ Sweep sweep_id(const orv::Image& image, Query* query) {
       for (auto& [s, v] : c.selectors) sel_cols.insert(s);
       for (auto& [m, v] : c.strings) str_cols.insert(m);
       sweep.rows.push_back(SweepRow{c.selectors, c.strings, ask(image, query)});
-      return true;
+      return !until_answer || sweep.rows.back().answer.result != DB_OK;
     };
     for_each_combination(image, trees, collect_values(image, roots), context, each);
   }

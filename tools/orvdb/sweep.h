@@ -64,7 +64,8 @@ void for_each_combination(
 
 // Sweeps the query's id (its selectors and strings as built are the base).
 // Throws UsageError when the space is too large to list.
-Sweep sweep_id(const orv::Image& image, Query* query);
+// With `until_answer`, the sweep ends after the first combination answered DB_OK.
+Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer = false);
 
 void print_sweep_text(const Sweep& sweep, std::ostream& out);
 void print_sweep_csv(const Sweep& sweep, std::ostream& out);

@@ -8,9 +8,11 @@
 #include "engine/image.h"
 #include "explain.h"
 #include "id_info.h"
+#include "meanings.h"
 #include "modeldata/image_dump.h"
 #include "modeldata/verifier.h"
 #include "query_setup.h"
+#include "reference.h"
 #include "sweep.h"
 
 namespace orvtool {
@@ -103,7 +105,7 @@ int run_ids(const std::string& domain_word, std::ostream& out) {
       out << domain_name(d) << " " << hex_id(id) << "  " << answered_text(info)
           << "  leaves: " << leaves_text(info) << "  reads: " << reads_text(info)
           << "  context: " << info.selector_count << " selectors, " << info.string_count
-          << " strings\n";
+          << " strings  means: " << meaning_text(id) << "\n";
     }
   }
   return 0;
@@ -223,6 +225,9 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
   CLI::App* check = app.add_subcommand("check", "verify the image's structure, print its sizes");
 
+  CLI::App* reference =
+      app.add_subcommand("reference", "every id with its meaning and an example, as Markdown");
+
   CLI::App* sweep = app.add_subcommand("sweep", "every combination the id's tree tells apart");
   sweep->add_option("DOMAIN", qa.domain, "root, drv, lm, mnt, pa or sm")->required();
   sweep->add_option("ID", qa.id, "data id, decimal or 0x hex")->required();
@@ -230,12 +235,13 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   CLI::Option* json_flag = sweep->add_flag("--json", json, "print JSON");
   csv_flag->excludes(json_flag);
 
-  static const char* const kSubcommands[] = {"query", "explain", "ids", "dump", "check", "sweep"};
+  static const char* const kSubcommands[] = {"query", "explain", "ids",      "dump",
+                                             "check", "sweep",   "reference"};
   if (!args.empty() && !args[0].empty() && args[0][0] != '-' &&
       std::find(std::begin(kSubcommands), std::end(kSubcommands), args[0]) ==
           std::end(kSubcommands)) {
     err << "orvdb: error: unknown subcommand '" << args[0]
-        << "' (expected query, explain, ids, dump, check or sweep)\n";
+        << "' (expected query, explain, ids, dump, check, sweep or reference)\n";
     return kUsage;
   }
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -258,6 +264,10 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (dump->parsed()) return run_dump(dump_id, out);
     if (check->parsed()) return run_check(out);
     if (sweep->parsed()) return run_sweep(qa, csv, json, out);
+    if (reference->parsed()) {
+      print_reference(orv::builtin_image(), out);
+      return 0;
+    }
   } catch (const UsageError& e) {
     err << "orvdb: error: " << e.what() << "\n";
     return kUsage;
