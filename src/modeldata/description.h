@@ -308,6 +308,7 @@ void describe_mnt(Model& m);         // model/mnt.cc
 void describe_pa_sm(Model& m);       // model/pa_sm.cc
 void describe_drv(Model& m);         // model/drv*.cc: Drv ids, their internal leaves, fragments
 void describe_drv_tables(Model& m);  // model/drv_tables.cc: the Drv special records' tables
+void describe_meanings(Model& m);    // model/meanings.cc: what each root id answers
 void describe_model(Model& m);       // model/model.cc: all of the above, in order
 
 }  // namespace orv::model

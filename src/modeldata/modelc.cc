@@ -61,6 +61,11 @@ int main(int argc, char** argv) {
   orv::model::CompileResult result = orv::model::compile(model);
   if (model.name().empty())
     result.faults.push_back("error: the description names no model (Model::name)");
+  if (result.ok()) {
+    for (uint16_t id : orv::model::ids_without_meaning(model, result.image))
+      result.faults.push_back("error: root id " + orv::model::id_text(id) +
+                              " has no meaning (Model::about)");
+  }
   for (const std::string& f : result.faults) std::cerr << f << "\n";
   if (!result.ok()) return 1;
   if (mode == "--check-dump") {

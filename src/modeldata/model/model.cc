@@ -7,6 +7,7 @@ namespace orv::model {
 
 void describe_model(Model& m) {
   m.name("QXR-7310");
+  describe_meanings(m);
   describe_root(m);
   describe_drv(m);
   describe_lm(m);
