@@ -1,0 +1,98 @@
+// What the tool does for any model, whatever its data: these tests run with
+// every model's tool (the first model's and the others'), each linked with
+// its own image and description.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "id_info.h"
+#include "tool.h"
+
+namespace orvtool {
+namespace {
+
+struct ToolRun {
+  int status;       // exit status
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+ToolRun tool(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  int status = run_tool(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// Every id of every domain the tool lists, with its domain's word.
+std::vector<std::pair<std::string, uint16_t>> every_id() {
+  const orv::Image& image = orv::builtin_image();
+  std::vector<std::pair<std::string, uint16_t>> ids;
+  for (Domain d : all_domains()) {
+    for (uint16_t id : domain_ids(image, d)) ids.emplace_back(domain_name(d), id);
+  }
+  return ids;
+}
+
+bool in_root_index(uint16_t id) {
+  const orv::Image& image = orv::builtin_image();
+  for (uint32_t k = 0; k < image.root_count; ++k) {
+    if (image.root_ids[k] == id) return true;
+  }
+  return false;
+}
+
+TEST(ToolOnAnyModel, CheckNamesTheModelAndFindsItSound) {
+  const orv::Image& image = orv::builtin_image();
+  ASSERT_NE(image.model_name, nullptr);
+  ToolRun r = tool({"check"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.rfind("model " + std::string(image.model_name) + "\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("roots " + std::to_string(image.root_count) + "\n"), std::string::npos);
+  EXPECT_NE(r.out.find("image sound\n"), std::string::npos);
+  // The help names the model too.
+  EXPECT_NE(tool({"--help"}).out.find(image.model_name), std::string::npos);
+}
+
+// query and explain build their contexts alike and end with the same result.
+TEST(ToolOnAnyModel, QueryAndExplainAgreeOnEveryId) {
+  auto ids = every_id();
+  ASSERT_FALSE(ids.empty());
+  for (const auto& [domain, id] : ids) {
+    SCOPED_TRACE(domain + " " + hex_id(id));
+    ToolRun q = tool({"query", domain, hex_id(id)});
+    ToolRun e = tool({"explain", domain, hex_id(id)});
+    EXPECT_EQ(q.status, e.status) << q.out << e.out;
+    EXPECT_NE(q.status, 2) << q.err;
+  }
+}
+
+TEST(ToolOnAnyModel, EveryRootIdHasItsMeaningInIdsAndTheReference) {
+  ToolRun ids = tool({"ids"});
+  ASSERT_EQ(ids.status, 0);
+  ToolRun reference = tool({"reference"});
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  std::istringstream lines(ids.out);
+  size_t listed = 0;
+  for (std::string line; std::getline(lines, line); ++listed) {
+    std::istringstream words(line);
+    std::string domain, id;
+    words >> domain >> id;
+    uint16_t number = static_cast<uint16_t>(std::stoul(id, nullptr, 16));
+    if (in_root_index(number)) {
+      EXPECT_EQ(line.find("means: -"), std::string::npos) << line;
+    }
+    EXPECT_NE(reference.out.find("| " + id + " |"), std::string::npos) << id;
+  }
+  EXPECT_EQ(listed, every_id().size());
+}
+
+TEST(ToolOnAnyModel, EverySubcommandHasHelp) {
+  for (const char* sub : {"query", "explain", "ids", "dump", "check", "sweep", "reference"}) {
+    ToolRun r = tool({sub, "--help"});
+    EXPECT_EQ(r.status, 0) << sub;
+    EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
+  }
+}
+
+}  // namespace
+}  // namespace orvtool
