@@ -29,7 +29,7 @@
 # ORVDB_LIBRARY_OBJECTS, the model-independent objects, is set before the
 # models are added.
 
-set(ORVDB_MODELC_MAIN ${PROJECT_SOURCE_DIR}/src/modeldata/modelc.cc)
+set(ORVDB_MODELC_MAIN ${PROJECT_SOURCE_DIR}/src/modelc/modelc.cc)
 set(ORVDB_DEF_TEMPLATE ${PROJECT_SOURCE_DIR}/src/exports/exports.def.in)
 set(ORVDB_VERSION_SCRIPT ${PROJECT_SOURCE_DIR}/src/orvdb.map)
 add_custom_target(update_golden_dump)

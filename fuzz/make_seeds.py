@@ -13,7 +13,7 @@ import re
 import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-GOLDEN = os.path.join(HERE, "..", "src", "modeldata", "golden", "image_dump.txt")
+GOLDEN = os.path.join(HERE, "..", "models", "qxr7310", "golden", "image_dump.txt")
 
 
 def header_text(path):

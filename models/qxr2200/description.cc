@@ -3,7 +3,7 @@
 // locale switch, range cases, a masked switch and the two time-stamped
 // blocks. Stored values are written where they are used; every id's rule is
 // stated beside it.
-#include "modeldata/description.h"
+#include "modelc/description.h"
 
 #include "computed/function_numbers.h"
 #include "engine/image.h"

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "engine/image.h"
-#include "modeldata/compiler.h"
+#include "modelc/compiler.h"
 
 namespace orv::model {
 namespace {

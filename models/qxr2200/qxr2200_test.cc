@@ -208,7 +208,7 @@ TEST_F(Qxr2200, StoredAnswers) {
       {"another model's name",
        ORV_AccessLMDataBase,
        0x2001,
-       Context(0, {}, {"QXR-7310"}),
+       Context(0, {}, {"QXR-9999"}),
        DB_OK,
        {0},
        ""},

@@ -9,7 +9,7 @@
 #include "drvrecords/drv_tables.h"
 #include "drvrecords/mode_record.h"
 #include "engine/walk.h"
-#include "modeldata/image_dump.h"
+#include "modelc/image_dump.h"
 #include "query_setup.h"
 
 namespace orvtool {

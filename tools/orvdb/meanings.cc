@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "modeldata/description.h"
+#include "modelc/description.h"
 
 namespace orvtool {
 

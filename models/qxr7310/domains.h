@@ -1,0 +1,20 @@
+// The domains of this model's description, each defined in a file of its
+// own; describe_model (model.cc) calls them in order.
+#ifndef ORVDB_MODELS_QXR7310_DOMAINS_H_
+#define ORVDB_MODELS_QXR7310_DOMAINS_H_
+
+#include "modelc/description.h"
+
+namespace orv::model {
+
+void describe_root(Model& m);        // root.cc
+void describe_lm(Model& m);          // lm.cc
+void describe_mnt(Model& m);         // mnt.cc
+void describe_pa_sm(Model& m);       // pa_sm.cc
+void describe_drv(Model& m);         // drv*.cc: Drv ids, their internal leaves, fragments
+void describe_drv_tables(Model& m);  // drv_tables.cc: the Drv special records' tables
+void describe_meanings(Model& m);    // meanings.cc: what each root id answers
+
+}  // namespace orv::model
+
+#endif  // ORVDB_MODELS_QXR7310_DOMAINS_H_
