@@ -1,11 +1,15 @@
 // The QXR-2200: a small model whose few ids per domain use every item kind,
 // among them the printer-data switch (its value names from its own id 8), the
 // locale switch, range cases, a masked switch and the two time-stamped
-// blocks. Stored values are written where they are used; every id's rule is
+// blocks, and small Drv tables for a full list, a command sequence and the
+// mode record. Stored values are written where they are used; every id's rule is
 // stated beside it.
 #include "modelc/description.h"
 
+#include <vector>
+
 #include "computed/function_numbers.h"
+#include "drvrecords/drv_tables.h"
 #include "engine/image.h"
 
 namespace orv::model {
@@ -91,6 +95,31 @@ void describe_pa_ids(Model& m) {
                                           }));
 }
 
+// The Drv code's own tables, small: the two values of selector 7 with their
+// identifiers (listed whole by Drv 0x1013, with the mark of internal id
+// 0x5002); command sequence 0x1019 of a reset (1B 40) and, for selector 7 =
+// 4, a 6-byte ink command; one mode-table row (selectors 4, 9, 5, 8, 6, 81 =
+// 1, 0, 1, 1, 1, 0) and one record per part, each starting with its letter.
+void describe_drv_tables(Model& m) {
+  m.selector_values(7, {{4, 22001}, {7, 22002}});
+  m.about(0x5002, "marker pair (key, mark) of the list of selector 7");
+  m.root({0x5002}, int8(0x5002, {7, 2}));
+
+  m.fragment("reset", bytes(kFragmentId, {0x1B, 0x40}));
+  m.fragment("ink",
+             switch_sel(7, {case_(4, bytes(kFragmentId, {0x1B, 0x28, 0x6C, 0x01, 0x00, 0x11}))}));
+  m.command_sequence(0x1019, {"reset", "ink"});
+  m.about(kFragmentId, "command fragments, each found in its own fragment tree");
+  m.top_sequence(kFragmentId);
+
+  m.mode_row({1, 0, 1, 1, 1, 0}, {0, 0, 0, 0});
+  for (uint32_t part = 0; part < kModePartCount; ++part) {
+    std::vector<uint8_t> record(kModePartSizes[part], 0);
+    record[0] = static_cast<uint8_t>(kModePartNames[part]);
+    m.mode_part_record(part, record);
+  }
+}
+
 // SM: 10 when selector 0 is 1, else 20 (a sequence tried in order).
 void describe_sm_ids(Model& m) {
   m.about(0x6001, "the status poll interval for the mode in selector 0", "seconds");
@@ -110,6 +139,7 @@ void describe_model(Model& m) {
   describe_mnt_ids(m);
   describe_pa_ids(m);
   describe_sm_ids(m);
+  describe_drv_tables(m);
 }
 
 }  // namespace orv::model

@@ -80,9 +80,11 @@ Answer Ask(AccessFn fn, uint16_t id, const Context& context) {
   a.rc = fn(id, &ctx, 0, nullptr, &a.needed);
   if (a.rc != DB_MORE_DATA) return a;
   std::vector<uint8_t> buf(a.needed ? a.needed : 1);
-  uint32_t written = 0;
-  a.rc = fn(id, &ctx, a.needed, buf.data(), &written);
-  if (a.rc == DB_OK) a.raw.assign(buf.begin(), buf.begin() + written);
+  // The list ids leave the needed-size word alone on DB_OK: the answer is
+  // the size the first call reported.
+  uint32_t unused = 0;
+  a.rc = fn(id, &ctx, a.needed, buf.data(), &unused);
+  if (a.rc == DB_OK) a.raw.assign(buf.begin(), buf.begin() + a.needed);
   return a;
 }
 
@@ -281,6 +283,51 @@ TEST_F(Qxr2200, StoredAnswers) {
       EXPECT_EQ(a.text(), row.value);
     }
   }
+}
+
+// The Drv code on the model's own small tables.
+TEST_F(Qxr2200, DrvListSequenceAndModeRecordFromItsTables) {
+  // Every value of selector 7 with its identifier; marker pair (7, 2) marks 7.
+  Answer list = Ask(ORV_AccessDrvDataBase, 0x1013, Context(0, {}));
+  ASSERT_EQ(list.rc, DB_OK);
+  ASSERT_EQ(list.raw.size(), 2 * sizeof(ORV_VALUE_RECORD));
+  ORV_VALUE_RECORD records[2];
+  std::memcpy(records, list.raw.data(), sizeof records);
+  const uint32_t expected[2][3] = {{4, 22001, 0}, {7, 22002, 2}};  // value, attr1, mark
+  for (int k = 0; k < 2; ++k) {
+    EXPECT_EQ(static_cast<uint32_t>(records[k].value), expected[k][0]) << k;
+    EXPECT_EQ(records[k].attr1, expected[k][1]) << k;
+    EXPECT_EQ(records[k].mark, expected[k][2]) << k;
+  }
+
+  // The reset, then the ink command only for selector 7 = 4.
+  const std::pair<uint32_t, std::string> sequences[] = {
+      {4, std::string("\x1b\x40\x1b\x28\x6c\x01\x00\x11", 8)},
+      {7, std::string("\x1b\x40", 2)},
+  };
+  for (const auto& [selector7, bytes] : sequences) {
+    Answer a = Ask(ORV_AccessDrvDataBase, 0x1019, Context(8, {{7, selector7}}));
+    ASSERT_EQ(a.rc, DB_OK) << selector7;
+    EXPECT_EQ(a.bytes(), bytes) << selector7;
+  }
+
+  // The one mode row: each part's record starts with its letter; the last 20
+  // bytes keep the caller's.
+  Context row(82, {{4, 1}, {9, 0}, {5, 1}, {8, 1}, {6, 1}, {81, 0}});
+  const ORV_QUERY_CONTEXT ctx = row.get();
+  ORV_MODE_RECORD record;
+  std::memset(&record, 0xEE, sizeof record);
+  uint32_t needed = 0;
+  ASSERT_EQ(ORV_AccessDrvDataBase(0x101E, &ctx, sizeof record, &record, &needed), DB_OK);
+  EXPECT_EQ(record.partA[0], 'A');
+  EXPECT_EQ(record.partB[0], 'B');
+  EXPECT_EQ(record.partC[0], 'C');
+  EXPECT_EQ(record.partD[0], 'D');
+  EXPECT_EQ(record.partA[1], 0);
+  EXPECT_EQ(record.unwritten[0], 0xEE);
+  EXPECT_EQ(record.unwritten[19], 0xEE);
+  Context other(82, {{4, 1}, {9, 0}, {5, 1}, {8, 2}, {6, 1}, {81, 0}});
+  EXPECT_EQ(Ask(ORV_AccessDrvDataBase, 0x101E, other).rc, DB_NOT_FOUND);
 }
 
 // PA 0x4002 reads the printer's value named by id 8 for tag 1.
