@@ -4,9 +4,8 @@
 # platform), which are compiled once and linked into every model's library.
 #
 # orvdb_add_model(<library>
-#                 DESCRIPTION <source>...       the description's sources
-#                 [DEFINITIONS <definition>...] compile definitions of the description
-#                 [GOLDEN <file>])              the golden dump (default golden/image_dump.txt)
+#                 DESCRIPTION <source>...  the description's sources
+#                 [GOLDEN <file>])         the golden dump (default golden/image_dump.txt)
 #
 # called from the model's folder, defines:
 #   <library>              the shared library (lib<library>.so) or DLL (<library>.dll,
@@ -64,7 +63,7 @@ function(orvdb_add_model_test name)
 endfunction()
 
 function(orvdb_add_model library)
-  cmake_parse_arguments(ARG "" "GOLDEN" "DESCRIPTION;DEFINITIONS" ${ARGN})
+  cmake_parse_arguments(ARG "" "GOLDEN" "DESCRIPTION" ${ARGN})
   if(NOT ARG_DESCRIPTION)
     message(FATAL_ERROR "orvdb_add_model(${library}): no DESCRIPTION sources")
   endif()
@@ -78,7 +77,6 @@ function(orvdb_add_model library)
   # The description and its compiler.
   add_library(${library}_description STATIC ${ARG_DESCRIPTION})
   target_link_libraries(${library}_description PUBLIC orvdb_modelc_core)
-  target_compile_definitions(${library}_description PRIVATE ${ARG_DEFINITIONS})
   if(NOT CMAKE_CROSSCOMPILING)
     add_executable(${library}_modelc ${ORVDB_MODELC_MAIN})
     target_link_libraries(${library}_modelc PRIVATE ${library}_description orvdb_modelc_core
