@@ -9,6 +9,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "explain.h"
+
 namespace orvtool {
 namespace {
 
@@ -235,6 +237,28 @@ TEST(ToolGolden, OutputsMatchTheGoldenFiles) {
     std::stringstream want;
     want << in.rdbuf();
     EXPECT_EQ(got, want.str()) << g.name << " differs; if intended: ninja update_tool_golden";
+  }
+}
+
+TEST(Explain, DeepPathShowsEveryLevelDownToTheLeaf) {
+  // Settings selector 4 = 1, 9 = 0, 5 = 261, 81 = 0, 8 = 5, 6 = 1: 180, 180.
+  const orv::Image& image = orv::builtin_image();
+  std::vector<uint32_t> s(82, 0);
+  s[4] = 1, s[9] = 0, s[5] = 261, s[81] = 0, s[8] = 5, s[6] = 1;
+  ORV_QUERY_CONTEXT ctx{};
+  ctx.cSelectors = 82;
+  ctx.pSelectors = s.data();
+  IdInfo info;
+  info.id = 0x1008;
+  std::ostringstream out;
+  std::vector<ExplainedWalk> walks = explain_walks(image, info, &ctx, out);
+  const std::string all = out.str();
+  ASSERT_EQ(walks.size(), 1u);
+  ASSERT_EQ(walks[0].result, DB_OK);
+  for (const char* step :
+       {"selector 4 = 1", "selector 9 = 0", "selector 5 = 261", "selector 81 = 0", "selector 8 = 5",
+        "selector 6 = 1", "id=0x1015", "id=0x1008 n=2: the leaf => DB_OK"}) {
+    EXPECT_NE(all.find(step), std::string::npos) << step << "\n" << all;
   }
 }
 
