@@ -16,7 +16,9 @@
 #                          internal functions
 #   <library>_description  the description as a library, for the model's data tests
 #   <library>_modelc       the model's compiler (a host program, see OrvdbHostPrograms)
-#   <library>_image        the object of the generated image source
+#   <library>_image        the object of the generated image source; the same compile
+#                          writes the image file <library>.orvimg beside that source (its
+#                          path in the global property ORVDB_MODEL_IMAGE_FILE_<library>)
 #   update_golden_dump_<library>  rewrites the golden dump (update_golden_dump: every model's)
 # and records the model in the global property ORVDB_MODEL_LIBRARIES (its
 # folder in ORVDB_MODEL_FOLDER_<library>), from which tools/ builds each
@@ -73,6 +75,8 @@ function(orvdb_add_model library)
 
   set_property(GLOBAL APPEND PROPERTY ORVDB_MODEL_LIBRARIES ${library})
   set_property(GLOBAL PROPERTY ORVDB_MODEL_FOLDER_${library} ${CMAKE_CURRENT_SOURCE_DIR})
+  set_property(GLOBAL PROPERTY ORVDB_MODEL_IMAGE_FILE_${library}
+               ${CMAKE_CURRENT_BINARY_DIR}/${library}.orvimg)
 
   # The description and its compiler.
   add_library(${library}_description STATIC ${ARG_DESCRIPTION})
@@ -80,15 +84,16 @@ function(orvdb_add_model library)
   if(NOT CMAKE_CROSSCOMPILING)
     add_executable(${library}_modelc ${ORVDB_MODELC_MAIN})
     target_link_libraries(${library}_modelc PRIVATE ${library}_description orvdb_modelc_core
-                          orvdb_image_dump)
+                          orvdb_image_file orvdb_image_dump)
   endif()
   orvdb_host_program(${library}_modelc modelc)
 
-  # The image, compiled from the description.
+  # The image, compiled from the description, as source and as image file.
   set(image_source ${CMAKE_CURRENT_BINARY_DIR}/builtin_image.cc)
+  set(image_file ${CMAKE_CURRENT_BINARY_DIR}/${library}.orvimg)
   add_custom_command(
-    OUTPUT ${image_source}
-    COMMAND ${modelc} --source ${image_source}
+    OUTPUT ${image_source} ${image_file}
+    COMMAND ${modelc} --source ${image_source} --image-file ${image_file}
     DEPENDS ${modelc_DEPENDS}
     COMMENT "Compiling the model description of ${library} into its image"
     VERBATIM)

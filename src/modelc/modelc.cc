@@ -2,8 +2,10 @@
 // image, or writes or checks the readable dump of the image. Each model's
 // compiler is this main linked with that model's description.
 //   orvdb_modelc --source <file.cc>      the generated image source
+//   orvdb_modelc --image-file <file>     the image file (image_file_format.md)
 //   orvdb_modelc --dump <file.txt>       the image dump (the golden file)
 //   orvdb_modelc --check-dump <file.txt> fails unless the file holds the dump
+// Options may be given together: one compile writes every output asked for.
 // Faults are printed one per line and fail the run.
 #include <stdio.h>
 #include <string.h>
@@ -15,6 +17,7 @@
 #include "modelc/compiler.h"
 #include "modelc/emitter.h"
 #include "modelc/image_dump.h"
+#include "modelc/image_file.h"
 
 namespace {
 
@@ -51,9 +54,21 @@ int check_file(const std::string& path, const std::string& text, const std::stri
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string mode = argc == 3 ? argv[1] : "";
-  if (mode != "--source" && mode != "--dump" && mode != "--check-dump") {
-    std::cerr << "usage: orvdb_modelc --source <out.cc> | --dump <out.txt> | --check-dump <file>\n";
+  std::string source, image_file, dump, check_dump;
+  bool usage = argc < 3 || argc % 2 == 0;
+  for (int i = 1; !usage && i + 1 < argc; i += 2) {
+    const std::string option = argv[i];
+    std::string* target = option == "--source"       ? &source
+                          : option == "--image-file" ? &image_file
+                          : option == "--dump"       ? &dump
+                          : option == "--check-dump" ? &check_dump
+                                                     : nullptr;
+    usage = target == nullptr || !target->empty();
+    if (!usage) *target = argv[i + 1];
+  }
+  if (usage) {
+    std::cerr << "usage: orvdb_modelc [--source <out.cc>] [--image-file <out>] [--dump <out.txt>]"
+                 " [--check-dump <file>]\n";
     return 2;
   }
   orv::model::Model model;
@@ -68,14 +83,23 @@ int main(int argc, char** argv) {
   }
   for (const std::string& f : result.faults) std::cerr << f << "\n";
   if (!result.ok()) return 1;
-  if (mode == "--check-dump") {
-    return check_file(argv[2], orv::dump_image(result.image.view()), "image dump");
+  std::vector<orv::model::ImageMeaning> meanings;
+  for (const orv::model::IdAbout& a : model.abouts())
+    meanings.push_back(orv::model::ImageMeaning{a.id, a.meaning, a.unit});
+  const std::pair<const std::string*, std::string> outputs[] = {
+      {&source, source.empty() ? "" : orv::model::emit_source(result.image)},
+      {&image_file,
+       image_file.empty() ? "" : orv::model::write_image_file(result.image.view(), meanings)},
+      {&dump, dump.empty() ? "" : orv::dump_image(result.image.view())},
+  };
+  for (const auto& [path, text] : outputs) {
+    if (path->empty()) continue;
+    if (!write_file(*path, text)) {
+      std::cerr << *path << ": error: cannot write\n";
+      return 1;
+    }
   }
-  std::string text = mode == "--source" ? orv::model::emit_source(result.image)
-                                        : orv::dump_image(result.image.view());
-  if (!write_file(argv[2], text)) {
-    std::cerr << argv[2] << ": error: cannot write\n";
-    return 1;
-  }
+  if (!check_dump.empty())
+    return check_file(check_dump, orv::dump_image(result.image.view()), "image dump");
   return 0;
 }

@@ -1,11 +1,16 @@
-// What the model's description says each root id answers, read from the
-// description the tool is built with: each model's tool links its own.
+// What a model's description says each root id answers: the built-in
+// model's from the description the tool is built with, a loaded image
+// file's from the file.
 #ifndef ORVDB_TOOLS_ORVDB_MEANINGS_H_
 #define ORVDB_TOOLS_ORVDB_MEANINGS_H_
 
 #include <stdint.h>
 
+#include <map>
 #include <string>
+#include <vector>
+
+#include "modelc/image_file.h"
 
 namespace orvtool {
 
@@ -15,12 +20,21 @@ struct Meaning {
   std::string unit;  // "1/100 mm", or empty
 };
 
-// The meaning of `id`, or null when the description gives none. The
-// description is read once, on the first call.
-const Meaning* meaning_of(uint16_t id);
+// Every described root id of one model.
+using Meanings = std::map<uint16_t, Meaning>;
+
+// The meanings of the built-in model. The description is read once, on the
+// first call.
+const Meanings& builtin_meanings();
+
+// The meanings an image file carries.
+Meanings file_meanings(const std::vector<orv::model::ImageMeaning>& carried);
+
+// The meaning of `id`, or null when the model gives none.
+const Meaning* meaning_of(const Meanings& meanings, uint16_t id);
 
 // "text (unit)", "text", or "-" for an id without a meaning.
-std::string meaning_text(uint16_t id);
+std::string meaning_text(const Meanings& meanings, uint16_t id);
 
 }  // namespace orvtool
 

@@ -9,12 +9,13 @@
 #include <ostream>
 
 #include "engine/image.h"
+#include "meanings.h"
 
 namespace orvtool {
 
-// Writes the reference of `image` (the tool's own model) to `out`. Resets the
+// Writes the reference of `image`, with the meanings of its model, to `out`. Resets the
 // stand-in platform and sets it up for the example answers.
-void print_reference(const orv::Image& image, std::ostream& out);
+void print_reference(const orv::Image& image, const Meanings& meanings, std::ostream& out);
 
 }  // namespace orvtool
 

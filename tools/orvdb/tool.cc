@@ -10,6 +10,7 @@
 #include "id_info.h"
 #include "meanings.h"
 #include "modelc/image_dump.h"
+#include "modelc/image_file.h"
 #include "modelc/verifier.h"
 #include "query_setup.h"
 #include "reference.h"
@@ -19,6 +20,37 @@ namespace orvtool {
 namespace {
 
 constexpr int kUsage = 2;
+constexpr int kUnreadableImage = 2;
+constexpr int kFaultyImage = 3;
+
+// The image a run reads: the built-in one, or one loaded from an image file.
+class ToolImage {
+ public:
+  ToolImage() : image_(orv::builtin_image()), meanings_(&builtin_meanings()) {}
+  ToolImage(const ToolImage&) = delete;
+  ToolImage& operator=(const ToolImage&) = delete;
+
+  // Loads the image file at `path`: 0, or the exit status, with its one line
+  // written to `err`: kUnreadableImage for a file that is no image file,
+  // kFaultyImage for an image the verifier faults (unless `faults_allowed`).
+  int load(const std::string& path, bool faults_allowed, std::ostream& err);
+
+  const orv::Image& image() const { return image_; }
+  const Meanings& meanings() const { return *meanings_; }
+  // The verifier's report on the image.
+  const orv::model::ImageReport& report() {
+    if (!verified_) report_ = orv::model::verify_image(image_), verified_ = true;
+    return report_;
+  }
+
+ private:
+  orv::Image image_;                // the image's tables
+  const Meanings* meanings_;        // its model's meanings
+  orv::model::LoadedImage loaded_;  // the tables of a loaded file
+  Meanings loaded_meanings_;        // the meanings of a loaded file
+  orv::model::ImageReport report_;  // the verifier's report, once made
+  bool verified_ = false;           // report_ is made
+};
 
 // The name of the printer model the image describes.
 std::string model_name(const orv::Image& image) {
@@ -61,8 +93,7 @@ std::string context_text(Query& q) {
   return s;
 }
 
-int run_query(const QueryArgs& a, bool json, std::ostream& out) {
-  const orv::Image& image = orv::builtin_image();
+int run_query(const orv::Image& image, const QueryArgs& a, bool json, std::ostream& out) {
   Query q;
   build_query(image, a, &q);
   Answer answer = ask(image, &q);
@@ -79,8 +110,7 @@ int run_query(const QueryArgs& a, bool json, std::ostream& out) {
   return exit_status(answer.result);
 }
 
-int run_explain(const QueryArgs& a, std::ostream& out) {
-  const orv::Image& image = orv::builtin_image();
+int run_explain(const orv::Image& image, const QueryArgs& a, std::ostream& out) {
   Query q;
   build_query(image, a, &q);
   out << domain_title(q.domain) << " " << hex_id(q.id) << " with " << context_text(q) << "\n";
@@ -88,8 +118,8 @@ int run_explain(const QueryArgs& a, std::ostream& out) {
   return exit_status(explain_query(image, q.domain, q.info, q.context(), out).answer.result);
 }
 
-int run_ids(const std::string& domain_word, std::ostream& out) {
-  const orv::Image& image = orv::builtin_image();
+int run_ids(const orv::Image& image, const Meanings& meanings, const std::string& domain_word,
+            std::ostream& out) {
   std::vector<Domain> domains = all_domains();
   if (!domain_word.empty()) {
     std::optional<Domain> d = parse_domain(domain_word);
@@ -105,14 +135,14 @@ int run_ids(const std::string& domain_word, std::ostream& out) {
       out << domain_name(d) << " " << hex_id(id) << "  " << answered_text(info)
           << "  leaves: " << leaves_text(info) << "  reads: " << reads_text(info)
           << "  context: " << info.selector_count << " selectors, " << info.string_count
-          << " strings  means: " << meaning_text(id) << "\n";
+          << " strings  means: " << meaning_text(meanings, id) << "\n";
     }
   }
   return 0;
 }
 
-int run_dump(const std::optional<std::string>& id_word, std::ostream& out) {
-  const orv::Image& image = orv::builtin_image();
+int run_dump(const orv::Image& image, const std::optional<std::string>& id_word,
+             std::ostream& out) {
   if (!id_word) {
     out << orv::dump_image(image);
     return 0;
@@ -167,19 +197,38 @@ std::string fault_line(const orv::Image& image, const orv::model::ImageFault& f)
   return where + f.message;
 }
 
-int run_check(std::ostream& out) {
-  const orv::Image& image = orv::builtin_image();
-  orv::model::ImageReport r = orv::model::verify_image(image);
+int run_check(ToolImage& tool_image, std::ostream& out) {
+  const orv::Image& image = tool_image.image();
+  const orv::model::ImageReport& r = tool_image.report();
   out << "model " << model_name(image) << "\n";
   for (const std::string& s : r.sizes) out << s << "\n";
   out << "items no tree reaches " << r.unreached << "\n";
   for (const orv::model::ImageFault& f : r.faults) out << "fault: " << fault_line(image, f) << "\n";
   out << (r.faults.empty() ? "image sound\n" : std::to_string(r.faults.size()) + " faults\n");
-  return r.faults.empty() ? 0 : 3;
+  return r.faults.empty() ? 0 : kFaultyImage;
 }
 
-int run_sweep(const QueryArgs& a, bool csv, bool json, std::ostream& out) {
-  const orv::Image& image = orv::builtin_image();
+int ToolImage::load(const std::string& path, bool faults_allowed, std::ostream& err) {
+  std::string fault;
+  if (!orv::model::load_image_file(path, &loaded_, &fault)) {
+    err << "orvdb: error: " << path << ": " << fault << "\n";
+    return kUnreadableImage;
+  }
+  image_ = loaded_.tables.view();
+  loaded_meanings_ = file_meanings(loaded_.meanings);
+  meanings_ = &loaded_meanings_;
+  report_ = loaded_.report;
+  verified_ = true;
+  if (!faults_allowed && !report_.faults.empty()) {
+    err << "orvdb: error: " << path << ": the image fails the verifier (" << report_.faults.size()
+        << " faults; `orvdb --image " << path
+        << " check` lists them): " << fault_line(image_, report_.faults[0]) << "\n";
+    return kFaultyImage;
+  }
+  return 0;
+}
+
+int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, std::ostream& out) {
   Query q;
   build_query(image, a, &q);
   Sweep s = sweep_id(image, &q);
@@ -209,6 +258,12 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   bool json = false, csv = false;
   std::string ids_domain;
   std::optional<std::string> dump_id;
+  std::optional<std::string> image_path;
+
+  app.add_option("--image", image_path,
+                 "read this image file (as the model compiler writes it) instead of the "
+                 "built-in image")
+      ->type_name("FILE");
 
   CLI::App* query = app.add_subcommand("query", "ask one id and print its answer");
   add_query_options(query, &qa);
@@ -237,10 +292,14 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
   static const char* const kSubcommands[] = {"query", "explain", "ids",      "dump",
                                              "check", "sweep",   "reference"};
-  if (!args.empty() && !args[0].empty() && args[0][0] != '-' &&
-      std::find(std::begin(kSubcommands), std::end(kSubcommands), args[0]) ==
+  // The first word after the global options names the subcommand.
+  size_t first = 0;
+  while (first < args.size() && (args[first] == "--image" || args[first].rfind("--image=", 0) == 0))
+    first += args[first] == "--image" ? 2 : 1;
+  if (first < args.size() && !args[first].empty() && args[first][0] != '-' &&
+      std::find(std::begin(kSubcommands), std::end(kSubcommands), args[first]) ==
           std::end(kSubcommands)) {
-    err << "orvdb: error: unknown subcommand '" << args[0]
+    err << "orvdb: error: unknown subcommand '" << args[first]
         << "' (expected query, explain, ids, dump, check, sweep or reference)\n";
     return kUsage;
   }
@@ -257,15 +316,21 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "orvdb: error: " << e.what() << "\n";
     return kUsage;
   }
+  ToolImage tool_image;
+  if (image_path) {
+    int status = tool_image.load(*image_path, check->parsed(), err);
+    if (status != 0) return status;
+  }
+  const orv::Image& image = tool_image.image();
   try {
-    if (query->parsed()) return run_query(qa, json, out);
-    if (explain->parsed()) return run_explain(qa, out);
-    if (ids->parsed()) return run_ids(ids_domain, out);
-    if (dump->parsed()) return run_dump(dump_id, out);
-    if (check->parsed()) return run_check(out);
-    if (sweep->parsed()) return run_sweep(qa, csv, json, out);
+    if (query->parsed()) return run_query(image, qa, json, out);
+    if (explain->parsed()) return run_explain(image, qa, out);
+    if (ids->parsed()) return run_ids(image, tool_image.meanings(), ids_domain, out);
+    if (dump->parsed()) return run_dump(image, dump_id, out);
+    if (check->parsed()) return run_check(tool_image, out);
+    if (sweep->parsed()) return run_sweep(image, qa, csv, json, out);
     if (reference->parsed()) {
-      print_reference(orv::builtin_image(), out);
+      print_reference(image, tool_image.meanings(), out);
       return 0;
     }
   } catch (const UsageError& e) {

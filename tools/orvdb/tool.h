@@ -1,6 +1,8 @@
-// The orvdb command line: query, explain, ids, dump, check and sweep over
-// the built-in image. Exit status: 0 DB_OK, 1 not found or no entry, 2 a
-// usage error, 3 any other result code (or a faulty image for check).
+// The orvdb command line: query, explain, ids, dump, check, sweep and
+// reference over the built-in image or, with --image FILE, an image file.
+// Exit status: 0 DB_OK, 1 not found or no entry, 2 a usage error or an
+// unreadable image file, 3 any other result code or an image the verifier
+// faults.
 #ifndef ORVDB_TOOLS_ORVDB_TOOL_H_
 #define ORVDB_TOOLS_ORVDB_TOOL_H_
 

@@ -1,0 +1,299 @@
+// Reads an image file: every check of the header and the directory comes
+// before a table is read or anything allocated, so a damaged or hostile
+// file is refused with one line and never read past its end.
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "modelc/image_file.h"
+
+namespace orv::model {
+namespace {
+
+uint32_t get32(const uint8_t* at) {
+  return uint32_t{at[0]} | uint32_t{at[1]} << 8 | uint32_t{at[2]} << 16 | uint32_t{at[3]} << 24;
+}
+uint16_t get16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
+
+// One directory entry, checked.
+struct Entry {
+  const ImageTableFormat* format;  // the table's format
+  uint32_t offset;                 // its first byte in the file
+  uint32_t count;                  // its elements
+};
+
+std::string table_text(const ImageTableFormat& f) {
+  return "table '" + std::string(f.name) + "' (id " + std::to_string(static_cast<uint32_t>(f.id)) +
+         ")";
+}
+
+std::string hex32(uint32_t value) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string s = "0x";
+  for (int shift = 28; shift >= 0; shift -= 4) s += kDigits[(value >> shift) & 0xF];
+  return s;
+}
+
+// Checks the header; false with the fault.
+bool check_header(const uint8_t* data, size_t size, uint32_t* table_count, std::string* fault) {
+  if (size < sizeof kImageFileMagic ||
+      !std::equal(kImageFileMagic, kImageFileMagic + sizeof kImageFileMagic,
+                  reinterpret_cast<const char*>(data))) {
+    *fault = "not an image file: it does not begin with the magic \"" +
+             std::string(kImageFileMagic, sizeof kImageFileMagic) + "\"";
+    return false;
+  }
+  if (size < kImageFileHeaderSize) {
+    *fault = "truncated: " + std::to_string(size) + " bytes, less than the " +
+             std::to_string(kImageFileHeaderSize) + "-byte header";
+    return false;
+  }
+  uint32_t version = get32(data + kImageFileVersionAt);
+  if (version != kImageFileVersion) {
+    *fault = "format version " + std::to_string(version) + "; this tool reads version " +
+             std::to_string(kImageFileVersion);
+    return false;
+  }
+  uint32_t declared = get32(data + kImageFileSizeAt);
+  if (declared != size) {
+    *fault = declared > size ? "truncated: " + std::to_string(size) + " of the " +
+                                   std::to_string(declared) + " bytes the header gives"
+                             : std::to_string(size) + " bytes, but the header gives " +
+                                   std::to_string(declared) + ": bytes after the end";
+    return false;
+  }
+  uint32_t stored = get32(data + kImageFileChecksumAt);
+  uint32_t actual = image_file_crc32(data + kImageFileSizeAt, size - kImageFileSizeAt);
+  if (stored != actual) {
+    *fault = "checksum " + hex32(actual) + " of the contents is not the header's " + hex32(stored);
+    return false;
+  }
+  *table_count = get32(data + kImageFileTableCountAt);
+  if (*table_count > (size - kImageFileHeaderSize) / kImageFileEntrySize) {
+    *fault = "the table directory of " + std::to_string(*table_count) +
+             " entries runs past the end of the file";
+    return false;
+  }
+  return true;
+}
+
+// Checks every directory entry against the format and the file's size.
+bool check_directory(const uint8_t* data, size_t size, uint32_t table_count,
+                     std::vector<Entry>* entries, std::string* fault) {
+  const uint64_t directory_end = kImageFileHeaderSize + uint64_t{table_count} * kImageFileEntrySize;
+  for (uint32_t k = 0; k < table_count; ++k) {
+    const uint8_t* at = data + kImageFileHeaderSize + size_t{k} * kImageFileEntrySize;
+    uint32_t id = get32(at);
+    const ImageTableFormat* f = image_table_format(id);
+    std::string where = "directory entry " + std::to_string(k) + ": ";
+    if (f == nullptr) {
+      *fault = where + "unknown table id " + std::to_string(id);
+      return false;
+    }
+    Entry e{f, get32(at + 8), get32(at + 12)};
+    where += table_text(*f);
+    if (get32(at + 4) != f->element_size) {
+      *fault = where + " has elements of " + std::to_string(get32(at + 4)) + " bytes, not " +
+               std::to_string(f->element_size);
+      return false;
+    }
+    for (const Entry& seen : *entries) {
+      if (seen.format == f) {
+        *fault = where + " appears twice";
+        return false;
+      }
+    }
+    if (e.offset % kImageFileAlignment != 0 || e.offset < directory_end) {
+      *fault = where + " starts at " + std::to_string(e.offset) +
+               (e.offset < directory_end ? ", inside the header or directory"
+                                         : ", not on an 8-byte boundary");
+      return false;
+    }
+    uint64_t end = e.offset + uint64_t{e.count} * f->element_size;
+    if (end > size) {
+      *fault = where + ": " + std::to_string(e.count) + " elements at " + std::to_string(e.offset) +
+               " run past the end of the file (" + std::to_string(size) + " bytes)";
+      return false;
+    }
+    entries->push_back(e);
+  }
+  std::vector<Entry> by_offset = *entries;
+  std::sort(by_offset.begin(), by_offset.end(),
+            [](const Entry& a, const Entry& b) { return a.offset < b.offset; });
+  for (size_t k = 1; k < by_offset.size(); ++k) {
+    const Entry& prev = by_offset[k - 1];
+    if (prev.offset + uint64_t{prev.count} * prev.format->element_size > by_offset[k].offset) {
+      *fault = table_text(*prev.format) + " overlaps " + table_text(*by_offset[k].format);
+      return false;
+    }
+  }
+  return true;
+}
+
+const Entry* find(const std::vector<Entry>& entries, ImageTable id) {
+  for (const Entry& e : entries) {
+    if (e.format->id == id) return &e;
+  }
+  return nullptr;
+}
+
+// Tables read in parallel share one count: all present with it, or all absent.
+bool check_parallel(const std::vector<Entry>& entries, std::initializer_list<ImageTable> group,
+                    std::string* fault) {
+  const Entry* first = nullptr;
+  const ImageTableFormat* first_format = nullptr;
+  for (ImageTable id : group) {
+    const Entry* e = find(entries, id);
+    const ImageTableFormat* f = image_table_format(static_cast<uint32_t>(id));
+    if (first_format == nullptr) {
+      first = e;
+      first_format = f;
+      continue;
+    }
+    if ((e == nullptr) != (first == nullptr)) {
+      *fault = (e ? table_text(*f) : table_text(*first_format)) + " is present without " +
+               (e ? table_text(*first_format) : table_text(*f));
+      return false;
+    }
+    if (e != nullptr && e->count != first->count) {
+      *fault = table_text(*f) + " holds " + std::to_string(e->count) + " elements, " +
+               table_text(*first_format) + " " + std::to_string(first->count);
+      return false;
+    }
+  }
+  return true;
+}
+
+template <typename T>
+void read_numbers(const uint8_t* data, const Entry* e, std::vector<T>* out) {
+  if (e == nullptr) return;
+  const uint8_t* at = data + e->offset;
+  out->resize(e->count);
+  for (uint32_t i = 0; i < e->count; ++i, at += sizeof(T)) {
+    if constexpr (sizeof(T) == 1) {
+      (*out)[i] = static_cast<T>(at[0]);
+    } else if constexpr (sizeof(T) == 2) {
+      (*out)[i] = static_cast<T>(get16(at));
+    } else {
+      (*out)[i] = static_cast<T>(get32(at));
+    }
+  }
+}
+
+// Copies the meanings; false when one points outside the texts.
+bool read_meanings(const uint8_t* data, const std::vector<Entry>& entries,
+                   std::vector<ImageMeaning>* out, std::string* fault) {
+  const Entry* e = find(entries, ImageTable::kMeanings);
+  if (e == nullptr) return true;
+  const Entry* texts = find(entries, ImageTable::kMeaningTexts);
+  const uint32_t text_size = texts ? texts->count : 0;
+  const char* text = texts ? reinterpret_cast<const char*>(data + texts->offset) : "";
+  for (uint32_t i = 0; i < e->count; ++i) {
+    const uint8_t* at = data + e->offset + size_t{i} * kMeaningEntrySize;
+    uint32_t meaning_at = get32(at + 4), unit_at = get32(at + 12);
+    uint16_t meaning_length = get16(at + 8), unit_length = get16(at + 10);
+    if (get16(at + 2) != 0 || uint64_t{meaning_at} + meaning_length > text_size ||
+        uint64_t{unit_at} + unit_length > text_size) {
+      *fault = table_text(*e->format) + ": entry " + std::to_string(i) +
+               " points outside the meaning texts";
+      return false;
+    }
+    out->push_back(ImageMeaning{get16(at), std::string(text + meaning_at, meaning_length),
+                                std::string(text + unit_at, unit_length)});
+  }
+  return true;
+}
+
+}  // namespace
+
+bool read_image_file(const uint8_t* data, size_t size, LoadedImage* out, std::string* fault) {
+  uint32_t table_count = 0;
+  std::vector<Entry> entries;
+  if (!check_header(data, size, &table_count, fault) ||
+      !check_directory(data, size, table_count, &entries, fault) ||
+      !check_parallel(entries, {ImageTable::kRootIds, ImageTable::kRootItems}, fault) ||
+      !check_parallel(entries,
+                      {ImageTable::kSelIndices, ImageTable::kSelValueCounts, ImageTable::kSelFirst},
+                      fault) ||
+      !check_parallel(entries, {ImageTable::kSelValues, ImageTable::kSelValueIds}, fault) ||
+      !check_parallel(entries,
+                      {ImageTable::kSeqIds, ImageTable::kSeqFragmentCounts, ImageTable::kSeqFirst},
+                      fault)) {
+    return false;
+  }
+
+  LoadedImage loaded;
+  if (!read_meanings(data, entries, &loaded.meanings, fault)) return false;
+  CompiledImage& t = loaded.tables;
+  if (const Entry* e = find(entries, ImageTable::kItems)) {
+    t.items.resize(e->count);
+    for (uint32_t i = 0; i < e->count; ++i) {
+      const uint8_t* at = data + e->offset + size_t{i} * 8;
+      t.items[i] = Item{get32(at), get32(at + 4)};
+    }
+  }
+  read_numbers(data, find(entries, ImageTable::kRootIds), &t.root_ids);
+  read_numbers(data, find(entries, ImageTable::kRootItems), &t.root_items);
+  read_numbers(data, find(entries, ImageTable::kI32Pool), &t.i32_pool);
+  read_numbers(data, find(entries, ImageTable::kI16Pool), &t.i16_pool);
+  read_numbers(data, find(entries, ImageTable::kBytePool), &t.byte_pool);
+  read_numbers(data, find(entries, ImageTable::kMatchPool), &t.match_pool);
+  if (const Entry* e = find(entries, ImageTable::kModelName))
+    t.model_name.assign(reinterpret_cast<const char*>(data + e->offset), e->count);
+
+  CompiledDrvTables& d = t.drv;
+  read_numbers(data, find(entries, ImageTable::kSelIndices), &d.sel_indices);
+  read_numbers(data, find(entries, ImageTable::kSelValueCounts), &d.sel_value_counts);
+  read_numbers(data, find(entries, ImageTable::kSelFirst), &d.sel_first);
+  read_numbers(data, find(entries, ImageTable::kSelValues), &d.sel_values);
+  read_numbers(data, find(entries, ImageTable::kSelValueIds), &d.sel_value_ids);
+  read_numbers(data, find(entries, ImageTable::kSeqIds), &d.seq_ids);
+  read_numbers(data, find(entries, ImageTable::kSeqFragmentCounts), &d.seq_fragment_counts);
+  read_numbers(data, find(entries, ImageTable::kSeqFirst), &d.seq_first);
+  read_numbers(data, find(entries, ImageTable::kSeqFragments), &d.seq_fragments);
+  if (const Entry* e = find(entries, ImageTable::kModeRows)) {
+    d.mode_rows.resize(e->count);
+    for (uint32_t r = 0; r < e->count; ++r) {
+      const uint8_t* at = data + e->offset + size_t{r} * kModeRowFileSize;
+      ModeRow& row = d.mode_rows[r];
+      for (uint32_t k = 0; k < kModeKeyCount; ++k, at += 2)
+        row.keys[k] = static_cast<int16_t>(get16(at));
+      row.part_a = get16(at);
+      row.part_b = get16(at + 2);
+      row.part_c = get16(at + 4);
+      row.part_d = get16(at + 6);
+    }
+  }
+  for (uint32_t part = 0; part < kModePartCount; ++part) {
+    ImageTable id = static_cast<ImageTable>(static_cast<uint32_t>(ImageTable::kModePartA) + part);
+    if (const Entry* e = find(entries, id)) {
+      const uint8_t* at = data + e->offset;
+      d.parts[part].assign(at, at + size_t{e->count} * kModePartSizes[part]);
+    }
+  }
+  for (const Entry& e : entries) {
+    uint32_t id = static_cast<uint32_t>(e.format->id);
+    t.has_drv_tables = t.has_drv_tables || (id >= static_cast<uint32_t>(ImageTable::kSelIndices) &&
+                                            id <= static_cast<uint32_t>(ImageTable::kModePartD));
+  }
+  loaded.report = verify_image(t.view());
+  *out = std::move(loaded);
+  return true;
+}
+
+bool load_image_file(const std::string& path, LoadedImage* out, std::string* fault) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *fault = "cannot open the file";
+    return false;
+  }
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    *fault = "cannot read the file";
+    return false;
+  }
+  return read_image_file(bytes.data(), bytes.size(), out, fault);
+}
+
+}  // namespace orv::model
