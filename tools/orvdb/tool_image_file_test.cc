@@ -1,0 +1,127 @@
+// The tool over image files: a model's own file reads as its built-in image,
+// another model's file answers as that model, and an unreadable or faulty
+// file is refused with one line and its exit status.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "engine/image.h"
+#include "modelc/image_file.h"
+#include "tool.h"
+
+namespace orvtool {
+namespace {
+
+struct ToolRun {
+  int status;       // exit status
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+ToolRun tool(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  int status = run_tool(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+std::string read(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream all;
+  all << in.rdbuf();
+  return all.str();
+}
+
+std::string write_temp(const std::string& name, const std::string& bytes) {
+  std::string path = testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+const std::string kOwnFile = ORVDB_OWN_IMAGE_FILE;
+const std::string kOtherFile = ORVDB_OTHER_IMAGE_FILE;
+
+TEST(ToolImageFile, OwnFileReadsAsTheBuiltInImage) {
+  for (const char* words : {"check", "dump", "ids", "query drv 0x1003 -s 28=9",
+                            "explain drv 0x1003 -s 28=9", "reference"}) {
+    SCOPED_TRACE(words);
+    std::vector<std::string> args;
+    std::istringstream in(words);
+    for (std::string w; in >> w;) args.push_back(w);
+    ToolRun builtin = tool(args);
+    args.insert(args.begin(), {"--image", kOwnFile});
+    ToolRun file = tool(args);
+    EXPECT_EQ(file.status, builtin.status);
+    EXPECT_EQ(file.out, builtin.out);
+    EXPECT_EQ(file.err, "");
+  }
+}
+
+// The tool knows no model: from another model's image file it writes that
+// model's reference, meanings and examples included, as that model's own tool does.
+TEST(ToolImageFile, AnotherModelsFileAnswersAsThatModel) {
+  ToolRun reference = tool({"--image", kOtherFile, "reference"});
+  EXPECT_EQ(reference.status, 0);
+  EXPECT_EQ(reference.out, read(ORVDB_OTHER_REFERENCE));
+  ToolRun check = tool({"--image=" + kOtherFile, "check"});
+  EXPECT_EQ(check.status, 0);
+  auto first_line = [](const std::string& text) { return text.substr(0, text.find('\n')); };
+  EXPECT_NE(first_line(check.out), first_line(tool({"check"}).out));  // the other model's name
+}
+
+// Refused with exit `status` and one line on standard error naming the file.
+void expect_refused(const std::vector<std::string>& args, int status, const std::string& path,
+                    const std::string& fault) {
+  ToolRun r = tool(args);
+  EXPECT_EQ(r.status, status);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind("orvdb: error: " + path + ": ", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find(fault), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+}
+
+TEST(ToolImageFile, UnreadableFilesExitTwoWithOneLine) {
+  const std::string own = read(kOwnFile);
+  ASSERT_GT(own.size(), 1000u);
+  std::string flipped = own;
+  flipped[own.size() / 2] = static_cast<char>(flipped[own.size() / 2] ^ 0x01);
+  const struct {
+    const char* name;   // the file's name
+    std::string bytes;  // its contents
+    const char* fault;  // in the line
+  } files[] = {
+      {"half.orvimg", own.substr(0, own.size() / 2), "truncated"},
+      {"flipped.orvimg", flipped, "checksum"},
+      {"text.orvimg", "model QXR-7310\nimage sound\n", "not an image file"},
+      {"empty.orvimg", "", "not an image file"},
+  };
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.name);
+    std::string path = write_temp(f.name, f.bytes);
+    expect_refused({"--image", path, "check"}, 2, path, f.fault);
+    expect_refused({"--image", path, "query", "root", "2"}, 2, path, f.fault);
+  }
+  expect_refused({"--image", "/nonexistent/x.orvimg", "ids"}, 2, "/nonexistent/x.orvimg",
+                 "cannot open");
+}
+
+TEST(ToolImageFile, VerifierFaultsExitThree) {
+  // The built-in image with a root slot naming an item beyond the item table.
+  orv::Image image = orv::builtin_image();
+  std::vector<uint32_t> roots(image.root_items, image.root_items + image.root_count);
+  roots[0] = image.item_count + 5;
+  image.root_items = roots.data();
+  std::string path = write_temp("faulty.orvimg", orv::model::write_image_file(image, {}));
+
+  ToolRun check = tool({"--image", path, "check"});
+  EXPECT_EQ(check.status, 3);
+  EXPECT_NE(check.out.find("fault: root slot 0 "), std::string::npos) << check.out;
+  EXPECT_NE(check.out.find(" faults\n"), std::string::npos) << check.out;
+  for (const char* sub : {"query", "sweep"}) {
+    expect_refused({"--image", path, sub, "root", "2"}, 3, path, "root slot 0");
+  }
+  expect_refused({"--image", path, "dump"}, 3, path, "fails the verifier");
+}
+
+}  // namespace
+}  // namespace orvtool
