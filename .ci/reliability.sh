@@ -55,7 +55,7 @@ for exe in "${tests[@]}"; do
     echo "memcheck clean: $exe"
   fi
 done
-for target in query image; do
+for target in query image image_file; do
   exe=build/default/fuzz/${target}_fuzzer_replay
   if ! valgrind --quiet --leak-check=full --error-exitcode=1 "$exe" fuzz/corpus/$target \
       fuzz/regressions/$target >"$exe.memcheck.log" 2>&1; then

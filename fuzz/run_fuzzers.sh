@@ -19,7 +19,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=${2:-build/fuzz}
 status=0
-for target in query image; do
+for target in query image image_file; do
   exe=$build/fuzz/${target}_fuzzer
   if [ ! -x "$exe" ]; then
     echo "missing $exe: configure and build the fuzz preset first" >&2
@@ -27,6 +27,9 @@ for target in query image; do
   fi
   work=$build/fuzz-work/$target
   mkdir -p "$work/corpus" "$work/artifacts"
+  # The loader's target also starts from the image files this build wrote.
+  extra=()
+  [ "$target" = image_file ] && extra=("$build/fuzz/seeds/image_file")
   dict=()
   [ -f "fuzz/$target.dict" ] && dict=(-dict="fuzz/$target.dict")
   log=$work/last-run.log
@@ -34,7 +37,7 @@ for target in query image; do
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
       "${dict[@]}" -artifact_prefix="$work/artifacts/" \
-      "$work/corpus" fuzz/corpus/$target fuzz/regressions/$target >"$log" 2>&1
+      "$work/corpus" fuzz/corpus/$target fuzz/regressions/$target "${extra[@]}" >"$log" 2>&1
   rc=$?
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
   secs=$(grep -o 'Done [0-9]* runs in [0-9]* second' "$log" | grep -o 'in [0-9]*' | grep -o '[0-9]*')
