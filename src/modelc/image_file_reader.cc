@@ -222,6 +222,13 @@ bool read_image_file(const uint8_t* data, size_t size, LoadedImage* out, std::st
     return false;
   }
 
+  if (const Entry* e = find(entries, ImageTable::kModelName)) {
+    const uint8_t* name = data + e->offset;
+    if (std::find(name, name + e->count, 0) != name + e->count) {
+      *fault = table_text(*e->format) + " holds a NUL byte";
+      return false;
+    }
+  }
   LoadedImage loaded;
   if (!read_meanings(data, entries, &loaded.meanings, fault)) return false;
   CompiledImage& t = loaded.tables;

@@ -226,6 +226,9 @@ TEST(ImageFile, DamageIsNamed) {
        "appears twice", true},
       {"parallel counts", [&](std::string* s) { set32(s, roots + 12, 1); }, "holds 1 elements",
        true},
+      {"NUL in the name",
+       [](std::string* s) { (*s)[get32(*s, entry_of(*s, ImageTable::kModelName) + 8) + 3] = 0; },
+       "holds a NUL byte", true},
       {"meaning outside", [&](std::string* s) { set32(s, get32(*s, meanings + 8) + 4, 1000); },
        "outside the meaning texts", true},
   };
