@@ -449,9 +449,10 @@ class Comparer {
       if (a.size() != b.size()) {
         j["old"] = {{"fragments", a.size()}};
         j["new"] = {{"fragments", b.size()}};
-        difference(head + ": " + std::to_string(a.size()) + " fragments -> " +
-                       std::to_string(b.size()) + " fragments",
-                   j);
+        auto fragments = [](size_t n) {
+          return std::to_string(n) + (n == 1 ? " fragment" : " fragments");
+        };
+        difference(head + ": " + fragments(a.size()) + " -> " + fragments(b.size()), j);
       }
       for (size_t k = 0; k < std::min(a.size(), b.size()); ++k) {
         std::set<std::pair<uint32_t, uint32_t>> same;

@@ -101,6 +101,16 @@ TEST(Diff, OnePaperWidthChangesExactlyItsOwnAnswer) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.lines,
             std::vector<std::string>{"drv 0x1003 s28=9: DB_OK 21000 29700 -> DB_OK 21001 29700"});
+  std::ostringstream out;
+  EXPECT_EQ(run_diff({&unchanged().image, "a"}, {&changed->image, "b"}, true, out), 1);
+  nlohmann::json j = nlohmann::json::parse(out.str());
+  ASSERT_EQ(j["differences"].size(), 1u);
+  const nlohmann::json& d = j["differences"][0];
+  EXPECT_EQ(d["domain"], "drv");
+  EXPECT_EQ(d["id"], "0x1003");
+  EXPECT_EQ(d["combination"]["selectors"], nlohmann::json({{"28", 9}}));
+  EXPECT_EQ(d["old"]["value"], nlohmann::json({21000, 29700}));
+  EXPECT_EQ(d["new"]["value"], nlohmann::json({21001, 29700}));
 }
 
 TEST(Diff, OneModeRowsPartCIndexChangesItsRowAndItsModeRecord) {
