@@ -286,6 +286,10 @@ class Model {
   const std::string& name() const { return name_; }
   // The Drv table entries for change, as a test changes one value of a copy.
   DrvTableEntries& drv_tables() { return drv_tables_; }
+  // The registered and named trees for change, as a test changes one value
+  // of a copy.
+  std::vector<RootEntry>& roots() { return roots_; }
+  std::vector<NamedTree>& trees() { return trees_; }
   const std::vector<IdAbout>& abouts() const { return abouts_; }
 
  private:

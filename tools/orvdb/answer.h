@@ -32,6 +32,10 @@ struct Answer {
 // buffer of exactly that size.
 Answer ask(const orv::Image& image, Domain domain, const IdInfo& info,
            const ORV_QUERY_CONTEXT* ctx);
+// Asks internal id `info.id`, of no export's range, as the library's Drv
+// code asks it: root lookup, walk and fetch, a printer named in `ctx` opened
+// for the call; then the same two steps as above.
+Answer ask_internal(const orv::Image& image, const IdInfo& info, const ORV_QUERY_CONTEXT* ctx);
 // The same for a query built from the command line.
 inline Answer ask(const orv::Image& image, Query* query) {
   return ask(image, query->domain, query->info, query->context());

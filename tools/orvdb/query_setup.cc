@@ -188,6 +188,19 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query) {
   if (args.clock) set_clock(*args.clock);
 }
 
+std::string fixed_clock_text() {
+  std::string c = kFixedClock;
+  return c.substr(0, 4) + "-" + c.substr(4, 2) + "-" + c.substr(6, 2) + " " + c.substr(8, 2) + ":" +
+         c.substr(10, 2) + ":" + c.substr(12, 2);
+}
+
+void set_up_fixed_platform() {
+  orv_host_reset();
+  set_clock(kFixedClock);
+  orv_host_set_country(kFixedCountry);
+  orv_host_add_printer(kFixedPrinter);
+}
+
 std::string result_name(int32_t result) {
   switch (result) {
     case DB_OK:

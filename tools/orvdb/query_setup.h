@@ -87,6 +87,18 @@ void parse_domain_and_id(const std::string& domain, const std::string& id, Domai
 // Builds the query and sets up the stand-in platform (which it resets first).
 void build_query(const orv::Image& image, const QueryArgs& args, Query* query);
 
+// The fixed stand-in platform with which the reference's examples and image
+// comparisons are asked, so that their answers depend on the image alone.
+constexpr const char* kFixedClock = "20261206184429";  // YYYYMMDDhhmmss, as --clock takes it
+constexpr const char* kFixedPrinter =
+    "reference printer";                    // a printer without configuration values
+constexpr const char* kFixedCountry = "1";  // the country code the locale reports
+// "2026-12-06 18:44:29": kFixedClock as text.
+std::string fixed_clock_text();
+// Resets the stand-in platform, fixes its clock and country code and adds
+// the printer, without configuration values.
+void set_up_fixed_platform();
+
 // "DB_NOT_FOUND", or "result 7" for a code without a name.
 std::string result_name(int32_t result);
 // Exit status for a result: 0 DB_OK, 1 not found or no entry, 3 otherwise.

@@ -11,9 +11,6 @@
 namespace orvtool {
 namespace {
 
-// The stand-in platform the example answers are asked with.
-constexpr const char* kExampleClock = "20261206184429";
-constexpr const char* kExamplePrinter = "reference printer";
 constexpr size_t kMaxExample = 96;
 
 // `text` as one cell of a Markdown table.
@@ -87,8 +84,8 @@ std::string example(const orv::Image& image, Domain domain, uint16_t id) {
   QueryArgs args;
   args.domain = domain_name(domain);
   args.id = hex_id(id);
-  args.clock = kExampleClock;
-  args.printer = kExamplePrinter;
+  args.clock = kFixedClock;
+  args.printer = kFixedPrinter;
   Query q;
   build_query(image, args, &q);
   try {
@@ -117,7 +114,8 @@ void print_reference(const orv::Image& image, const Meanings& meanings, std::ost
          "description), how (its leaves, or the Drv code's path), what it can read, the\n"
          "context a caller needs for every read, and an example: the first combination of\n"
          "settings that answers, as `orvdb sweep` lists them, asked with the stand-in\n"
-         "platform's clock at 2026-12-06 18:44:29 and a printer without configuration values.\n";
+         "platform's clock at " +
+             fixed_clock_text() + " and a printer without configuration values.\n";
   for (Domain d : all_domains()) {
     std::vector<uint16_t> ids = domain_ids(image, d);
     if (ids.empty()) continue;

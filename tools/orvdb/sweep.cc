@@ -15,12 +15,12 @@ constexpr size_t kMaxRows = 100000;
 // The values the cases and branches of a set of trees name, per selector
 // and match string. Printer data and the locale are not swept.
 struct Collector {
-  const orv::Image& img;
+  const orv::Image* image = nullptr;                // the image whose trees are visited now
   std::map<uint16_t, std::vector<uint32_t>> plain;  // selector -> compared values
   std::map<uint16_t, std::vector<std::pair<int32_t, int32_t>>> ranges;   // selector -> ranges
   std::map<uint16_t, std::map<uint32_t, std::vector<uint32_t>>> masked;  // sel -> mask -> cases
   std::map<uint16_t, std::vector<std::string>> texts;                    // string -> case texts
-  std::set<uint32_t> seen;
+  std::set<uint32_t> seen;  // items of `image` visited already
 
   template <typename T>
   static void add(std::vector<T>* v, const T& x) {
@@ -29,6 +29,7 @@ struct Collector {
 
   // What case or branch `c` of an item on selector or match string `tag` names.
   void name_value(orv::TagMeaning meaning, uint16_t tag, const orv::ItemLinks& links, orv::Item c) {
+    const orv::Image& img = *image;
     const orv::KindInfo& kind = orv::kind_info(orv::item_kind(c.word0));
     int32_t lo = 0, hi = 0;
     uint32_t offset = 0, length = 0;
@@ -51,6 +52,7 @@ struct Collector {
   }
 
   void visit(uint32_t index, int depth) {
+    const orv::Image& img = *image;
     orv::Item it{};
     orv::ItemLinks links{};
     if (depth > orv::kMaxWalkDepth || !orv::item_at(img, index, &it)) return;
@@ -83,17 +85,6 @@ uint32_t other_value(const Collector& c, uint16_t sel) {
     }
     if (!taken) return v;
   }
-}
-
-// The trees the answer of the query's id walks, with the id their leaves answer.
-std::vector<std::pair<uint16_t, uint32_t>> trees_of(const orv::Image& image, const IdInfo& info) {
-  std::vector<std::pair<uint16_t, uint32_t>> trees;
-  if (info.path == DrvPath::kCommandSequence) {
-    for (uint32_t tree : fragment_trees(image, info.id)) trees.push_back({orv::kFragmentId, tree});
-  } else if (info.in_root) {
-    trees.push_back({info.id, info.root_item});
-  }
-  return trees;
 }
 
 // Stops a walk before it reads a selector or match string the combination
@@ -168,9 +159,28 @@ std::vector<std::vector<std::string>> table(const Sweep& sweep, bool csv) {
 
 }  // namespace
 
+std::vector<std::pair<uint16_t, uint32_t>> trees_of(const orv::Image& image, const IdInfo& info) {
+  std::vector<std::pair<uint16_t, uint32_t>> trees;
+  if (info.path == DrvPath::kCommandSequence) {
+    for (uint32_t tree : fragment_trees(image, info.id)) trees.push_back({orv::kFragmentId, tree});
+  } else if (info.in_root) {
+    trees.push_back({info.id, info.root_item});
+  }
+  return trees;
+}
+
 ValueSets collect_values(const orv::Image& image, const std::vector<uint32_t>& roots) {
-  Collector c{image, {}, {}, {}, {}, {}};
-  for (uint32_t r : roots) c.visit(r, 0);
+  return collect_values({{&image, roots}});
+}
+
+ValueSets collect_values(
+    const std::vector<std::pair<const orv::Image*, std::vector<uint32_t>>>& sides) {
+  Collector c;
+  for (const auto& [image, roots] : sides) {
+    c.image = image;
+    c.seen.clear();
+    for (uint32_t r : roots) c.visit(r, 0);
+  }
   ValueSets sets;
   for (auto& [sel, values] : c.plain) {
     std::vector<uint32_t> all = values;
@@ -199,17 +209,27 @@ void for_each_combination(
     const ValueSets& sets,
     const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
     const std::function<bool(const Combination&)>& each) {
+  for_each_combination({WalkedTrees{&image, trees}}, sets, context, each);
+}
+
+void for_each_combination(
+    const std::vector<WalkedTrees>& sides, const ValueSets& sets,
+    const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
+    const std::function<bool(const Combination&)>& each) {
   Combination c;
   std::function<bool()> explore = [&]() {
     const ORV_QUERY_CONTEXT* ctx = context(c);
-    for (auto& [tree_id, item] : trees) {
-      ReadStop stop;
-      stop.set = &c;
-      orv::Leaf leaf{};
-      if (orv::observe_walk(image, tree_id, ctx, item, &leaf, &stop) != orv::kWalkStopped) continue;
-      return stop.what == orv::WalkRead::kSelector
-                 ? fork(&c.selectors, stop.index, sets.selectors, 0u, explore)
-                 : fork(&c.strings, stop.index, sets.strings, std::string(), explore);
+    for (const WalkedTrees& side : sides) {
+      for (auto& [tree_id, item] : side.trees) {
+        ReadStop stop;
+        stop.set = &c;
+        orv::Leaf leaf{};
+        if (orv::observe_walk(*side.image, tree_id, ctx, item, &leaf, &stop) != orv::kWalkStopped)
+          continue;
+        return stop.what == orv::WalkRead::kSelector
+                   ? fork(&c.selectors, stop.index, sets.selectors, 0u, explore)
+                   : fork(&c.strings, stop.index, sets.strings, std::string(), explore);
+      }
     }
     return each(c);
   };

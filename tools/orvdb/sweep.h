@@ -42,6 +42,14 @@ struct ValueSets {
   std::map<uint16_t, std::vector<std::string>> strings;  // index -> texts, "other" last
 };
 ValueSets collect_values(const orv::Image& image, const std::vector<uint32_t>& roots);
+// The same over several images' trees (image, its roots): the values any of
+// them names, in the order met, and "other" a value none of them names.
+ValueSets collect_values(
+    const std::vector<std::pair<const orv::Image*, std::vector<uint32_t>>>& sides);
+
+// The trees the answer of an id walks on `image`, with the id their leaves
+// answer: its fragment trees for a command sequence, else its root tree.
+std::vector<std::pair<uint16_t, uint32_t>> trees_of(const orv::Image& image, const IdInfo& info);
 
 // A combination of selector and match-string values; those absent are not
 // read on its path.
@@ -59,6 +67,18 @@ struct Combination {
 void for_each_combination(
     const orv::Image& image, const std::vector<std::pair<uint16_t, uint32_t>>& trees,
     const ValueSets& sets,
+    const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
+    const std::function<bool(const Combination&)>& each);
+
+// Trees of one image walked in a shared enumeration: (id walked, root item).
+struct WalkedTrees {
+  const orv::Image* image;                           // the image the trees belong to
+  std::vector<std::pair<uint16_t, uint32_t>> trees;  // its trees
+};
+// The same over the trees of several images with one combination: the
+// enumeration forks wherever any image's walk stops before a read.
+void for_each_combination(
+    const std::vector<WalkedTrees>& sides, const ValueSets& sets,
     const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
     const std::function<bool(const Combination&)>& each);
 
