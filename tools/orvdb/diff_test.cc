@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
 
 #include "modelc/compiler.h"
 #include "modelc/description.h"
+#include "modelc/image_file.h"
+#include "tool.h"
 
 namespace orvtool {
 namespace {
@@ -65,6 +68,25 @@ DiffRun diff(const orv::Image& a, const orv::Image& b, DiffOptions options = {})
   return r;
 }
 
+// `orvdb diff OLD NEW` over the image files of `a` and `b`.
+DiffRun diff_files(const orv::Image& a, const orv::Image& b) {
+  const std::string old_file = testing::TempDir() + "old.orvimg";
+  const std::string new_file = testing::TempDir() + "new.orvimg";
+  std::ofstream(old_file, std::ios::binary) << orv::model::write_image_file(a, {});
+  std::ofstream(new_file, std::ios::binary) << orv::model::write_image_file(b, {});
+  std::ostringstream out, err;
+  DiffRun r;
+  r.status = run_tool({"diff", old_file, new_file}, out, err);
+  EXPECT_EQ(err.str(), "");
+  std::istringstream in(out.str());
+  std::getline(in, r.first);
+  EXPECT_EQ(r.first.rfind("diff " + old_file + " (QXR-7310) -> " + new_file + " (QXR-7310); ", 0),
+            0u)
+      << r.first;
+  for (std::string line; std::getline(in, line);) r.lines.push_back(line);
+  return r;
+}
+
 const Built& unchanged() {
   static const std::unique_ptr<Built> built = build([](Model&) {});
   return *built;
@@ -76,7 +98,7 @@ TEST(Diff, AnImageComparedWithItselfPrintsOnlyTheFirstLine) {
   EXPECT_EQ(run_diff({&builtin, "built-in"}, {&builtin, "built-in"}, false, text), 0);
   EXPECT_EQ(text.str(),
             "diff built-in (QXR-7310) -> built-in (QXR-7310); clock 2026-12-06 18:44:29, country "
-            "code 1, printer \"reference printer\" without configuration values\n");
+            "code 1, printer \"fixed printer\" without configuration values\n");
   EXPECT_EQ(run_diff({&builtin, "built-in"}, {&builtin, "built-in"}, true, json), 0);
   nlohmann::json j = nlohmann::json::parse(json.str());
   EXPECT_EQ(j["header"].get<std::string>() + "\n", text.str());
@@ -97,7 +119,7 @@ TEST(Diff, OnePaperWidthChangesExactlyItsOwnAnswer) {
     });
     if (leaf) leaf->numbers[0] = 21001;
   });
-  DiffRun r = diff(unchanged().image, changed->image);
+  DiffRun r = diff_files(unchanged().image, changed->image);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.lines,
             std::vector<std::string>{"drv 0x1003 s28=9: DB_OK 21000 29700 -> DB_OK 21001 29700"});
@@ -122,7 +144,7 @@ TEST(Diff, OneModeRowsPartCIndexChangesItsRowAndItsModeRecord) {
       }
     }
   });
-  DiffRun r = diff(unchanged().image, changed->image);
+  DiffRun r = diff_files(unchanged().image, changed->image);
   EXPECT_EQ(r.status, 1);
   ASSERT_EQ(r.lines.size(), 2u) << r.lines.front();
   // Part C rows 7 and 8: 13, 4, 3, then field 4 = 20 or 10, 21590, 27940, 20 zeros.
@@ -147,7 +169,7 @@ TEST(Diff, OneValueIdentifierChangesItsRowAndTheListsCarryingIt) {
       }
     }
   });
-  DiffRun r = diff(unchanged().image, changed->image);
+  DiffRun r = diff_files(unchanged().image, changed->image);
   EXPECT_EQ(r.status, 1);
   ASSERT_FALSE(r.lines.empty());
   EXPECT_EQ(r.lines.back(), "drv selector-values s5=271: id 15117 at 1 -> id 15999 at 1");
@@ -178,7 +200,7 @@ TEST(Diff, AnIdOfOneImageOnlyAnswersNoEntryOnTheOther) {
     m.root({0x0001}, orv::model::str(0x0001, "2.00"));
     m.about(0x0001, "a second version text");
   });
-  DiffRun r = diff(unchanged().image, changed->image);
+  DiffRun r = diff_files(unchanged().image, changed->image);
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.lines, std::vector<std::string>{"root 0x0001: DB_NO_ENTRY -> DB_OK \"2.00\""});
   r = diff(changed->image, unchanged().image);

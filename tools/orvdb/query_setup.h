@@ -89,10 +89,9 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query);
 
 // The fixed stand-in platform with which the reference's examples and image
 // comparisons are asked, so that their answers depend on the image alone.
-constexpr const char* kFixedClock = "20261206184429";  // YYYYMMDDhhmmss, as --clock takes it
-constexpr const char* kFixedPrinter =
-    "reference printer";                    // a printer without configuration values
-constexpr const char* kFixedCountry = "1";  // the country code the locale reports
+constexpr const char* kFixedClock = "20261206184429";   // YYYYMMDDhhmmss, as --clock takes it
+constexpr const char* kFixedPrinter = "fixed printer";  // a printer without configuration values
+constexpr const char* kFixedCountry = "1";              // the country code the locale reports
 // "2026-12-06 18:44:29": kFixedClock as text.
 std::string fixed_clock_text();
 // Resets the stand-in platform, fixes its clock and country code and adds

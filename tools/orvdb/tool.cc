@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "answer.h"
+#include "diff.h"
 #include "engine/image.h"
 #include "explain.h"
 #include "id_info.h"
@@ -245,6 +246,24 @@ int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, 
   return 0;
 }
 
+// `diff A [B]`: A against B, or against the image the tool reads (--image
+// or the built-in one) when B is not given.
+int run_diff_files(const std::vector<std::string>& files,
+                   const std::optional<std::string>& image_path, bool json, std::ostream& out,
+                   std::ostream& err) {
+  ToolImage old_image, new_image;
+  int status = old_image.load(files[0], false, err);
+  if (status != 0) return status;
+  std::string new_name = "built-in";
+  if (files.size() > 1 || image_path) {
+    new_name = files.size() > 1 ? files[1] : *image_path;
+    status = new_image.load(new_name, false, err);
+    if (status != 0) return status;
+  }
+  return run_diff(DiffSide{&old_image.image(), files[0]}, DiffSide{&new_image.image(), new_name},
+                  json, out);
+}
+
 }  // namespace
 
 int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -283,6 +302,15 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   CLI::App* reference =
       app.add_subcommand("reference", "every id with its meaning and an example, as Markdown");
 
+  std::vector<std::string> diff_files;
+  CLI::App* diff = app.add_subcommand(
+      "diff", "the answers and Drv table rows in which image file A differs from B");
+  diff->add_option("A", diff_files, "the old image file, then the new one (default: built-in)")
+      ->required()
+      ->expected(1, 2)
+      ->type_name("A [B]");
+  diff->add_flag("--json", json, "print JSON");
+
   CLI::App* sweep = app.add_subcommand("sweep", "every combination the id's tree tells apart");
   sweep->add_option("DOMAIN", qa.domain, "root, drv, lm, mnt, pa or sm")->required();
   sweep->add_option("ID", qa.id, "data id, decimal or 0x hex")->required();
@@ -290,8 +318,8 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   CLI::Option* json_flag = sweep->add_flag("--json", json, "print JSON");
   csv_flag->excludes(json_flag);
 
-  static const char* const kSubcommands[] = {"query", "explain", "ids",      "dump",
-                                             "check", "sweep",   "reference"};
+  static const char* const kSubcommands[] = {"query", "explain", "ids",       "dump",
+                                             "check", "sweep",   "reference", "diff"};
   // The first word after the global options names the subcommand.
   size_t first = 0;
   while (first < args.size() && (args[first] == "--image" || args[first].rfind("--image=", 0) == 0))
@@ -300,7 +328,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
       std::find(std::begin(kSubcommands), std::end(kSubcommands), args[first]) ==
           std::end(kSubcommands)) {
     err << "orvdb: error: unknown subcommand '" << args[first]
-        << "' (expected query, explain, ids, dump, check, sweep or reference)\n";
+        << "' (expected query, explain, ids, dump, check, sweep, reference or diff)\n";
     return kUsage;
   }
   std::vector<std::string> reversed(args.rbegin(), args.rend());
@@ -316,6 +344,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "orvdb: error: " << e.what() << "\n";
     return kUsage;
   }
+  if (diff->parsed()) return run_diff_files(diff_files, image_path, json, out, err);
   ToolImage tool_image;
   if (image_path) {
     int status = tool_image.load(*image_path, check->parsed(), err);

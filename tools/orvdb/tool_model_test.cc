@@ -3,6 +3,7 @@
 // its own image and description.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "id_info.h"
@@ -87,10 +88,34 @@ TEST(ToolOnAnyModel, EveryRootIdHasItsMeaningInIdsAndTheReference) {
 }
 
 TEST(ToolOnAnyModel, EverySubcommandHasHelp) {
-  for (const char* sub : {"query", "explain", "ids", "dump", "check", "sweep", "reference"}) {
+  for (const char* sub :
+       {"query", "explain", "ids", "dump", "check", "sweep", "reference", "diff"}) {
     ToolRun r = tool({sub, "--help"});
     EXPECT_EQ(r.status, 0) << sub;
     EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
+  }
+}
+
+// The model's image file, as its compile writes it, reads as the built-in
+// image: every subcommand prints the same, and diff finds nothing.
+TEST(ToolOnAnyModel, OwnImageFileReadsAsTheBuiltInImage) {
+  const std::string file = ORVDB_OWN_IMAGE_FILE;
+  for (std::vector<std::string> args :
+       std::vector<std::vector<std::string>>{{"check"}, {"dump"}, {"ids"}, {"reference"}}) {
+    SCOPED_TRACE(args[0]);
+    ToolRun builtin = tool(args);
+    args.insert(args.begin(), {"--image", file});
+    ToolRun from_file = tool(args);
+    EXPECT_EQ(from_file.status, builtin.status);
+    EXPECT_EQ(from_file.out, builtin.out);
+    EXPECT_EQ(from_file.err, "");
+  }
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"diff", file}, {"diff", file, file}, {"--image", file, "diff", file}}) {
+    ToolRun d = tool(args);
+    EXPECT_EQ(d.status, 0) << d.out;
+    EXPECT_EQ(std::count(d.out.begin(), d.out.end(), '\n'), 1) << d.out;
+    EXPECT_EQ(d.out.rfind("diff " + file + " (", 0), 0u) << d.out;
   }
 }
 
