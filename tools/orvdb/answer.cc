@@ -21,16 +21,6 @@ uint16_t le16(const std::vector<uint8_t>& b, size_t at) {
   return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
 }
 
-std::string hex(const uint8_t* p, size_t n) {
-  std::string s;
-  char buf[4];
-  for (size_t i = 0; i < n; ++i) {
-    snprintf(buf, sizeof buf, "%02X", p[i]);
-    s += (i ? " " : "") + std::string(buf);
-  }
-  return s;
-}
-
 // Value record `k` of a list answer (in the machine's byte order, as the
 // tool's own).
 ORV_VALUE_RECORD record_at(const std::vector<uint8_t>& b, size_t k) {
@@ -68,7 +58,7 @@ std::string text_of(const std::vector<uint8_t>& b) {
 std::string run_text(const uint8_t* p, size_t n) {
   bool text = true;
   for (size_t i = 0; i < n; ++i) text = text && ((p[i] >= 0x20 && p[i] < 0x7F) || p[i] == '\n');
-  if (!text) return hex(p, n);
+  if (!text) return hex_bytes(p, n);
   std::string s = "\"";
   for (size_t i = 0; i < n; ++i) {
     if (p[i] == '\n')
@@ -162,6 +152,16 @@ uint32_t field_value(const std::vector<uint8_t>& b, uint32_t at, int width) {
 }
 
 }  // namespace
+
+std::string hex_bytes(const uint8_t* p, size_t n) {
+  std::string s;
+  char buf[4];
+  for (size_t i = 0; i < n; ++i) {
+    snprintf(buf, sizeof buf, "%02X", p[i]);
+    s += (i ? " " : "") + std::string(buf);
+  }
+  return s;
+}
 
 const char* form_name(Form form) {
   switch (form) {
@@ -264,10 +264,10 @@ std::vector<std::string> split_commands(const std::vector<uint8_t>& b) {
       // ESC, bracket, letter, 2-byte parameter length low byte first.
       end = at + 5 + (b[at + 3] | (b[at + 4] << 8));
       if (end > b.size()) end = b.size();
-      out.push_back(hex(&b[at], end - at));
+      out.push_back(hex_bytes(&b[at], end - at));
     } else if (b[at] == 0x1B && at + 1 < b.size() && b[at + 1] == '@') {
       end = at + 2;
-      out.push_back(hex(&b[at], 2));
+      out.push_back(hex_bytes(&b[at], 2));
     } else {
       end = at + 1;
       while (end < b.size() && b[end] != 0x1B) ++end;
@@ -304,7 +304,7 @@ void print_answer(const Answer& a, std::ostream& out) {
     case Form::kBytes: {
       if (a.bytes.empty()) out << "(no bytes)\n";
       for (size_t at = 0; at < a.bytes.size(); at += 16) {
-        out << hex(&a.bytes[at], std::min<size_t>(16, a.bytes.size() - at)) << "\n";
+        out << hex_bytes(&a.bytes[at], std::min<size_t>(16, a.bytes.size() - at)) << "\n";
       }
       std::string text = run_text(a.bytes.data(), a.bytes.size());
       if (!a.bytes.empty() && text[0] == '"') out << "text: " << text << "\n";
@@ -333,7 +333,7 @@ void print_answer(const Answer& a, std::ostream& out) {
       for (const Part& p : mode_parts()) {
         out << "part " << p.name << " (bytes " << p.at << "-" << p.at + p.size - 1 << ")\n";
         for (uint32_t k = 0; k < p.size; k += 16) {
-          out << "  " << hex(&a.bytes[p.at + k], std::min<uint32_t>(16, p.size - k)) << "\n";
+          out << "  " << hex_bytes(&a.bytes[p.at + k], std::min<uint32_t>(16, p.size - k)) << "\n";
         }
         if (p.fields == nullptr) continue;
         for (const Field& f : *p.fields) {
@@ -365,7 +365,7 @@ std::string answer_line(const Answer& a) {
       }
       return "[" + s + "]";
     default:
-      return hex(a.bytes.data(), a.bytes.size());
+      return hex_bytes(a.bytes.data(), a.bytes.size());
   }
 }
 
@@ -384,10 +384,10 @@ nlohmann::json answer_json(const Answer& a) {
       j["value"] = text_of(a.bytes);
       break;
     case Form::kBytes:
-      j["value"] = hex(a.bytes.data(), a.bytes.size());
+      j["value"] = hex_bytes(a.bytes.data(), a.bytes.size());
       break;
     case Form::kCommands:
-      j["value"] = hex(a.bytes.data(), a.bytes.size());
+      j["value"] = hex_bytes(a.bytes.data(), a.bytes.size());
       j["commands"] = split_commands(a.bytes);
       break;
     case Form::kRecords: {
@@ -407,7 +407,7 @@ nlohmann::json answer_json(const Answer& a) {
       nlohmann::json parts;
       for (const Part& p : mode_parts()) {
         nlohmann::json part;
-        part["hex"] = hex(&a.bytes[p.at], p.size);
+        part["hex"] = hex_bytes(&a.bytes[p.at], p.size);
         if (p.fields != nullptr) {
           for (const Field& f : *p.fields) {
             part["fields"][f.name] = field_value(a.bytes, p.at + f.at, f.width);

@@ -41,6 +41,9 @@ inline Answer ask(const orv::Image& image, Query* query) {
   return ask(image, query->domain, query->info, query->context());
 }
 
+// `n` bytes in hexadecimal, separated by spaces ("1B 28 61").
+std::string hex_bytes(const uint8_t* p, size_t n);
+
 // Printer command bytes split into commands (and the text between them).
 std::vector<std::string> split_commands(const std::vector<uint8_t>& bytes);
 

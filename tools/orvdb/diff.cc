@@ -22,20 +22,6 @@ namespace {
 
 constexpr const char* kInternal = "internal";  // the word for ids of no export's range
 
-std::string model_of(const orv::Image& image) {
-  return image.model_name ? image.model_name : "unnamed";
-}
-
-std::string hex_bytes(const uint8_t* p, size_t n) {
-  std::string s;
-  char buf[4];
-  for (size_t i = 0; i < n; ++i) {
-    snprintf(buf, sizeof buf, "%02X", p[i]);
-    s += (i ? " " : "") + std::string(buf);
-  }
-  return s;
-}
-
 // "DB_OK 21000 29700", "DB_NOT_FOUND": the result and the answer on one line.
 std::string answer_text(const Answer& a) {
   if (a.result != DB_OK) return result_name(a.result);
@@ -76,14 +62,14 @@ class Comparer {
  public:
   Comparer(const DiffSide& old_side, const DiffSide& new_side, const DiffOptions& options)
       : old_(*old_side.image), new_(*new_side.image), options_(options) {
-    report_.header = "diff " + old_side.name + " (" + model_of(old_) + ") -> " + new_side.name +
-                     " (" + model_of(new_) + "); clock " + fixed_clock_text() + ", country code " +
-                     kFixedCountry + ", printer \"" + kFixedPrinter +
+    report_.header = "diff " + old_side.name + " (" + model_name_of(old_) + ") -> " +
+                     new_side.name + " (" + model_name_of(new_) + "); clock " + fixed_clock_text() +
+                     ", country code " + kFixedCountry + ", printer \"" + kFixedPrinter +
                      "\" without configuration values";
     nlohmann::json& j = report_.json;
     j["header"] = report_.header;
-    j["old"] = {{"name", old_side.name}, {"model", model_of(old_)}};
-    j["new"] = {{"name", new_side.name}, {"model", model_of(new_)}};
+    j["old"] = {{"name", old_side.name}, {"model", model_name_of(old_)}};
+    j["new"] = {{"name", new_side.name}, {"model", model_name_of(new_)}};
     j["platform"] = {{"clock", fixed_clock_text()},
                      {"country code", kFixedCountry},
                      {"printer", kFixedPrinter},

@@ -296,4 +296,8 @@ std::string reads_text(const IdInfo& info) {
   return s.empty() ? "nothing" : s;
 }
 
+std::string model_name_of(const orv::Image& image) {
+  return image.model_name ? image.model_name : "unnamed";
+}
+
 }  // namespace orvtool

@@ -76,6 +76,8 @@ std::string reads_text(const IdInfo& info);
 // The fragment trees of command sequence `id`, in table order, as far as
 // the Drv tables hold them; none when the table lacks the id.
 std::vector<uint32_t> fragment_trees(const orv::Image& image, uint16_t id);
+// The name of the printer model the image describes, or "unnamed".
+std::string model_name_of(const orv::Image& image);
 // "0x%04X".
 std::string hex_id(uint32_t id);
 

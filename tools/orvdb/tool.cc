@@ -53,11 +53,6 @@ class ToolImage {
   bool verified_ = false;           // report_ is made
 };
 
-// The name of the printer model the image describes.
-std::string model_name(const orv::Image& image) {
-  return image.model_name ? image.model_name : "unnamed";
-}
-
 // Adds DOMAIN, ID and the context options shared by query and explain.
 void add_query_options(CLI::App* app, QueryArgs* a) {
   app->add_option("DOMAIN", a->domain, "root, drv, lm, mnt, pa or sm")->required();
@@ -201,7 +196,7 @@ std::string fault_line(const orv::Image& image, const orv::model::ImageFault& f)
 int run_check(ToolImage& tool_image, std::ostream& out) {
   const orv::Image& image = tool_image.image();
   const orv::model::ImageReport& r = tool_image.report();
-  out << "model " << model_name(image) << "\n";
+  out << "model " << model_name_of(image) << "\n";
   for (const std::string& s : r.sizes) out << s << "\n";
   out << "items no tree reaches " << r.unreached << "\n";
   for (const orv::model::ImageFault& f : r.faults) out << "fault: " << fault_line(image, f) << "\n";
@@ -267,7 +262,7 @@ int run_diff_files(const std::vector<std::string>& files,
 }  // namespace
 
 int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CLI::App app{"orvdb: ask, explain and inspect the " + model_name(orv::builtin_image()) +
+  CLI::App app{"orvdb: ask, explain and inspect the " + model_name_of(orv::builtin_image()) +
                    " model data base",
                "orvdb"};
   app.require_subcommand(1);

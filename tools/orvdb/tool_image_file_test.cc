@@ -9,22 +9,10 @@
 
 #include "engine/image.h"
 #include "modelc/image_file.h"
-#include "tool.h"
+#include "tool_test_util.h"
 
 namespace orvtool {
 namespace {
-
-struct ToolRun {
-  int status;       // exit status
-  std::string out;  // standard output
-  std::string err;  // standard error
-};
-
-ToolRun tool(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = run_tool(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 std::string read(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

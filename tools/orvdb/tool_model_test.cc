@@ -7,22 +7,10 @@
 #include <sstream>
 
 #include "id_info.h"
-#include "tool.h"
+#include "tool_test_util.h"
 
 namespace orvtool {
 namespace {
-
-struct ToolRun {
-  int status;       // exit status
-  std::string out;  // standard output
-  std::string err;  // standard error
-};
-
-ToolRun tool(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = run_tool(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 // Every id of every domain the tool lists, with its domain's word.
 std::vector<std::pair<std::string, uint16_t>> every_id() {

@@ -1,8 +1,6 @@
 // The orvdb tool end to end: answers checked against the model's known
 // values, exit statuses, error messages, JSON and CSV read back, and golden
 // outputs of every subcommand (rewritten only by `ninja update_tool_golden`).
-#include "tool.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,21 +8,10 @@
 #include <sstream>
 
 #include "explain.h"
+#include "tool_test_util.h"
 
 namespace orvtool {
 namespace {
-
-struct ToolRun {
-  int status;       // exit status
-  std::string out;  // standard output
-  std::string err;  // standard error
-};
-
-ToolRun run(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  int status = run_tool(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 std::vector<std::string> words(const std::string& line) {
   std::istringstream in(line);
@@ -76,7 +63,7 @@ const Known kKnown[] = {
 
 TEST(Tool, KnownAnswersAndExitStatuses) {
   for (const Known& k : kKnown) {
-    ToolRun r = run(words(k.args));
+    ToolRun r = tool(words(k.args));
     EXPECT_EQ(r.status, k.status) << k.args << "\n" << r.err;
     EXPECT_EQ(r.out, k.output) << k.args;
     EXPECT_EQ(r.err, "") << k.args;
@@ -84,7 +71,7 @@ TEST(Tool, KnownAnswersAndExitStatuses) {
 }
 
 TEST(Tool, JsonAnswersParseBack) {
-  ToolRun r = run({"query", "drv", "0x1003", "-s", "28=9", "--json"});
+  ToolRun r = tool({"query", "drv", "0x1003", "-s", "28=9", "--json"});
   ASSERT_EQ(r.status, 0);
   nlohmann::json j = nlohmann::json::parse(r.out);
   EXPECT_EQ(j["result"], "DB_OK");
@@ -92,12 +79,12 @@ TEST(Tool, JsonAnswersParseBack) {
   EXPECT_EQ(j["size"], 8);
   EXPECT_EQ(j["value"], nlohmann::json({21000, 29700}));
 
-  r = run({"query", "root", "0x23", "--json"});
+  r = tool({"query", "root", "0x23", "--json"});
   j = nlohmann::json::parse(r.out);
   EXPECT_EQ(j["value"], "Vexal QXR-7310 Print Processor");
   EXPECT_EQ(j["size"], 62);
 
-  r = run({"query", "mnt", "0x300B", "-s", "0=1000", "--json"});
+  r = tool({"query", "mnt", "0x300B", "-s", "0=1000", "--json"});
   EXPECT_EQ(r.status, 1);
   j = nlohmann::json::parse(r.out);
   EXPECT_EQ(j["result"], "DB_NOT_FOUND");
@@ -106,7 +93,7 @@ TEST(Tool, JsonAnswersParseBack) {
 
 TEST(Tool, SweepCsvAndJsonHoldTheWholeAnswerSpace) {
   // 0x200F by match string 1: BK 2, CL/VC 1, LD/VL 3, NO 23, PB 24, SC 20, UK 22, else 21.
-  ToolRun r = run({"sweep", "lm", "0x200F", "--csv"});
+  ToolRun r = tool({"sweep", "lm", "0x200F", "--csv"});
   ASSERT_EQ(r.status, 0) << r.err;
   std::istringstream csv(r.out);
   std::map<std::string, std::string> answer;
@@ -123,7 +110,7 @@ TEST(Tool, SweepCsvAndJsonHoldTheWholeAnswerSpace) {
   EXPECT_EQ(answer, want);
 
   // 0x4002 by selector 0 (cases 1 to 4, no default).
-  r = run({"sweep", "pa", "0x4002", "--json"});
+  r = tool({"sweep", "pa", "0x4002", "--json"});
   nlohmann::json j = nlohmann::json::parse(r.out);
   ASSERT_EQ(j["rows"].size(), 5u);
   EXPECT_EQ(j["rows"][3]["selectors"]["0"], 4);
@@ -158,7 +145,7 @@ TEST(Tool, BadInputGetsOneLineErrorAndStatus2) {
       {"ids zz", "unknown domain 'zz'"},
   };
   for (const Bad& b : bad) {
-    ToolRun r = run(words(b.args));
+    ToolRun r = tool(words(b.args));
     EXPECT_EQ(r.status, 2) << b.args;
     EXPECT_EQ(r.out, "") << b.args;
     EXPECT_NE(r.err.find(b.message), std::string::npos) << b.args << ": " << r.err;
@@ -168,7 +155,7 @@ TEST(Tool, BadInputGetsOneLineErrorAndStatus2) {
 }
 
 TEST(Tool, CheckFindsTheImageSound) {
-  ToolRun r = run({"check"});
+  ToolRun r = tool({"check"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("roots 145\n"), std::string::npos);
   EXPECT_NE(r.out.find("i32 pool 5\n"), std::string::npos);
@@ -177,7 +164,7 @@ TEST(Tool, CheckFindsTheImageSound) {
 
 TEST(Tool, EverySubcommandHasHelp) {
   for (const char* sub : {"query", "explain", "ids", "dump", "check", "sweep"}) {
-    ToolRun r = run({sub, "--help"});
+    ToolRun r = tool({sub, "--help"});
     EXPECT_EQ(r.status, 0) << sub;
     EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
   }
@@ -218,7 +205,7 @@ const Golden kGolden[] = {
 };
 
 std::string transcript(const Golden& g) {
-  ToolRun r = run(words(g.args));
+  ToolRun r = tool(words(g.args));
   return "$ orvdb " + std::string(g.args) + "\nexit " + std::to_string(r.status) +
          "\n--- stdout\n" + r.out + "--- stderr\n" + r.err;
 }
