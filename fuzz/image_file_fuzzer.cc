@@ -68,8 +68,8 @@ void load(const uint8_t* data, size_t size) {
   const Image image = loaded.tables.view();
   const std::string again = model::write_image_file(image, loaded.meanings);
   LoadedImage reread;
-  if (!model::read_image_file(reinterpret_cast<const uint8_t*>(again.data()), again.size(), &reread,
-                              &fault))
+  if (!model::read_image_tables(reinterpret_cast<const uint8_t*>(again.data()), again.size(),
+                                &reread, &fault))
     fail("a written image file does not read");
   if (model::write_image_file(reread.tables.view(), reread.meanings) != again)
     fail("a written image file does not read back to itself");

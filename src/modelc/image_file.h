@@ -140,6 +140,10 @@ struct LoadedImage {
 // a verifier fault is not a read fault (see out->report). Cost: linear in size.
 bool read_image_file(const uint8_t* data, size_t size, LoadedImage* out, std::string* fault);
 
+// read_image_file without the verifier: the tables only (out->report stays
+// empty), for a caller that does not need their structure checked.
+bool read_image_tables(const uint8_t* data, size_t size, LoadedImage* out, std::string* fault);
+
 // read_image_file over the file at `path`; a file that cannot be opened is
 // a read fault too.
 bool load_image_file(const std::string& path, LoadedImage* out, std::string* fault);

@@ -206,7 +206,7 @@ bool read_meanings(const uint8_t* data, const std::vector<Entry>& entries,
 
 }  // namespace
 
-bool read_image_file(const uint8_t* data, size_t size, LoadedImage* out, std::string* fault) {
+bool read_image_tables(const uint8_t* data, size_t size, LoadedImage* out, std::string* fault) {
   uint32_t table_count = 0;
   std::vector<Entry> entries;
   if (!check_header(data, size, &table_count, fault) ||
@@ -283,8 +283,13 @@ bool read_image_file(const uint8_t* data, size_t size, LoadedImage* out, std::st
     t.has_drv_tables = t.has_drv_tables || (id >= static_cast<uint32_t>(ImageTable::kSelIndices) &&
                                             id <= static_cast<uint32_t>(ImageTable::kModePartD));
   }
-  loaded.report = verify_image(t.view());
   *out = std::move(loaded);
+  return true;
+}
+
+bool read_image_file(const uint8_t* data, size_t size, LoadedImage* out, std::string* fault) {
+  if (!read_image_tables(data, size, out, fault)) return false;
+  out->report = verify_image(out->tables.view());
   return true;
 }
 
