@@ -13,6 +13,7 @@
 #include "modelc/compiler.h"
 #include "modelc/description.h"
 #include "modelc/image_file.h"
+#include "support/test_folder.h"
 #include "tool.h"
 
 namespace orvtool {
@@ -34,7 +35,8 @@ std::unique_ptr<Built> build(const std::function<void(Model&)>& change) {
   change(m);
   auto built = std::make_unique<Built>();
   built->result = orv::model::compile(m);
-  EXPECT_TRUE(built->result.ok()) << built->result.faults.front();
+  EXPECT_TRUE(built->result.ok()) << (built->result.faults.empty() ? ""
+                                                                   : built->result.faults.front());
   built->image = built->result.image.view();
   return built;
 }
@@ -68,10 +70,19 @@ DiffRun diff(const orv::Image& a, const orv::Image& b, DiffOptions options = {})
   return r;
 }
 
-// `orvdb diff OLD NEW` over the image files of `a` and `b`.
+// Every line of a run, for a failure's message.
+std::string joined(const std::vector<std::string>& lines) {
+  std::string all;
+  for (const std::string& line : lines) all += line + "\n";
+  return all;
+}
+
+// `orvdb diff OLD NEW` over the image files of `a` and `b`, written in a
+// folder of the test's own.
 DiffRun diff_files(const orv::Image& a, const orv::Image& b) {
-  const std::string old_file = testing::TempDir() + "old.orvimg";
-  const std::string new_file = testing::TempDir() + "new.orvimg";
+  orv::testing::TestFolder folder;
+  const std::string old_file = folder.path("old.orvimg");
+  const std::string new_file = folder.path("new.orvimg");
   std::ofstream(old_file, std::ios::binary) << orv::model::write_image_file(a, {});
   std::ofstream(new_file, std::ios::binary) << orv::model::write_image_file(b, {});
   std::ostringstream out, err;
@@ -109,7 +120,7 @@ TEST(Diff, AnImageComparedWithItselfPrintsOnlyTheFirstLine) {
   // The description compiled here answers as the built-in image does.
   DiffRun r = diff(builtin, unchanged().image);
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(r.lines.empty()) << r.lines.front();
+  EXPECT_TRUE(r.lines.empty()) << joined(r.lines);
 }
 
 TEST(Diff, OnePaperWidthChangesExactlyItsOwnAnswer) {
@@ -146,7 +157,7 @@ TEST(Diff, OneModeRowsPartCIndexChangesItsRowAndItsModeRecord) {
   });
   DiffRun r = diff_files(unchanged().image, changed->image);
   EXPECT_EQ(r.status, 1);
-  ASSERT_EQ(r.lines.size(), 2u) << r.lines.front();
+  ASSERT_EQ(r.lines.size(), 2u) << joined(r.lines);
   // Part C rows 7 and 8: 13, 4, 3, then field 4 = 20 or 10, 21590, 27940, 20 zeros.
   const std::string zeros = " 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
   const std::string row7 = "0D 00 04 00 03 00 14 00 56 54 00 00 24 6D 00 00" + zeros;

@@ -9,6 +9,7 @@
 
 #include "engine/image.h"
 #include "modelc/image_file.h"
+#include "support/test_folder.h"
 #include "tool_test_util.h"
 
 namespace orvtool {
@@ -21,8 +22,10 @@ std::string read(const std::string& path) {
   return all.str();
 }
 
-std::string write_temp(const std::string& name, const std::string& bytes) {
-  std::string path = testing::TempDir() + name;
+// Writes `bytes` to `name` in `folder`; returns the file's path.
+std::string write_file(const orv::testing::TestFolder& folder, const std::string& name,
+                       const std::string& bytes) {
+  std::string path = folder.path(name);
   std::ofstream(path, std::ios::binary) << bytes;
   return path;
 }
@@ -72,9 +75,10 @@ TEST(ToolImageFile, UnreadableFilesExitTwoWithOneLine) {
       {"text.orvimg", "model QXR-7310\nimage sound\n", "not an image file"},
       {"empty.orvimg", "", "not an image file"},
   };
+  orv::testing::TestFolder folder;
   for (const auto& f : files) {
     SCOPED_TRACE(f.name);
-    std::string path = write_temp(f.name, f.bytes);
+    std::string path = write_file(folder, f.name, f.bytes);
     expect_refused({"--image", path, "check"}, 2, path, f.fault);
     expect_refused({"--image", path, "query", "root", "2"}, 2, path, f.fault);
     expect_refused({"diff", path}, 2, path, f.fault);
@@ -89,7 +93,8 @@ TEST(ToolImageFile, VerifierFaultsExitThree) {
   std::vector<uint32_t> roots(image.root_items, image.root_items + image.root_count);
   roots[0] = image.item_count + 5;
   image.root_items = roots.data();
-  std::string path = write_temp("faulty.orvimg", orv::model::write_image_file(image, {}));
+  orv::testing::TestFolder folder;
+  std::string path = write_file(folder, "faulty.orvimg", orv::model::write_image_file(image, {}));
 
   ToolRun check = tool({"--image", path, "check"});
   EXPECT_EQ(check.status, 3);
