@@ -95,6 +95,7 @@ struct ReadStop : orv::NoObserver {
   orv::WalkRead what = orv::WalkRead::kSelector;  // the read that stopped the walk
   uint16_t index = 0;                             // its index
   bool may_read(orv::WalkRead read, uint16_t at) {
+    if (read != orv::WalkRead::kSelector && read != orv::WalkRead::kMatchString) return true;
     bool known = read == orv::WalkRead::kSelector ? set->selectors.count(at) > 0
                                                   : set->strings.count(at) > 0;
     if (!known) what = read, index = at;
