@@ -185,6 +185,8 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
       info.selectors.insert(reads.selectors.begin(), reads.selectors.end());
       info.strings.insert(reads.strings.begin(), reads.strings.end());
       info.functions.insert(reads.functions.begin(), reads.functions.end());
+      info.printer_tags.insert(reads.printer_tags.begin(), reads.printer_tags.end());
+      info.locale = info.locale || reads.locale;
     }
   }
   if (info.path == DrvPath::kCommandSequence && tables != nullptr) {
@@ -195,7 +197,10 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
       std::set<uint32_t> frag_seen;
       scan(image, tree, orv::kFragmentId, &reads, &frag_seen, 0);
       info.selectors.insert(reads.selectors.begin(), reads.selectors.end());
+      info.strings.insert(reads.strings.begin(), reads.strings.end());
       info.functions.insert(reads.functions.begin(), reads.functions.end());
+      info.printer_tags.insert(reads.printer_tags.begin(), reads.printer_tags.end());
+      info.locale = info.locale || reads.locale;
       for (auto& leaf : reads.leaves) {
         if (std::find(info.leaves.begin(), info.leaves.end(), leaf) == info.leaves.end()) {
           info.leaves.push_back(leaf);
@@ -212,10 +217,19 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
     info.exists = orv::find_selector_slot(*tables, info.special->key_selector, &slot) == DB_OK;
   }
   if (info.in_root) info.exists = true;
+  // What the computed items read beside the trees.
+  const std::set<uint16_t> tree_selectors = info.selectors;
   for (uint16_t function : info.functions) {
     const orv::FunctionReads* reads = orv::find_function_reads(function);
     if (reads == nullptr) continue;
-    info.selectors.insert(reads->selectors, reads->selectors + reads->selector_count);
+    for (uint32_t k = 0; k < reads->selector_count; ++k) {
+      uint16_t s = reads->selectors[k];
+      (tree_selectors.count(s) ? info.computed_also : info.computed_only).insert(s);
+      info.selectors.insert(s);
+    }
+    if (reads->printer_value_tag != orv::kNoPrinterValue) {
+      info.computed_printer_tags.insert(reads->printer_value_tag);
+    }
     minimum = std::max(minimum, orv::function_min_selectors(reads->function));
   }
   uint32_t count = info.selectors.empty() ? 0 : *info.selectors.rbegin() + 1u;

@@ -55,8 +55,11 @@ struct IdInfo {
   std::set<uint16_t> strings;                        // match-string indices its answer can read
   std::set<uint16_t> printer_tags;                   // printer-data switch tags in its trees
   bool locale = false;                               // a locale switch occurs in its trees
-  uint32_t selector_count = 0;                       // selectors a context needs for every read
-  uint32_t string_count = 0;                         // match strings a context needs for every read
+  std::set<uint16_t> computed_only;          // selectors only its computed items read, no tree
+  std::set<uint16_t> computed_also;          // selectors its computed items and its trees read
+  std::set<uint16_t> computed_printer_tags;  // printer values its computed items read
+  uint32_t selector_count = 0;               // selectors a context needs for every read
+  uint32_t string_count = 0;                 // match strings a context needs for every read
   bool exists = false;  // the library can answer it at all (root or special table)
 };
 

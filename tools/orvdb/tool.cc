@@ -69,6 +69,8 @@ void add_query_options(CLI::App* app, QueryArgs* a) {
   app->add_option("--printer-data", a->printer_data, "a 32-bit configuration value of the printer")
       ->type_name("NAME=VALUE");
   app->add_option("--clock", a->clock, "fix the local clock")->type_name("YYYYMMDDhhmmss");
+  app->add_option("--country", a->country, "the country code the user's locale reports")
+      ->type_name("N");
 }
 
 std::string context_text(Query& q) {
@@ -131,7 +133,7 @@ int run_ids(const orv::Image& image, const Meanings& meanings, const std::string
       out << domain_name(d) << " " << hex_id(id) << "  " << answered_text(info)
           << "  leaves: " << leaves_text(info) << "  reads: " << reads_text(info)
           << "  context: " << info.selector_count << " selectors, " << info.string_count
-          << " strings  means: " << meaning_text(meanings, id) << "\n";
+          << " strings  means: " << meaning_text(meanings, info) << "\n";
     }
   }
   return 0;
@@ -224,7 +226,8 @@ int ToolImage::load(const std::string& path, bool faults_allowed, std::ostream& 
   return 0;
 }
 
-int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, std::ostream& out) {
+int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, std::ostream& out,
+              std::ostream& err) {
   Query q;
   build_query(image, a, &q);
   Sweep s = sweep_id(image, &q);
@@ -234,6 +237,8 @@ int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, 
     j["id"] = hex_id(q.id);
     out << j.dump(2) << "\n";
   } else if (csv) {
+    // CSV holds the table alone: what the sweep held fixed goes to stderr.
+    err << "held fixed: " << s.held_fixed << "\n";
     print_sweep_csv(s, out);
   } else {
     print_sweep_text(s, out);
@@ -244,8 +249,8 @@ int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, 
 // `diff A [B]`: A against B, or against the image the tool reads (--image
 // or the built-in one) when B is not given.
 int run_diff_files(const std::vector<std::string>& files,
-                   const std::optional<std::string>& image_path, bool json, std::ostream& out,
-                   std::ostream& err) {
+                   const std::optional<std::string>& image_path, const DiffOptions& options,
+                   std::ostream& out, std::ostream& err) {
   ToolImage old_image, new_image;
   int status = old_image.load(files[0], false, err);
   if (status != 0) return status;
@@ -256,7 +261,7 @@ int run_diff_files(const std::vector<std::string>& files,
     if (status != 0) return status;
   }
   return run_diff(DiffSide{&old_image.image(), files[0]}, DiffSide{&new_image.image(), new_name},
-                  json, out);
+                  out, options);
 }
 
 }  // namespace
@@ -304,7 +309,10 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
       ->required()
       ->expected(1, 2)
       ->type_name("A [B]");
-  diff->add_flag("--json", json, "print JSON");
+  DiffOptions diff_options;
+  diff->add_flag("--json", diff_options.json, "print JSON");
+  diff->add_flag("--stat", diff_options.stat,
+                 "per id the number of combinations that differ, per table the number of rows");
 
   CLI::App* sweep = app.add_subcommand("sweep", "every combination the id's tree tells apart");
   sweep->add_option("DOMAIN", qa.domain, "root, drv, lm, mnt, pa or sm")->required();
@@ -339,7 +347,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "orvdb: error: " << e.what() << "\n";
     return kUsage;
   }
-  if (diff->parsed()) return run_diff_files(diff_files, image_path, json, out, err);
+  if (diff->parsed()) return run_diff_files(diff_files, image_path, diff_options, out, err);
   ToolImage tool_image;
   if (image_path) {
     int status = tool_image.load(*image_path, check->parsed(), err);
@@ -352,7 +360,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (ids->parsed()) return run_ids(image, tool_image.meanings(), ids_domain, out);
     if (dump->parsed()) return run_dump(image, dump_id, out);
     if (check->parsed()) return run_check(tool_image, out);
-    if (sweep->parsed()) return run_sweep(image, qa, csv, json, out);
+    if (sweep->parsed()) return run_sweep(image, qa, csv, json, out, err);
     if (reference->parsed()) {
       print_reference(image, tool_image.meanings(), out);
       return 0;
