@@ -304,19 +304,7 @@ nlohmann::json combination_json(const Combination& c) {
 
 std::vector<uint32_t> value_trees(const orv::Image& image, const IdInfo& info) {
   std::vector<uint32_t> trees;
-  if (info.path == DrvPath::kCommandSequence) return fragment_trees(image, info.id);
-  if (info.in_root) trees.push_back(info.root_item);
-  if (const orv::DrvSpecialId* row = info.special) {
-    std::vector<uint16_t> others(std::begin(row->attr_ids), std::end(row->attr_ids));
-    others.push_back(row->compared_list);
-    others.push_back(row->marker);
-    for (uint16_t other : others) {
-      uint32_t item = 0;
-      if (other != orv::kNoId && orv::find_root_item(image, other, &item) == DB_OK) {
-        trees.push_back(item);
-      }
-    }
-  }
+  for (const AnswerTree& tree : answer_trees(image, info)) trees.push_back(tree.item);
   return trees;
 }
 

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "answer.h"
 #include "diff.h"
@@ -139,6 +140,54 @@ int run_ids(const orv::Image& image, const Meanings& meanings, const std::string
   return 0;
 }
 
+// The rows of the Drv tables a special id's path reads, as the dump shows
+// them: its key selector's slot, its command sequence, or the mode table
+// and its part tables whole.
+std::string special_table_rows(const orv::Image& image, const orv::DrvSpecialId& row) {
+  std::istringstream lines(orv::dump_drv_tables(image));
+  std::string kept, section, rows;
+  bool whole = false;  // the section is shown whole
+  auto close = [&] {
+    if (!section.empty() && (whole || !rows.empty())) kept += section + rows;
+    section.clear();
+    rows.clear();
+  };
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line == "drv tables") continue;
+    if (line.rfind("  ", 0) != 0) {
+      close();
+      section = line + "\n";
+      whole = row.path == DrvPath::kModeRecord && line.rfind("mode ", 0) == 0;
+      continue;
+    }
+    bool wanted =
+        whole ||
+        (row.key_selector != orv::kNoSelector && section.rfind("selector values", 0) == 0 &&
+         line.find(" selector " + std::to_string(row.key_selector) + " values@") !=
+             std::string::npos) ||
+        (row.path == DrvPath::kCommandSequence && section.rfind("command sequences", 0) == 0 &&
+         line.find(" id=" + hex_id(row.id) + " ") != std::string::npos);
+    if (wanted) rows += line + "\n";
+  }
+  close();
+  return kept;
+}
+
+// `dump ID` of a Drv special id: its row, the trees its path reads (with
+// why) and the table rows it reads.
+void dump_special(const orv::Image& image, const IdInfo& info, std::ostream& out) {
+  out << special_row_text(*info.special) << "\n";
+  std::vector<AnswerTree> trees = answer_trees(image, info);
+  for (size_t k = 0; k < trees.size(); ++k) {
+    const AnswerTree& t = trees[k];
+    out << t.role;
+    if (t.role == "fragment") out << " " << k << " of " << trees.size() << ", for";
+    out << " " << hex_id(t.id) << ": tree [" << t.item << "]\n" << orv::dump_tree(image, t.item, 1);
+  }
+  if (trees.empty()) out << "no tree: the path reads tables alone\n";
+  out << special_table_rows(image, *info.special);
+}
+
 int run_dump(const orv::Image& image, const std::optional<std::string>& id_word,
              std::ostream& out) {
   if (!id_word) {
@@ -146,6 +195,10 @@ int run_dump(const orv::Image& image, const std::optional<std::string>& id_word,
     return 0;
   }
   uint16_t id = static_cast<uint16_t>(parse_number(*id_word, 0, 0xFFFF, "id"));
+  if (std::optional<Domain> d = domain_of(id); d && special_row(*d, id) != nullptr) {
+    dump_special(image, analyse_id(image, *d, id), out);
+    return 0;
+  }
   uint32_t root = 0;
   if (orv::find_root_item(image, id, &root) != DB_OK) {
     throw UsageError("id " + hex_id(id) + " is not in the root index");
