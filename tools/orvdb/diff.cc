@@ -613,10 +613,10 @@ class Comparer {
     report_.table_done("command-sequence", ids.size());
   }
 
-  const orv::Image& old_;
-  const orv::Image& new_;
-  std::string old_name_;  // how the first line names the old image
-  std::string new_name_;  // and the new one
+  const orv::Image& old_;  // the image compared from
+  const orv::Image& new_;  // the image compared to
+  std::string old_name_;   // how the first line names the old image
+  std::string new_name_;   // and the new one
   DiffOptions options_;
   Reporter report_;         // where the findings go
   SweepPlatform platform_;  // the stand-in platform of every combination

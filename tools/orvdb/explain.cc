@@ -405,7 +405,7 @@ class DrvExplainer : public orv::NoDrvObserver {
     out_ << std::string(static_cast<size_t>(indent + 1) * 2, ' ') << text << "\n";
   }
 
-  const orv::Image& img_;
+  const orv::Image& img_;                     // the image the path reads
   const ORV_QUERY_CONTEXT* ctx_;              // the caller's context, as the handler gets it
   std::ostringstream out_;                    // the lines of the current call
   std::vector<ExplainedWalk> walks_;          // the walks of the current call

@@ -453,7 +453,6 @@ std::string SweepPlatform::set_up(const Combination& c) {
 
 std::string held_fixed_text(const std::vector<IdInfo>& infos) {
   std::set<uint16_t> only, also, values;
-  std::set<uint16_t> functions;
   for (const IdInfo& info : infos) {
     only.insert(info.computed_only.begin(), info.computed_only.end());
     also.insert(info.computed_also.begin(), info.computed_also.end());

@@ -341,14 +341,17 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   add_query_options(query, &qa);
   query->add_flag("--json", json, "print the answer as JSON");
 
-  CLI::App* explain = app.add_subcommand("explain", "ask one id and print the walk step by step");
+  CLI::App* explain = app.add_subcommand(
+      "explain", "ask one id and print the walk (or a Drv special id's path) step by step");
   add_query_options(explain, &qa);
 
   CLI::App* ids = app.add_subcommand("ids", "list every id: leaves, reads, how it is answered");
   ids->add_option("DOMAIN", ids_domain, "only this domain");
 
   CLI::App* dump = app.add_subcommand("dump", "the image as text, tree by tree");
-  dump->add_option("ID", dump_id, "only the tree of this id");
+  dump->add_option("ID", dump_id,
+                   "only the tree of this id (of a Drv special id: the trees and table rows "
+                   "its path reads)");
 
   CLI::App* check = app.add_subcommand("check", "verify the image's structure, print its sizes");
 
@@ -367,7 +370,8 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   diff->add_flag("--stat", diff_options.stat,
                  "per id the number of combinations that differ, per table the number of rows");
 
-  CLI::App* sweep = app.add_subcommand("sweep", "every combination the id's tree tells apart");
+  CLI::App* sweep = app.add_subcommand(
+      "sweep", "every combination of the inputs the id's answer reads that its trees tell apart");
   sweep->add_option("DOMAIN", qa.domain, "root, drv, lm, mnt, pa or sm")->required();
   sweep->add_option("ID", qa.id, "data id, decimal or 0x hex")->required();
   CLI::Option* csv_flag = sweep->add_flag("--csv", csv, "print CSV");
