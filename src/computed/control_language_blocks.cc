@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "computed/function_reads.h"
 #include "computed/item_contract.h"
 #include "engine/resolver.h"
 #include "engine/root_path.h"
@@ -41,7 +42,6 @@ static_assert(kSilentSize == 56 && sizeof kSilentOnTemplate - 1 == kSilentSize,
 constexpr uint32_t kStampOffset = 43;  // where "yyyymmddhhmmss" stands
 constexpr int kStampLength = 14;
 
-constexpr uint32_t kSilentWindowTag = 154;  // tag of the silent-mode window's name
 constexpr uint32_t kMinutesPerHour = 60;
 
 bool fits_digits(int value, int max) { return value >= 0 && value <= max; }

@@ -1,7 +1,8 @@
 // What each computed item reads from the query context: the selectors it
-// reads, and so the selector count it demands (one more than the highest).
-// The items check their contexts against this table and read these
-// selectors; a front end learns from it what a computed answer depends on.
+// reads, and so the selector count it demands (one more than the highest),
+// and the printer configuration value it reads. The items check their
+// contexts against this table and read these selectors and that value; a
+// front end learns from it what a computed answer depends on.
 #ifndef ORVDB_COMPUTED_FUNCTION_READS_H_
 #define ORVDB_COMPUTED_FUNCTION_READS_H_
 
@@ -23,22 +24,32 @@ constexpr uint16_t kQuantitySelector = 80;      // a 16-bit quantity carried int
 // Most selectors one item reads.
 constexpr uint32_t kMaxFunctionSelectors = 3;
 
-// The selectors one computed item reads.
+// The tag (the value-name id's selector 0) of the printer configuration
+// value that holds the silent-mode window.
+constexpr uint16_t kSilentWindowTag = 154;
+// A row's printer_value_tag when the item reads no printer value.
+constexpr uint16_t kNoPrinterValue = 0;
+
+// What one computed item reads.
 struct FunctionReads {
   ComputedFunction function;                  // the item
   uint16_t selectors[kMaxFunctionSelectors];  // selector indices it reads
   uint32_t selector_count;                    // entries of `selectors` in use
+  uint16_t printer_value_tag;  // tag of the printer value it reads, or kNoPrinterValue
 };
 
 // One row per computed item, in function-number order.
 inline constexpr FunctionReads kFunctionReads[] = {
-    {kCustomExtentCommand, {kCustomWidthSelector, kCustomLengthSelector}, 2},
-    {kCustomPrintableArea, {kCustomWidthSelector, kCustomLengthSelector}, 2},
-    {kPaperPrintableArea, {kPaperWidthSelector, kPaperLengthSelector, kPrintModeSelector}, 3},
-    {kCustomLengthValue, {kCustomLengthSelector}, 1},
-    {kSetTimeBlock, {}, 0},
-    {kOptionBitsCommand, {kOptionBitsSelector, kQuantitySelector}, 2},
-    {kSilentModeBlock, {}, 0},
+    {kCustomExtentCommand, {kCustomWidthSelector, kCustomLengthSelector}, 2, kNoPrinterValue},
+    {kCustomPrintableArea, {kCustomWidthSelector, kCustomLengthSelector}, 2, kNoPrinterValue},
+    {kPaperPrintableArea,
+     {kPaperWidthSelector, kPaperLengthSelector, kPrintModeSelector},
+     3,
+     kNoPrinterValue},
+    {kCustomLengthValue, {kCustomLengthSelector}, 1, kNoPrinterValue},
+    {kSetTimeBlock, {}, 0, kNoPrinterValue},
+    {kOptionBitsCommand, {kOptionBitsSelector, kQuantitySelector}, 2, kNoPrinterValue},
+    {kSilentModeBlock, {}, 0, kSilentWindowTag},
 };
 
 // The row of `function`, or null for a number without an item. Cost: a scan

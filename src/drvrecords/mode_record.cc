@@ -5,17 +5,11 @@
 
 #include "drvrecords/drv_special_ids.h"
 #include "drvrecords/drv_tables.h"
-#include "drvrecords/value_records.h"
+#include "drvrecords/mode_record_steps.h"
 
 namespace orv {
 
 namespace {
-
-// Where each part record lands in the mode record.
-constexpr uint32_t kPartAOffset = offsetof(ORV_MODE_RECORD, partA);
-constexpr uint32_t kPartBOffset = offsetof(ORV_MODE_RECORD, partB);
-constexpr uint32_t kPartCOffset = offsetof(ORV_MODE_RECORD, partC);
-constexpr uint32_t kPartDOffset = offsetof(ORV_MODE_RECORD, partD);
 
 // The caller's values for the six keys, as a row holds them: false when one
 // is not the sign extension of a 16-bit key, so that no row can match it.
@@ -56,12 +50,6 @@ const ModeRow* find_mode_row(const ModeRow* rows, uint32_t count,
   return nullptr;
 }
 
-// Record `index` of a part table, or null when the table lacks it.
-const uint8_t* part_record(const uint8_t* table, uint32_t count, uint32_t size, uint32_t index) {
-  if (table == nullptr || index >= count) return nullptr;
-  return table + static_cast<size_t>(index) * size;
-}
-
 }  // namespace
 
 const ModeRow* matching_mode_row(const DrvTables& tables, const uint32_t* selectors) {
@@ -72,35 +60,8 @@ const ModeRow* matching_mode_row(const DrvTables& tables, const uint32_t* select
 
 int32_t mode_record_query(const Image& image, const DrvSpecialId& row, const ORV_QUERY_CONTEXT* ctx,
                           uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-  if (ctx == nullptr) return DB_ERROR;
-  if (usable_selectors(ctx) < row.min_selectors) return DB_NO_SELECTOR;
-  if (pBuf == nullptr || cbBuf < kModeRecordSize) {
-    *pcbNeeded = kModeRecordSize;
-    return DB_MORE_DATA;
-  }
-  const DrvTables* tables = image.drv_tables;
-  if (tables == nullptr || tables->mode_rows == nullptr) return DB_ERROR;
-
-  const ModeRow* match = matching_mode_row(*tables, ctx->pSelectors);
-  if (match == nullptr) return DB_NOT_FOUND;
-
-  const uint8_t* a =
-      part_record(tables->part_a, tables->part_a_count, kModePartASize, match->part_a);
-  const uint8_t* b =
-      part_record(tables->part_b, tables->part_b_count, kModePartBSize, match->part_b);
-  const uint8_t* c =
-      part_record(tables->part_c, tables->part_c_count, kModePartCSize, match->part_c);
-  const uint8_t* d =
-      part_record(tables->part_d, tables->part_d_count, kModePartDSize, match->part_d);
-  if (a == nullptr || b == nullptr || c == nullptr || d == nullptr) return DB_ERROR;
-
-  uint8_t* out = static_cast<uint8_t*>(pBuf);
-  memcpy(out + kPartAOffset, a, kModePartASize);
-  memcpy(out + kPartBOffset, b, kModePartBSize);
-  memcpy(out + kPartCOffset, c, kModePartCSize);
-  memcpy(out + kPartDOffset, d, kModePartDSize);
-  *pcbNeeded = kModeRecordSize;
-  return DB_OK;
+  NoDrvObserver none;
+  return mode_record_steps(image, row, ctx, cbBuf, pBuf, pcbNeeded, &none);
 }
 
 }  // namespace orv

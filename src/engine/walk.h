@@ -39,6 +39,8 @@ enum class WalkFault : uint8_t {
 enum class WalkRead : uint8_t {
   kSelector,     // a selector, by index
   kMatchString,  // a match string, by index
+  kPrinterData,  // a printer configuration value, by its switch's tag
+  kCountryCode,  // the user's country code, by its switch's tag
 };
 
 // The observer of the library's own walks: told nothing. An observer of the
@@ -63,8 +65,8 @@ struct NoObserver {
   void taken(uint32_t /*index*/, Item /*item*/) {}
   // Why the walk answers DB_ERROR, just before it does.
   void fault(WalkFault /*why*/) {}
-  // Asked before a selector or match string is read; false stops the walk
-  // there with kWalkStopped.
+  // Asked before a selector, match string, printer value or the country code
+  // is read; false stops the walk there with kWalkStopped.
   bool may_read(WalkRead /*what*/, uint16_t /*index*/) { return true; }
 };
 
@@ -372,6 +374,10 @@ inline int32_t numeric_switch_start(const Walk<O>& w, Item sw, int depth, uint32
     if (result != DB_OK) return result;
     *v &= mask;
     return DB_OK;
+  }
+  if constexpr (O::kWatches) {
+    WalkRead read = kind == ITEM_SWITCH_LOCALE ? WalkRead::kCountryCode : WalkRead::kPrinterData;
+    if (!w.observer->may_read(read, item_tag(sw.word1))) return kWalkStopped;
   }
   SwitchStart switch_start;
   int32_t result = kind == ITEM_SWITCH_LOCALE

@@ -116,6 +116,16 @@ class Dumper {
  public:
   explicit Dumper(const Image& image) : img_(image) {}
   std::string run();
+  // One tree from `index`, `depth` levels in.
+  std::string tree(uint32_t index, int depth) {
+    item(index, depth);
+    return out_;
+  }
+  // The Drv tables alone.
+  std::string tables() {
+    if (img_.drv_tables) drv_tables(*img_.drv_tables);
+    return out_;
+  }
 
  private:
   bool valid(uint64_t index) const { return img_.items && index < img_.item_count; }
@@ -260,6 +270,12 @@ void Dumper::drv_tables(const DrvTables& t) {
 }  // namespace
 
 std::string dump_image(const Image& image) { return Dumper(image).run(); }
+
+std::string dump_tree(const Image& image, uint32_t root, int depth) {
+  return Dumper(image).tree(root, depth);
+}
+
+std::string dump_drv_tables(const Image& image) { return Dumper(image).tables(); }
 
 std::string item_text(const Image& img, uint32_t index, bool with_value) {
   std::string head = "[" + std::to_string(index) + "] ";

@@ -185,12 +185,6 @@ const char* form_name(Form form) {
 
 namespace {
 
-// An access path: `domain`'s exported function, or the lookup of ids of no
-// export's range.
-using Lookup = int32_t (*)(const orv::Image& image, Domain domain, uint16_t id,
-                           const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
-                           uint32_t* pcbNeeded);
-
 // The generic lookup as the Drv code runs it for an internal id, with a
 // printer named in the context opened for the call as the entry points do.
 int32_t lookup_internal(const orv::Image& image, Domain domain, uint16_t id,
@@ -203,18 +197,20 @@ int32_t lookup_internal(const orv::Image& image, Domain domain, uint16_t id,
   return orv::lookup_generic(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
 }
 
-Answer ask_by(Lookup lookup, const orv::Image& image, Domain domain, const IdInfo& info,
-              const ORV_QUERY_CONTEXT* ctx) {
+}  // namespace
+
+Answer ask_through(const orv::Image& image, const IdInfo& info, const ORV_QUERY_CONTEXT* ctx,
+                   const Lookup& lookup) {
   Answer answer;
   uint32_t needed = 0;
-  int32_t r = lookup(image, domain, info.id, ctx, 0, nullptr, &needed);
+  int32_t r = lookup(0, nullptr, &needed);
   if (r != DB_MORE_DATA) {
     answer.result = r;
     return answer;
   }
   std::vector<uint8_t> buffer(needed + 1, 0);
   uint32_t written = needed;
-  r = lookup(image, domain, info.id, ctx, needed, buffer.data(), &written);
+  r = lookup(needed, buffer.data(), &written);
   answer.result = r;
   if (r != DB_OK) return answer;
   // The list paths leave the needed-size word alone on success.
@@ -244,15 +240,17 @@ Answer ask_by(Lookup lookup, const orv::Image& image, Domain domain, const IdInf
   return answer;
 }
 
-}  // namespace
-
 Answer ask(const orv::Image& image, Domain domain, const IdInfo& info,
            const ORV_QUERY_CONTEXT* ctx) {
-  return ask_by(orv::access_database, image, domain, info, ctx);
+  return ask_through(image, info, ctx, [&](uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+    return orv::access_database(image, domain, info.id, ctx, cbBuf, pBuf, pcbNeeded);
+  });
 }
 
 Answer ask_internal(const orv::Image& image, const IdInfo& info, const ORV_QUERY_CONTEXT* ctx) {
-  return ask_by(lookup_internal, image, Domain::kDrv, info, ctx);
+  return ask_through(image, info, ctx, [&](uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
+    return lookup_internal(image, Domain::kDrv, info.id, ctx, cbBuf, pBuf, pcbNeeded);
+  });
 }
 
 std::vector<std::string> split_commands(const std::vector<uint8_t>& b) {

@@ -6,6 +6,7 @@
 
 #include <stdint.h>
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
@@ -26,6 +27,15 @@ struct Answer {
   std::vector<uint8_t> bytes;  // the value (empty unless DB_OK)
   Form form = Form::kNone;     // how to read the bytes
 };
+
+// One call of an access path: the buffer and the needed-size word.
+using Lookup = std::function<int32_t(uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded)>;
+
+// Asks through `lookup` as a caller does, a size query then the copy into a
+// buffer of exactly that size, and reads the answer as `info`'s id (asked
+// with `ctx`) answers on `image`.
+Answer ask_through(const orv::Image& image, const IdInfo& info, const ORV_QUERY_CONTEXT* ctx,
+                   const Lookup& lookup);
 
 // Asks `info`'s id of `domain` with `ctx` through the access path the
 // exported functions run, on `image`: a size query, then the copy into a

@@ -3,9 +3,12 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "answer.h"
 #include "drvrecords/command_sequence.h"
@@ -29,64 +32,185 @@ std::string answer_text(const Answer& a) {
   return line.empty() ? "DB_OK" : "DB_OK " + line;
 }
 
-// "s28=9 m0=\"QXR\"": the values a combination sets.
-std::string combination_text(const Combination& c) {
-  std::string s;
-  for (const auto& [index, value] : c.selectors)
-    s += (s.empty() ? "s" : " s") + std::to_string(index) + "=" + std::to_string(value);
-  for (const auto& [index, text] : c.strings)
-    s += (s.empty() ? "m" : " m") + std::to_string(index) + "=\"" + text + "\"";
-  return s;
-}
-
-nlohmann::json combination_json(const Combination& c) {
-  nlohmann::json j;
-  j["selectors"] = nlohmann::json::object();
-  for (const auto& [index, value] : c.selectors) j["selectors"][std::to_string(index)] = value;
-  j["strings"] = nlohmann::json::object();
-  for (const auto& [index, text] : c.strings) j["strings"][std::to_string(index)] = text;
-  return j;
-}
-
-// Adds the items of `first` that `second` lacks, keeping their order.
+// The items of `first`, then those of `second` it lacks, each once.
 template <typename T>
 std::vector<T> joined(std::vector<T> first, const std::vector<T>& second) {
-  for (const T& x : second) {
-    if (std::find(first.begin(), first.end(), x) == first.end()) first.push_back(x);
+  std::vector<T> all;
+  for (const std::vector<T>* part : {&first, &second}) {
+    for (const T& x : *part) {
+      if (std::find(all.begin(), all.end(), x) == all.end()) all.push_back(x);
+    }
   }
-  return first;
+  return all;
 }
+
+// The same, ascending.
+template <typename T>
+std::vector<T> sorted_union(const std::vector<T>& first, const std::vector<T>& second) {
+  std::set<T> all(first.begin(), first.end());
+  all.insert(second.begin(), second.end());
+  return {all.begin(), all.end()};
+}
+
+// "2 answers", "1 answer".
+std::string counted(size_t n, const std::string& word) {
+  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+// Writes the report as it is found, as lines or as one JSON object whose
+// arrays are written element by element; counts what it writes.
+class Reporter {
+ public:
+  Reporter(std::ostream& out, const DiffOptions& options) : out_(out), options_(options) {}
+
+  // The first line, or the JSON object's opening members.
+  void begin(const std::string& header, const nlohmann::json& sides) {
+    if (!options_.json) {
+      out_ << header << "\n";
+      return;
+    }
+    out_ << "{\n  \"header\": " << nlohmann::json(header).dump() << ",\n";
+    for (auto& [key, value] : sides.items()) {
+      out_ << "  " << nlohmann::json(key).dump() << ": " << value.dump() << ",\n";
+    }
+    out_ << "  \"" << (options_.stat ? "stat" : "differences") << "\": [";
+  }
+
+  // One answer that differs: where, and a thunk for its JSON (built only
+  // when asked for).
+  void answer_differs(const std::string& line, const std::function<nlohmann::json()>& json) {
+    ++answers_;
+    ++id_differing_;
+    if (!options_.stat) write(line, json);
+  }
+
+  // An id's comparison is done: with `stat` its line when something
+  // differed; its incomplete line when it was cut short.
+  void id_done(const std::string& word, uint16_t id, size_t compared, bool complete) {
+    ++ids_;
+    combinations_ += compared;
+    if (id_differing_ > 0) ++ids_differing_;
+    if (options_.stat && id_differing_ > 0) {
+      write(word + " " + hex_id(id) + ": " + std::to_string(id_differing_) + " of " +
+                counted(compared, "combination") + (id_differing_ == 1 ? " differs" : " differ"),
+            [&] {
+              return nlohmann::json{{"domain", word},
+                                    {"id", hex_id(id)},
+                                    {"differing", id_differing_},
+                                    {"combinations", compared}};
+            });
+    }
+    id_differing_ = 0;
+    if (complete) return;
+    std::string limit = std::to_string(options_.max_combinations);
+    incomplete_.push_back({{"domain", word}, {"id", hex_id(id)}, {"compared", compared}});
+    if (!options_.json) {
+      out_ << word << " " << hex_id(id) << ": more than " << limit
+           << " combinations; compared the first " << limit << "\n";
+    }
+  }
+
+  // A difference in one table row; `more` for another difference in the
+  // row of the last one (counted once).
+  void row_differs(const std::string& line, const std::function<nlohmann::json()>& json,
+                   bool more = false) {
+    if (!more) ++rows_, ++table_differing_;
+    if (!options_.stat) write(line, json);
+  }
+
+  // A table's comparison is done: with `stat` its line when rows differed.
+  void table_done(const std::string& table, size_t compared) {
+    rows_compared_ += compared;
+    if (options_.stat && table_differing_ > 0) {
+      write("drv " + table + ": " + std::to_string(table_differing_) + " of " +
+                counted(compared, "row") + (table_differing_ == 1 ? " differs" : " differ"),
+            [&] {
+              return nlohmann::json{{"domain", "drv"},
+                                    {"table", table},
+                                    {"differing", table_differing_},
+                                    {"rows", compared}};
+            });
+    }
+    table_differing_ = 0;
+  }
+
+  // The summary line, or the JSON object's closing members. The exit status.
+  int end() {
+    auto differ = [](size_t n) { return n == 1 ? " differs" : " differ"; };
+    std::string summary = counted(answers_, "answer") + differ(answers_) + ", over " +
+                          counted(ids_differing_, "id") + "; " + counted(rows_, "table row") +
+                          differ(rows_) + " (compared " + counted(combinations_, "combination") +
+                          " of " + counted(ids_, "id") + ", " +
+                          counted(rows_compared_, "table row") + ")";
+    if (!incomplete_.empty()) {
+      summary += "; " + counted(incomplete_.size(), "id") + " not compared in full";
+    }
+    if (options_.json) {
+      out_ << (written_ ? "\n  ],\n" : "],\n");
+      out_ << "  \"incomplete\": " << nlohmann::json(incomplete_).dump() << ",\n";
+      nlohmann::json s = {{"answers differing", answers_},
+                          {"ids differing", ids_differing_},
+                          {"table rows differing", rows_},
+                          {"combinations", combinations_},
+                          {"ids", ids_},
+                          {"table rows", rows_compared_},
+                          {"text", summary}};
+      out_ << "  \"summary\": " << s.dump() << "\n}\n";
+    } else {
+      out_ << "summary: " << summary << "\n";
+    }
+    return answers_ == 0 && rows_ == 0 && incomplete_.empty() ? 0 : 1;
+  }
+
+ private:
+  void write(const std::string& line, const std::function<nlohmann::json()>& json) {
+    if (options_.json) {
+      out_ << (written_ ? ",\n    " : "\n    ") << json().dump();
+    } else {
+      out_ << line << "\n";
+    }
+    written_ = true;
+  }
+
+  std::ostream& out_;
+  const DiffOptions& options_;
+  bool written_ = false;                    // an element of the JSON array is written
+  size_t answers_ = 0;                      // answers that differ
+  size_t ids_differing_ = 0;                // ids with an answer that differs
+  size_t id_differing_ = 0;                 // answers that differ of the id under way
+  size_t ids_ = 0;                          // ids compared
+  size_t combinations_ = 0;                 // combinations compared
+  size_t rows_ = 0;                         // table rows that differ
+  size_t table_differing_ = 0;              // of the table under way
+  size_t rows_compared_ = 0;                // table rows compared
+  std::vector<nlohmann::json> incomplete_;  // ids not compared in full
+};
 
 // One comparison under way.
 class Comparer {
  public:
-  Comparer(const DiffSide& old_side, const DiffSide& new_side, const DiffOptions& options)
-      : old_(*old_side.image), new_(*new_side.image), options_(options) {
-    report_.header = "diff " + old_side.name + " (" + model_name_of(old_) + ") -> " +
-                     new_side.name + " (" + model_name_of(new_) + "); clock " + fixed_clock_text() +
-                     ", country code " + kFixedCountry + ", printer \"" + kFixedPrinter +
-                     "\" without configuration values";
-    nlohmann::json& j = report_.json;
-    j["header"] = report_.header;
-    j["old"] = {{"name", old_side.name}, {"model", model_name_of(old_)}};
-    j["new"] = {{"name", new_side.name}, {"model", model_name_of(new_)}};
-    j["platform"] = {{"clock", fixed_clock_text()},
-                     {"country code", kFixedCountry},
-                     {"printer", kFixedPrinter},
-                     {"printer data", nlohmann::json::object()}};
-    j["differences"] = nlohmann::json::array();
-    j["incomplete"] = nlohmann::json::array();
-  }
+  Comparer(const DiffSide& old_side, const DiffSide& new_side, std::ostream& out,
+           const DiffOptions& options)
+      : old_(*old_side.image),
+        new_(*new_side.image),
+        old_name_(old_side.name),
+        new_name_(new_side.name),
+        options_(options),
+        report_(out, options),
+        platform_({&old_, &new_}) {}
 
-  DiffReport run() {
-    set_up_fixed_platform();
+  int run() {
+    std::vector<std::pair<std::string, Domain>> words;
+    std::vector<std::vector<uint16_t>> ids;
     for (Domain d : all_domains()) {
-      std::vector<uint16_t> ids = joined(domain_ids(old_, d), domain_ids(new_, d));
+      std::vector<uint16_t> in_domain = sorted_union(domain_ids(old_, d), domain_ids(new_, d));
       if (d == Domain::kDrv) {
-        for (const orv::DrvSpecialId& row : orv::kDrvSpecialIds) ids.push_back(row.id);
+        std::vector<uint16_t> special;
+        for (const orv::DrvSpecialId& row : orv::kDrvSpecialIds) special.push_back(row.id);
+        in_domain = sorted_union(in_domain, special);
       }
-      std::set<uint16_t> ascending(ids.begin(), ids.end());
-      for (uint16_t id : ascending) compare_id(d, domain_name(d), id);
+      words.push_back({domain_name(d), d});
+      ids.push_back(in_domain);
     }
     // The internal ids the Drv code looks up through the root index. The
     // fragment id is not one: its slot holds the sequence of every tree, and
@@ -99,20 +223,35 @@ class Comparer {
         if (!domain_of(id) && id != orv::kFragmentId) internal.insert(id);
       }
     }
-    for (uint16_t id : internal) compare_id(Domain::kDrv, kInternal, id);
+    words.push_back({kInternal, Domain::kDrv});
+    ids.push_back({internal.begin(), internal.end()});
+
+    // What every comparison holds fixed, for the first line.
+    std::vector<IdInfo> infos;
+    for (size_t w = 0; w < words.size(); ++w) {
+      for (uint16_t id : ids[w]) {
+        infos.push_back(analyse_id(old_, words[w].second, id));
+        infos.push_back(analyse_id(new_, words[w].second, id));
+      }
+    }
+    const std::string held = held_fixed_text(infos);
+    report_.begin("diff " + old_name_ + " (" + model_name_of(old_) + ") -> " + new_name_ + " (" +
+                      model_name_of(new_) + "); held fixed: " + held,
+                  {{"old", {{"name", old_name_}, {"model", model_name_of(old_)}}},
+                   {"new", {{"name", new_name_}, {"model", model_name_of(new_)}}},
+                   {"platform", {{"clock", fixed_clock_text()}, {"printer", kFixedPrinter}}},
+                   {"held fixed", held}});
+
+    for (size_t w = 0; w < words.size(); ++w) {
+      for (uint16_t id : ids[w]) compare_id(words[w].second, words[w].first, id);
+    }
     compare_mode_table();
     compare_selector_values();
     compare_command_sequences();
-    return std::move(report_);
+    return report_.end();
   }
 
  private:
-  void difference(const std::string& line, nlohmann::json j) {
-    report_.lines.push_back(line);
-    report_.json["differences"].push_back(std::move(j));
-    ++report_.differences;
-  }
-
   // An id's combinations: asked on both images alike, a line for each whose
   // answers differ. Internal ids go the way the Drv code asks them.
   void compare_id(Domain d, const std::string& word, uint16_t id) {
@@ -122,7 +261,6 @@ class Comparer {
     Query q;
     q.selectors.assign(std::max(a.selector_count, b.selector_count), 0);
     q.strings.assign(std::max(a.string_count, b.string_count), std::string());
-    q.printer = kFixedPrinter;
     size_t count = 0;
     bool complete = true;
     auto context = [&](const Combination& c) {
@@ -132,6 +270,7 @@ class Comparer {
       std::fill(q.strings.begin(), q.strings.end(), std::string());
       for (auto& [m, text] : c.strings)
         if (m < q.strings.size()) q.strings[m] = text;
+      q.printer = platform_.set_up(c);
       return q.context();
     };
     auto each = [&](const Combination& c) {
@@ -145,19 +284,21 @@ class Comparer {
       Answer y = internal ? ask_internal(new_, b, ctx) : ask(new_, d, b, ctx);
       if (x.result != y.result || x.bytes != y.bytes) {
         std::string where = combination_text(c);
-        difference(word + " " + hex_id(id) + (where.empty() ? "" : " " + where) + ": " +
-                       answer_text(x) + " -> " + answer_text(y),
-                   {{"domain", word},
-                    {"id", hex_id(id)},
-                    {"combination", combination_json(c)},
-                    {"old", answer_json(x)},
-                    {"new", answer_json(y)}});
+        report_.answer_differs(word + " " + hex_id(id) + (where.empty() ? "" : " " + where) + ": " +
+                                   answer_text(x) + " -> " + answer_text(y),
+                               [&] {
+                                 return nlohmann::json{{"domain", word},
+                                                       {"id", hex_id(id)},
+                                                       {"combination", combination_json(c)},
+                                                       {"old", answer_json(x)},
+                                                       {"new", answer_json(y)}};
+                               });
       }
       return true;
     };
     if (a.path == DrvPath::kModeRecord) {
       // The mode table is the id's decision table: one combination per key.
-      for (const std::vector<int16_t>& key : joined(mode_keys(old_), mode_keys(new_))) {
+      for (const std::vector<int16_t>& key : sorted_union(mode_keys(old_), mode_keys(new_))) {
         Combination c;
         for (uint32_t k = 0; k < orv::kModeKeyCount; ++k) {
           c.selectors[orv::kModeKeySelectors[k]] = static_cast<uint32_t>(int32_t{key[k]});
@@ -165,34 +306,22 @@ class Comparer {
         if (!each(c)) break;
       }
     } else {
-      std::vector<WalkedTrees> sides = {{&old_, trees_of(old_, a)}, {&new_, trees_of(new_, b)}};
-      std::vector<std::pair<const orv::Image*, std::vector<uint32_t>>> roots;
-      for (const WalkedTrees& side : sides) {
-        std::vector<uint32_t> items;
-        for (auto& tree : side.trees) items.push_back(tree.second);
-        roots.push_back({side.image, items});
-      }
-      for_each_combination(sides, collect_values(roots), context, each);
+      for_each_combination(
+          {{&old_, a}, {&new_, b}},
+          collect_values({{&old_, value_trees(old_, a)}, {&new_, value_trees(new_, b)}}), context,
+          each);
     }
-    report_.combinations += count;
-    if (!complete) {
-      std::string limit = std::to_string(options_.max_combinations);
-      report_.lines.push_back(word + " " + hex_id(id) + ": more than " + limit +
-                              " combinations; compared the first " + limit);
-      report_.json["incomplete"].push_back(
-          {{"domain", word}, {"id", hex_id(id)}, {"compared", options_.max_combinations}});
-      ++report_.incomplete;
-    }
+    report_.id_done(word, id, count, complete);
   }
 
-  // The keys of every mode-table row, in table order, each once.
+  // The keys of every mode-table row, each once.
   static std::vector<std::vector<int16_t>> mode_keys(const orv::Image& image) {
     std::vector<std::vector<int16_t>> keys;
     const orv::DrvTables* t = image.drv_tables;
     for (uint32_t r = 0; t != nullptr && t->mode_rows != nullptr && r < t->mode_count; ++r) {
       keys.emplace_back(t->mode_rows[r].keys, t->mode_rows[r].keys + orv::kModeKeyCount);
     }
-    return joined({}, keys);
+    return keys;
   }
 
   // The first row of the mode table with `key` (the one the scan finds), or null.
@@ -215,9 +344,11 @@ class Comparer {
                      orv::kModePartSizes[part]);
   }
 
-  // Rows by their six keys; a row's content is the part records it picks.
+  // Rows by their six keys, ascending; a row's content is the part records
+  // it picks.
   void compare_mode_table() {
-    for (const std::vector<int16_t>& key : joined(mode_keys(old_), mode_keys(new_))) {
+    std::vector<std::vector<int16_t>> keys = sorted_union(mode_keys(old_), mode_keys(new_));
+    for (const std::vector<int16_t>& key : keys) {
       std::string key_text;
       nlohmann::json key_json;
       for (uint32_t k = 0; k < orv::kModeKeyCount; ++k) {
@@ -229,26 +360,33 @@ class Comparer {
       const orv::ModeRow* a = mode_row(old_, key);
       const orv::ModeRow* b = mode_row(new_, key);
       if (a == nullptr || b == nullptr) {
-        difference(head + ": " + (a ? "present" : "absent") + " -> " + (b ? "present" : "absent"),
-                   {{"domain", "drv"},
-                    {"table", "mode-table"},
-                    {"key", key_json},
-                    {"old", a != nullptr},
-                    {"new", b != nullptr}});
+        report_.row_differs(
+            head + ": " + (a ? "present" : "absent") + " -> " + (b ? "present" : "absent"), [&] {
+              return nlohmann::json{{"domain", "drv"},
+                                    {"table", "mode-table"},
+                                    {"key", key_json},
+                                    {"old", a != nullptr},
+                                    {"new", b != nullptr}};
+            });
         continue;
       }
+      bool more = false;
       for (uint32_t part = 0; part < orv::kModePartCount; ++part) {
         std::string x = part_record(old_, *a, part), y = part_record(new_, *b, part);
         if (x == y) continue;
         std::string name(1, orv::kModePartNames[part]);
-        difference(head + " part " + name + ": " + x + " -> " + y, {{"domain", "drv"},
-                                                                    {"table", "mode-table"},
-                                                                    {"key", key_json},
-                                                                    {"part", name},
-                                                                    {"old", x},
-                                                                    {"new", y}});
+        report_.row_differs(
+            head + " part " + name + ": " + x + " -> " + y,
+            [&] {
+              return nlohmann::json{{"domain", "drv"}, {"table", "mode-table"},
+                                    {"key", key_json}, {"part", name},
+                                    {"old", x},        {"new", y}};
+            },
+            more);
+        more = true;
       }
     }
+    report_.table_done("mode-table", keys.size());
   }
 
   // A selector's values with their identifiers, in list order, from the
@@ -273,18 +411,20 @@ class Comparer {
     for (uint32_t s = 0; t != nullptr && t->sel_indices != nullptr && s < t->sel_count; ++s) {
       selectors.push_back(t->sel_indices[s]);
     }
-    return joined({}, selectors);
+    return selectors;
   }
 
-  // Values by (selector, value): the value identifier and the position in
-  // the selector's list.
+  // Values by (selector, value), ascending: the value identifier and the
+  // position in the selector's list.
   void compare_selector_values() {
-    for (uint16_t selector : joined(selectors_of(old_), selectors_of(new_))) {
+    size_t compared = 0;
+    for (uint16_t selector : sorted_union(selectors_of(old_), selectors_of(new_))) {
       auto a = selector_list(old_, selector), b = selector_list(new_, selector);
       std::vector<uint16_t> values;
       for (auto& v : a) values.push_back(v.first);
       for (auto& v : b) values.push_back(v.first);
-      for (uint16_t value : joined({}, values)) {
+      for (uint16_t value : sorted_union(values, {})) {
+        ++compared;
         auto entry = [&](const std::vector<std::pair<uint16_t, uint32_t>>& list,
                          std::string* text) -> nlohmann::json {
           for (size_t k = 0; k < list.size(); ++k) {
@@ -298,15 +438,19 @@ class Comparer {
         std::string x, y;
         nlohmann::json jx = entry(a, &x), jy = entry(b, &y);
         if (x == y) continue;
-        difference("drv selector-values s" + std::to_string(selector) + "=" +
-                       std::to_string(value) + ": " + x + " -> " + y,
-                   {{"domain", "drv"},
-                    {"table", "selector-values"},
-                    {"key", {{"selector", selector}, {"value", value}}},
-                    {"old", jx},
-                    {"new", jy}});
+        report_.row_differs("drv selector-values s" + std::to_string(selector) + "=" +
+                                std::to_string(value) + ": " + x + " -> " + y,
+                            [&] {
+                              return nlohmann::json{
+                                  {"domain", "drv"},
+                                  {"table", "selector-values"},
+                                  {"key", {{"selector", selector}, {"value", value}}},
+                                  {"old", jx},
+                                  {"new", jy}};
+                            });
       }
     }
+    report_.table_done("selector-values", compared);
   }
 
   static std::vector<uint16_t> sequences_of(const orv::Image& image) {
@@ -315,7 +459,7 @@ class Comparer {
     for (uint32_t s = 0; t != nullptr && t->seq_ids != nullptr && s < t->seq_count; ++s) {
       ids.push_back(t->seq_ids[s]);
     }
-    return joined({}, ids);
+    return ids;
   }
 
   // An item as a fragment tree means it, without its index or pool offsets:
@@ -417,66 +561,72 @@ class Comparer {
     return image.drv_tables != nullptr && orv::find_sequence(*image.drv_tables, id, &slot) == DB_OK;
   }
 
-  // Sequences by id: how many fragments, and each fragment as a tree.
+  // Sequences by id, ascending: how many fragments, and each fragment as a tree.
   void compare_command_sequences() {
-    for (uint16_t id : joined(sequences_of(old_), sequences_of(new_))) {
+    std::vector<uint16_t> ids = sorted_union(sequences_of(old_), sequences_of(new_));
+    for (uint16_t id : ids) {
       std::vector<uint32_t> a = fragment_trees(old_, id), b = fragment_trees(new_, id);
       std::string head = "drv command-sequence " + hex_id(id);
       nlohmann::json j = {{"domain", "drv"}, {"table", "command-sequence"}, {"id", hex_id(id)}};
       bool in_old = has_sequence(old_, id), in_new = has_sequence(new_, id);
       if (!in_old || !in_new) {
-        j["old"] = in_old;
-        j["new"] = in_new;
-        difference(head + ": " + (in_old ? "present" : "absent") + " -> " +
-                       (in_new ? "present" : "absent"),
-                   j);
+        report_.row_differs(head + ": " + (in_old ? "present" : "absent") + " -> " +
+                                (in_new ? "present" : "absent"),
+                            [&] {
+                              nlohmann::json r = j;
+                              r["old"] = in_old;
+                              r["new"] = in_new;
+                              return r;
+                            });
         continue;
       }
+      bool more = false;
       if (a.size() != b.size()) {
-        j["old"] = {{"fragments", a.size()}};
-        j["new"] = {{"fragments", b.size()}};
-        auto fragments = [](size_t n) {
-          return std::to_string(n) + (n == 1 ? " fragment" : " fragments");
-        };
-        difference(head + ": " + fragments(a.size()) + " -> " + fragments(b.size()), j);
+        auto fragments = [](size_t n) { return counted(n, "fragment"); };
+        report_.row_differs(head + ": " + fragments(a.size()) + " -> " + fragments(b.size()), [&] {
+          nlohmann::json r = j;
+          r["old"] = {{"fragments", a.size()}};
+          r["new"] = {{"fragments", b.size()}};
+          return r;
+        });
+        more = true;
       }
       for (size_t k = 0; k < std::min(a.size(), b.size()); ++k) {
         std::set<std::pair<uint32_t, uint32_t>> same;
         TreeDifference d;
         if (!first_tree_difference(a[k], b[k], "", 0, &same, &d)) continue;
-        nlohmann::json f = {
-            {"domain", "drv"}, {"table", "command-sequence"}, {"id", hex_id(id)}, {"fragment", k},
-            {"at", d.at},      {"old", d.old_node},           {"new", d.new_node}};
-        difference(head + " fragment " + std::to_string(k) + " at " + d.at + ": " + d.old_node +
-                       " -> " + d.new_node,
-                   f);
+        report_.row_differs(
+            head + " fragment " + std::to_string(k) + " at " + d.at + ": " + d.old_node + " -> " +
+                d.new_node,
+            [&] {
+              nlohmann::json r = j;
+              r["fragment"] = k;
+              r["at"] = d.at;
+              r["old"] = d.old_node;
+              r["new"] = d.new_node;
+              return r;
+            },
+            more);
+        more = true;
       }
     }
+    report_.table_done("command-sequence", ids.size());
   }
 
-  const orv::Image& old_;
-  const orv::Image& new_;
+  const orv::Image& old_;  // the image compared from
+  const orv::Image& new_;  // the image compared to
+  std::string old_name_;   // how the first line names the old image
+  std::string new_name_;   // and the new one
   DiffOptions options_;
-  DiffReport report_;
+  Reporter report_;         // where the findings go
+  SweepPlatform platform_;  // the stand-in platform of every combination
 };
 
 }  // namespace
 
-DiffReport compare_images(const DiffSide& old_side, const DiffSide& new_side,
-                          const DiffOptions& options) {
-  return Comparer(old_side, new_side, options).run();
-}
-
-int run_diff(const DiffSide& old_side, const DiffSide& new_side, bool json, std::ostream& out,
+int run_diff(const DiffSide& old_side, const DiffSide& new_side, std::ostream& out,
              const DiffOptions& options) {
-  DiffReport report = compare_images(old_side, new_side, options);
-  if (json) {
-    out << report.json.dump(2) << "\n";
-  } else {
-    out << report.header << "\n";
-    for (const std::string& line : report.lines) out << line << "\n";
-  }
-  return report.differences == 0 && report.incomplete == 0 ? 0 : 1;
+  return Comparer(old_side, new_side, out, options).run();
 }
 
 }  // namespace orvtool

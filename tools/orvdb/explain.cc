@@ -2,12 +2,13 @@
 
 #include <stdio.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 
-#include "drvrecords/command_sequence.h"
+#include "drvrecords/drv_query_steps.h"
 #include "drvrecords/drv_tables.h"
-#include "drvrecords/mode_record.h"
+#include "drvrecords/value_records.h"
 #include "engine/walk.h"
 #include "modelc/image_dump.h"
 #include "query_setup.h"
@@ -207,68 +208,273 @@ class Explainer : public orv::NoObserver {
   uint32_t found_ = orv::kUnknownItem;              // the leaf that answered
 };
 
+// The name of a value-record word at byte offset `field`.
+const char* field_name(uint32_t field) {
+  switch (field) {
+    case orv::kRecordValue:
+      return "value";
+    case orv::kRecordAttr1:
+      return "attr1";
+    case orv::kRecordAttr2:
+      return "attr2";
+    case orv::kRecordAttr3:
+      return "attr3";
+    case orv::kRecordMark:
+      return "mark";
+  }
+  return "?";
+}
+
+const char* walk_name(orv::DrvWalk why) {
+  switch (why) {
+    case orv::DrvWalk::kList:
+      return "list";
+    case orv::DrvWalk::kAttribute:
+      return "attribute";
+    case orv::DrvWalk::kComparedList:
+      return "compared list";
+    case orv::DrvWalk::kMarker:
+      return "marker pair";
+    case orv::DrvWalk::kFragment:
+      return "fragment";
+  }
+  return "?";
+}
+
+// "s4=1 s9=0 s5=1 s8=1 s6=2 s81=0": six mode-table keys.
+std::string mode_keys_text(const int32_t keys[orv::kModeKeyCount]) {
+  std::string s;
+  for (uint32_t k = 0; k < orv::kModeKeyCount; ++k) {
+    s += (k ? " s" : "s") + std::to_string(orv::kModeKeySelectors[k]) + "=" +
+         std::to_string(keys[k]);
+  }
+  return s;
+}
+
+// Prints a Drv path as its observer sees it, into lines of its own: one
+// call of the handler (begin_call starts another).
+class DrvExplainer : public orv::NoDrvObserver {
+ public:
+  static constexpr bool kWatches = true;
+  using WalkObserver = Explainer;
+
+  DrvExplainer(const orv::Image& image, const ORV_QUERY_CONTEXT* ctx) : img_(image), ctx_(ctx) {}
+
+  // Forgets what the last call printed.
+  void begin_call() {
+    out_.str("");
+    walks_.clear();
+  }
+  // What the current call printed, and its walks.
+  std::string text() const { return out_.str(); }
+  const std::vector<ExplainedWalk>& walks() const { return walks_; }
+
+  void special_row(const orv::DrvSpecialId& row) { line(special_row_text(row)); }
+  Explainer* walk_starts(orv::DrvWalk why, uint16_t id, uint32_t item,
+                         const ORV_QUERY_CONTEXT* ctx) {
+    bool attribute = why == orv::DrvWalk::kAttribute;
+    in_record_ = in_record_ && attribute;  // the records' lookups are over
+    walk_.emplace(img_, ctx);
+    walks_.push_back(ExplainedWalk{item,
+                                   id,
+                                   DB_ERROR,
+                                   {},
+                                   attribute ? set_selector_ : orv::kNoSelector,
+                                   attribute ? set_value_ : 0});
+    std::string head = std::string(walk_name(why)) + " " + hex_id(id);
+    if (item == orv::kUnknownItem) {
+      walk_head_ = head + ": root lookup";
+    } else {
+      line(head + ":", level());
+    }
+    return &*walk_;
+  }
+  void walk_ends(int32_t result, const orv::Leaf& leaf) {
+    ExplainedWalk& w = walks_.back();
+    w.result = result;
+    w.leaf = leaf;
+    if (w.item == orv::kUnknownItem) {
+      line(walk_head_ + " => " + result_name(result) +
+               (result == DB_NO_ENTRY ? ": not in the root index" : ""),
+           level());
+      return;
+    }
+    walk_->print(out_, level() + 2);
+    if (result == DB_OK) line("leaf: " + orv::item_text(img_, walk_->found()), level() + 1);
+  }
+  void fetched(int32_t result, uint32_t size) {
+    line("fetched: " + result_name(result) + ", " + std::to_string(size) + " bytes", level() + 1);
+  }
+  void needed(uint32_t bytes) {
+    in_record_ = false;
+    line("needed: " + std::to_string(bytes) + " bytes");
+  }
+  void table_row(orv::DrvTable table, uint32_t row) {
+    const orv::DrvTables& t = *img_.drv_tables;
+    switch (table) {
+      case orv::DrvTable::kSelectorSlot:
+        in_record_ = false;
+        line("selector-value table, slot " + std::to_string(row) + ": selector " +
+             std::to_string(t.sel_indices[row]) + ", " + std::to_string(t.sel_value_counts[row]) +
+             " values from position " + std::to_string(t.sel_first[row]));
+        return;
+      case orv::DrvTable::kSelectorValue: {
+        // The full list reads only the values: an image may lack the identifiers.
+        std::string id = t.sel_value_ids != nullptr && row < t.sel_value_count
+                             ? ", id " + std::to_string(t.sel_value_ids[row])
+                             : "";
+        line("selector-value table, position " + std::to_string(row) + ": value " +
+                 std::to_string(t.sel_values[row]) + id,
+             1);
+        return;
+      }
+      case orv::DrvTable::kSequenceSlot:
+        line("command-sequence table, slot " + std::to_string(row) + ": " + hex_id(t.seq_ids[row]) +
+             ", " + std::to_string(t.seq_fragment_counts[row]) + " fragments from position " +
+             std::to_string(t.seq_first[row]));
+        return;
+      case orv::DrvTable::kFragmentPosition:
+        line("command-sequence table, position " + std::to_string(row) + ": fragment tree [" +
+             std::to_string(t.seq_fragments[row]) + "]");
+        return;
+      case orv::DrvTable::kModeRow: {
+        const orv::ModeRow& r = t.mode_rows[row];
+        int32_t keys[orv::kModeKeyCount];
+        for (uint32_t k = 0; k < orv::kModeKeyCount; ++k) keys[k] = r.keys[k];
+        line("mode table, row " + std::to_string(row) + ": " + mode_keys_text(keys) + "; parts A " +
+             std::to_string(r.part_a) + " B " + std::to_string(r.part_b) + " C " +
+             std::to_string(r.part_c) + " D " + std::to_string(r.part_d));
+        return;
+      }
+      case orv::DrvTable::kModePartA:
+      case orv::DrvTable::kModePartB:
+      case orv::DrvTable::kModePartC:
+      case orv::DrvTable::kModePartD: {
+        uint32_t part =
+            static_cast<uint32_t>(table) - static_cast<uint32_t>(orv::DrvTable::kModePartA);
+        line(std::string("mode part ") + orv::kModePartNames[part] + ", record " +
+                 std::to_string(row),
+             1);
+        return;
+      }
+    }
+  }
+  void table_missing(orv::DrvTable table, uint32_t key, int32_t result) {
+    std::string why;
+    switch (table) {
+      case orv::DrvTable::kSelectorSlot:
+        why = "selector-value table: no slot for selector " + std::to_string(key);
+        break;
+      case orv::DrvTable::kSelectorValue:
+        why = "selector-value table: the selector has no value " + std::to_string(key);
+        break;
+      case orv::DrvTable::kSequenceSlot:
+        why = "command-sequence table: no sequence " + hex_id(key);
+        break;
+      case orv::DrvTable::kModeRow: {
+        int32_t keys[orv::kModeKeyCount];
+        for (uint32_t k = 0; k < orv::kModeKeyCount; ++k) {
+          keys[k] = static_cast<int32_t>(ctx_->pSelectors[orv::kModeKeySelectors[k]]);
+        }
+        why = "mode table: no row has the keys " + mode_keys_text(keys);
+        break;
+      }
+      default:
+        why = "no such row";
+        break;
+    }
+    line(why + " => " + result_name(result), table == orv::DrvTable::kSelectorValue ? 1 : 0);
+  }
+  void record_starts(uint32_t record, uint16_t selector, uint32_t value) {
+    in_record_ = true;
+    set_selector_ = selector;
+    set_value_ = value;
+    line("record " + std::to_string(record) + ": selector " + std::to_string(selector) + " = " +
+         std::to_string(value));
+  }
+  void record_word(uint32_t record, uint32_t field, uint32_t value) {
+    line("record " + std::to_string(record) + " " + field_name(field) + " = " +
+             std::to_string(value),
+         level());
+  }
+
+ private:
+  // Lines inside a record's attribute lookups stand one level deeper.
+  int level() const { return in_record_ ? 1 : 0; }
+  void line(const std::string& text, int indent = 0) {
+    out_ << std::string(static_cast<size_t>(indent + 1) * 2, ' ') << text << "\n";
+  }
+
+  const orv::Image& img_;                     // the image the path reads
+  const ORV_QUERY_CONTEXT* ctx_;              // the caller's context, as the handler gets it
+  std::ostringstream out_;                    // the lines of the current call
+  std::vector<ExplainedWalk> walks_;          // the walks of the current call
+  std::optional<Explainer> walk_;             // the walk under way
+  std::string walk_head_;                     // its heading, when its root lookup failed
+  bool in_record_ = false;                    // the attribute lookups of a record are under way
+  uint16_t set_selector_ = orv::kNoSelector;  // the selector those lookups set
+  uint32_t set_value_ = 0;                    // and its value
+};
+
 }  // namespace
 
 std::vector<ExplainedWalk> explain_walks(const orv::Image& image, const IdInfo& info,
                                          const ORV_QUERY_CONTEXT* ctx, std::ostream& out) {
   std::vector<ExplainedWalk> walks;
-  // Walks one tree, prints it, and returns the index of the leaf found.
-  auto walk = [&](uint16_t id, uint32_t item) {
-    Explainer explainer(image, ctx);
-    ExplainedWalk w{item, id, DB_ERROR, {}};
-    w.result = orv::observe_walk(image, id, ctx, item, &w.leaf, &explainer);
-    orv::Item root{};
-    if (!orv::item_at(image, item, &root))
-      out << "  " << orv::item_text(image, item) << " => DB_ERROR\n";
-    explainer.print(out, 1);
-    walks.push_back(w);
-    return explainer.found();
-  };
-  const orv::DrvTables* tables = image.drv_tables;
-  if (info.path == DrvPath::kCommandSequence) {
-    std::vector<uint32_t> trees = fragment_trees(image, info.id);
-    for (size_t k = 0; k < trees.size(); ++k) {
-      out << "fragment " << k << " (item " << trees[k] << ", id " << hex_id(orv::kFragmentId)
-          << "):\n";
-      walk(orv::kFragmentId, trees[k]);
-    }
-    if (trees.empty()) out << "command sequence: no fragments\n";
-  } else if (info.path == DrvPath::kModeRecord) {
-    const orv::ModeRow* row = nullptr;
-    if (tables != nullptr && ctx != nullptr && ctx->pSelectors != nullptr &&
-        ctx->cSelectors >= info.special->min_selectors) {
-      row = orv::matching_mode_row(*tables, ctx->pSelectors);
-    }
-    out << "mode table: ";
-    if (row == nullptr) {
-      out << "no row has these keys (selectors";
-      for (uint16_t s : orv::kModeKeySelectors) out << " " << s;
-      out << ")\n";
-    } else {
-      out << "row " << (row - tables->mode_rows) << ", parts A " << row->part_a << " B "
-          << row->part_b << " C " << row->part_c << " D " << row->part_d << "\n";
-    }
-  } else {
-    out << "walk:\n";
-    uint32_t root = 0;
-    int32_t found = orv::find_root_item(image, info.id, &root);
-    if (found != DB_OK) {
-      out << "  root lookup for " << hex_id(info.id) << " => " << result_name(found)
-          << (found == DB_NO_ENTRY ? ": not in the root index" : "") << "\n";
-      walks.push_back(ExplainedWalk{0, info.id, found, {}});
-    } else {
-      uint32_t leaf = walk(info.id, root);
-      if (walks.back().result == DB_OK) out << "leaf: " << orv::item_text(image, leaf) << "\n";
-    }
+  out << "walk:\n";
+  uint32_t root = 0;
+  int32_t found = orv::find_root_item(image, info.id, &root);
+  if (found != DB_OK) {
+    out << "  root lookup for " << hex_id(info.id) << " => " << result_name(found)
+        << (found == DB_NO_ENTRY ? ": not in the root index" : "") << "\n";
+    walks.push_back(ExplainedWalk{orv::kUnknownItem, info.id, found, {}});
+    return walks;
   }
+  Explainer explainer(image, ctx);
+  ExplainedWalk w{root, info.id, DB_ERROR, {}};
+  w.result = orv::observe_walk(image, info.id, ctx, root, &w.leaf, &explainer);
+  explainer.print(out, 1);
+  walks.push_back(w);
+  if (w.result == DB_OK) out << "leaf: " << orv::item_text(image, explainer.found()) << "\n";
   return walks;
+}
+
+Explained explain_drv_path(const orv::Image& image, const IdInfo& info,
+                           const ORV_QUERY_CONTEXT* ctx, std::ostream& out) {
+  Explained e;
+  SeenContext seen(ctx);
+  DrvExplainer observer(image, seen.get());
+  std::vector<std::string> calls;
+  uint32_t size = 0;  // what the size query asked for
+  e.answer =
+      ask_through(image, info, seen.get(), [&](uint32_t cbBuf, void* pBuf, uint32_t* needed) {
+        observer.begin_call();
+        int32_t result =
+            orv::drv_query_steps(image, info.id, seen.get(), cbBuf, pBuf, needed, &observer);
+        calls.push_back(observer.text());
+        if (calls.size() == 1 && result == DB_MORE_DATA) {
+          size = *needed;
+          calls.back() = "size query: DB_MORE_DATA, " + std::to_string(size) + " bytes\n";
+        }
+        return result;
+      });
+  e.walks = observer.walks();
+  if (calls.size() == 2) {
+    out << calls[0] << "query with a " << size << "-byte buffer:\n";
+  }
+  out << calls.back();
+  return e;
 }
 
 Explained explain_query(const orv::Image& image, Domain domain, const IdInfo& info,
                         const ORV_QUERY_CONTEXT* ctx, std::ostream& out) {
   Explained e;
-  e.walks = explain_walks(image, info, SeenContext(ctx).get(), out);
-  e.answer = ask(image, domain, info, ctx);
+  if (info.special != nullptr) {
+    e = explain_drv_path(image, info, ctx, out);
+  } else {
+    e.walks = explain_walks(image, info, SeenContext(ctx).get(), out);
+    e.answer = ask(image, domain, info, ctx);
+  }
   out << "result: " << result_name(e.answer.result) << "\n";
   if (e.answer.result == DB_OK) {
     out << "answer:\n";

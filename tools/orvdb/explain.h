@@ -13,6 +13,7 @@
 #include "answer.h"
 #include "engine/image.h"
 #include "engine/resolver.h"
+#include "engine/walk.h"
 #include "id_info.h"
 #include "orvdb/orvdb.h"
 
@@ -21,16 +22,19 @@ namespace orvtool {
 // One walk explain printed: its tree, the id its leaves answer, and the
 // result and leaf the walk gave.
 struct ExplainedWalk {
-  uint32_t item;   // the tree's root item
-  uint16_t id;     // the id walked for
-  int32_t result;  // the walk's result
-  orv::Leaf leaf;  // the leaf found (result DB_OK)
+  uint32_t item;                             // the tree's root item, or kUnknownItem when the
+                                             // root lookup found none
+  uint16_t id;                               // the id walked for
+  int32_t result;                            // the walk's result (or the root lookup's)
+  orv::Leaf leaf;                            // the leaf found (result DB_OK)
+  uint16_t set_selector = orv::kNoSelector;  // a selector the Drv code set in its scratch
+                                             // copy of the caller's context for this walk
+  uint32_t set_value = 0;                    // the value it set
 };
 
-// Prints the walks the library makes for the id of `info` under `ctx` (the
-// context as the library sees it, printer handle included): the root walk,
-// or each fragment of a command sequence, or the mode table's row.
-// Returns the walks printed. Cost: the walks themselves, printed.
+// Prints the root lookup and walk the library makes for the id of `info`
+// under `ctx` (the context as the library sees it, printer handle included).
+// Returns the walk printed. Cost: the walk itself, printed.
 std::vector<ExplainedWalk> explain_walks(const orv::Image& image, const IdInfo& info,
                                          const ORV_QUERY_CONTEXT* ctx, std::ostream& out);
 
@@ -40,9 +44,19 @@ struct Explained {
   Answer answer;                     // the library's answer
 };
 
+// Prints what the Drv handler does for the special id of `info` with the
+// caller's context `ctx`, as its Drv observer sees it: the special-id row,
+// each walk (as explain_walks prints one), the table rows read, the sizes,
+// fetches and record words. A caller's size query is shown when its result
+// is the answer, else the query with a buffer of the size it gave. Returns
+// the walks printed and the answer of the watched calls.
+Explained explain_drv_path(const orv::Image& image, const IdInfo& info,
+                           const ORV_QUERY_CONTEXT* ctx, std::ostream& out);
+
 // Prints the walks `info`'s id of `domain` makes with the caller's context
-// `ctx` (a printer it names is open for them, as for the library's call),
-// then the result and the answer the access path gives on `image`.
+// `ctx` (a printer it names is open for them, as for the library's call), or
+// for a Drv special id its path (explain_drv_path), then the result and the
+// answer the access path gives on `image`.
 Explained explain_query(const orv::Image& image, Domain domain, const IdInfo& info,
                         const ORV_QUERY_CONTEXT* ctx, std::ostream& out);
 

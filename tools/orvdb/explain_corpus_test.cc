@@ -1,7 +1,9 @@
 // explain is held to the engine on every image of the image fuzz corpus:
-// for every walk it prints (the root walk, or each fragment of a command
-// sequence) the result and leaf are those that find_root or resolve give on
-// that image, and the result it prints is the access path's.
+// for every walk it prints (the root walk of an ordinary id, every walk of a
+// Drv special id's path: its list, attribute, compared-list, marker and
+// fragment walks) the result and leaf are those the engine's own walk gives
+// on that image with that context, and the result it prints is the access
+// path's.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,7 @@
 #include <memory>
 #include <sstream>
 
-#include "drvrecords/command_sequence.h"
+#include "engine/scratch_context.h"
 #include "explain.h"
 #include "exports/exports.h"
 #include "image_input.h"
@@ -21,13 +23,26 @@
 namespace orvtool {
 namespace {
 
-// The walk the library makes that explain's `walk` stands for.
-int32_t engine_walk(const orv::Image& image, const IdInfo& info, const ExplainedWalk& walk,
+// The walk the library makes that explain's `walk` stands for: the root
+// lookup and walk of its id, or the walk of its tree, with the caller's
+// context or the scratch copy in which the Drv code set a selector.
+int32_t engine_walk(const orv::Image& image, const ExplainedWalk& walk,
                     const ORV_QUERY_CONTEXT* ctx, orv::Leaf* leaf) {
-  if (info.path != DrvPath::kCommandSequence) return orv::find_root(image, info.id, ctx, leaf);
+  if (walk.item == orv::kUnknownItem) return orv::find_root(image, walk.id, ctx, leaf);
+  orv::ScratchContext* scratch = nullptr;
+  if (walk.set_selector != orv::kNoSelector) {
+    scratch = orv::create_scratch_context(orv::kAttributeScratch, ctx);
+    if (scratch == nullptr) return DB_ERROR;
+    scratch->selectors()[walk.set_selector] = walk.set_value;
+    ctx = &scratch->context;
+  }
   orv::Item tree{};
-  if (!orv::item_at(image, walk.item, &tree)) return DB_ERROR;
-  return orv::resolve(image, orv::kFragmentId, ctx, tree.word0, tree.word1, leaf);
+  int32_t result = DB_ERROR;
+  if (orv::item_at(image, walk.item, &tree)) {
+    result = orv::resolve(image, walk.id, ctx, tree.word0, tree.word1, leaf);
+  }
+  orv::release_scratch_context(scratch);
+  return result;
 }
 
 // The two-step protocol a caller of the export follows.
@@ -48,6 +63,7 @@ TEST(ExplainCorpus, EveryWalkAndResultIsTheEngines) {
   std::sort(files.begin(), files.end());
   ASSERT_GT(files.size(), 100u);
   size_t walks = 0;
+  size_t special_walks = 0;  // walks of Drv special ids' paths
   for (const std::filesystem::path& file : files) {
     std::ifstream in(file, std::ios::binary);
     std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), {});
@@ -74,17 +90,19 @@ TEST(ExplainCorpus, EveryWalkAndResultIsTheEngines) {
     SeenContext seen(ctx);
     for (const ExplainedWalk& walk : shown) {
       orv::Leaf leaf{};
-      int32_t engine = engine_walk(image, info, walk, seen.get(), &leaf);
+      int32_t engine = engine_walk(image, walk, seen.get(), &leaf);
       ASSERT_EQ(walk.result, engine) << file.filename() << "\n" << out.str();
       if (engine == DB_OK) {
         EXPECT_EQ(walk.leaf.word0, leaf.word0) << file.filename();
         EXPECT_EQ(walk.leaf.word1, leaf.word1) << file.filename();
       }
       ++walks;
+      if (info.special != nullptr) ++special_walks;
     }
     EXPECT_EQ(orv_host_live_allocations(), 0u) << file.filename();
   }
   EXPECT_GT(walks, files.size() / 2);
+  EXPECT_GT(special_walks, 100u);
 }
 
 }  // namespace

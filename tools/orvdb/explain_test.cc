@@ -80,7 +80,12 @@ TEST(Explain, AgreesWithTheEngineOnEveryIdAndCombination) {
       ++compared;
       return --budget > 0;
     };
-    for_each_combination(image, {{id, root}}, collect_values(image, {root}), context, each);
+    IdInfo info;
+    info.id = id;
+    info.in_root = true;
+    info.root_item = root;
+    for_each_combination({AnswerWalks{&image, info}}, collect_values({{&image, {root}}}), context,
+                         each);
   }
   EXPECT_GT(compared, image.root_count);
 }

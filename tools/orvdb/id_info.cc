@@ -141,6 +141,33 @@ const char* drv_path_name(DrvPath path) {
   return "?";
 }
 
+std::string special_row_text(const orv::DrvSpecialId& row) {
+  std::string path = drv_path_name(row.path);
+  const std::string prefix = "special: ";
+  if (path.rfind(prefix, 0) == 0) path = path.substr(prefix.size());
+  std::string s = "special-id row " + hex_id(row.id) + ": " + path;
+  if (row.key_selector != orv::kNoSelector) {
+    s += "; attr1 the value identifiers of selector " + std::to_string(row.key_selector);
+  }
+  if (row.attr_selector != orv::kNoSelector) {
+    s += "; with selector " + std::to_string(row.attr_selector) + " = each value:";
+    for (uint32_t f = 0; f < orv::kAttributeFields; ++f) {
+      if (row.attr_ids[f] != orv::kNoId) {
+        s += " attr" + std::to_string(f + 1) + " from " + hex_id(row.attr_ids[f]);
+      }
+    }
+  }
+  if (row.compared_list != orv::kNoId) {
+    s += "; attr3 0 where the list of " + hex_id(row.compared_list) + " holds the value, else 1";
+  }
+  if (row.marker != orv::kNoId) {
+    s += std::string("; ") + (row.marker_required ? "required " : "") + "marker pair " +
+         hex_id(row.marker);
+  }
+  if (row.min_selectors > 0) s += "; needs " + std::to_string(row.min_selectors) + " selectors";
+  return s;
+}
+
 std::string hex_id(uint32_t id) {
   char buf[16];
   snprintf(buf, sizeof buf, "0x%04X", id);
@@ -172,36 +199,29 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
     for (uint16_t s : {row->key_selector, row->attr_selector}) {
       if (s != orv::kNoSelector) info.selectors.insert(s);
     }
-    // The other trees its records are filled from.
-    std::vector<uint16_t> trees(std::begin(row->attr_ids), std::end(row->attr_ids));
-    trees.push_back(row->compared_list);
-    trees.push_back(row->marker);
-    for (uint16_t other : trees) {
-      uint32_t other_item = 0;
-      if (other == orv::kNoId || !root_item_of(image, other, &other_item)) continue;
-      std::set<uint32_t> other_seen;
+    // The other trees its answer reads: those its records are filled
+    // from, or its fragments.
+    for (const AnswerTree& tree : answer_trees(image, info)) {
+      if (info.in_root && tree.id == id && tree.item == info.root_item) continue;  // scanned above
+      std::set<uint32_t> tree_seen;
       IdInfo reads;
-      scan(image, other_item, other, &reads, &other_seen, 0);
+      scan(image, tree.item, tree.id, &reads, &tree_seen, 0);
       info.selectors.insert(reads.selectors.begin(), reads.selectors.end());
       info.strings.insert(reads.strings.begin(), reads.strings.end());
       info.functions.insert(reads.functions.begin(), reads.functions.end());
-    }
-  }
-  if (info.path == DrvPath::kCommandSequence && tables != nullptr) {
-    uint32_t slot = 0;
-    info.exists = orv::find_sequence(*tables, id, &slot) == DB_OK;
-    for (uint32_t tree : fragment_trees(image, id)) {
-      IdInfo reads;
-      std::set<uint32_t> frag_seen;
-      scan(image, tree, orv::kFragmentId, &reads, &frag_seen, 0);
-      info.selectors.insert(reads.selectors.begin(), reads.selectors.end());
-      info.functions.insert(reads.functions.begin(), reads.functions.end());
+      info.printer_tags.insert(reads.printer_tags.begin(), reads.printer_tags.end());
+      info.locale = info.locale || reads.locale;
+      if (tree.id != orv::kFragmentId) continue;
       for (auto& leaf : reads.leaves) {
         if (std::find(info.leaves.begin(), info.leaves.end(), leaf) == info.leaves.end()) {
           info.leaves.push_back(leaf);
         }
       }
     }
+  }
+  if (info.path == DrvPath::kCommandSequence && tables != nullptr) {
+    uint32_t slot = 0;
+    info.exists = orv::find_sequence(*tables, id, &slot) == DB_OK;
   }
   if (info.path == DrvPath::kModeRecord && tables != nullptr && tables->mode_count > 0) {
     info.exists = true;
@@ -212,10 +232,19 @@ IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
     info.exists = orv::find_selector_slot(*tables, info.special->key_selector, &slot) == DB_OK;
   }
   if (info.in_root) info.exists = true;
+  // What the computed items read beside the trees.
+  const std::set<uint16_t> tree_selectors = info.selectors;
   for (uint16_t function : info.functions) {
     const orv::FunctionReads* reads = orv::find_function_reads(function);
     if (reads == nullptr) continue;
-    info.selectors.insert(reads->selectors, reads->selectors + reads->selector_count);
+    for (uint32_t k = 0; k < reads->selector_count; ++k) {
+      uint16_t s = reads->selectors[k];
+      (tree_selectors.count(s) ? info.computed_also : info.computed_only).insert(s);
+      info.selectors.insert(s);
+    }
+    if (reads->printer_value_tag != orv::kNoPrinterValue) {
+      info.computed_printer_tags.insert(reads->printer_value_tag);
+    }
     minimum = std::max(minimum, orv::function_min_selectors(reads->function));
   }
   uint32_t count = info.selectors.empty() ? 0 : *info.selectors.rbegin() + 1u;
@@ -233,6 +262,28 @@ std::vector<uint32_t> fragment_trees(const orv::Image& image, uint16_t id) {
     uint64_t p = uint64_t{t->seq_first[slot]} + k;
     if (t->seq_fragments == nullptr || p >= t->seq_fragment_count) break;
     trees.push_back(t->seq_fragments[p]);
+  }
+  return trees;
+}
+
+std::vector<AnswerTree> answer_trees(const orv::Image& image, const IdInfo& info) {
+  std::vector<AnswerTree> trees;
+  if (info.path == DrvPath::kCommandSequence) {
+    for (uint32_t tree : fragment_trees(image, info.id)) {
+      trees.push_back({"fragment", orv::kFragmentId, tree});
+    }
+    return trees;
+  }
+  const orv::DrvSpecialId* row = info.special;
+  if (info.in_root) trees.push_back({row != nullptr ? "list" : "root", info.id, info.root_item});
+  if (row == nullptr) return trees;
+  std::vector<std::pair<const char*, uint16_t>> named;
+  for (uint16_t attr : row->attr_ids) named.push_back({"attribute", attr});
+  named.push_back({"compared list", row->compared_list});
+  named.push_back({"marker pair", row->marker});
+  for (auto& [role, id] : named) {
+    uint32_t item = 0;
+    if (id != orv::kNoId && root_item_of(image, id, &item)) trees.push_back({role, id, item});
   }
   return trees;
 }

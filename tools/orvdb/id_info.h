@@ -40,6 +40,10 @@ using orv::DrvPath;
 const orv::DrvSpecialId* special_row(Domain domain, uint16_t id);
 const char* drv_path_name(DrvPath path);
 
+// What a row of the special-id table says of its id, on one line:
+// "special-id row 0x1013: full list; attr1 the value identifiers of selector 7; ...".
+std::string special_row_text(const orv::DrvSpecialId& row);
+
 // Everything `ids`, the context builder and the decoder need about one id.
 struct IdInfo {
   Domain domain = Domain::kRoot;                     // domain of the id
@@ -55,8 +59,11 @@ struct IdInfo {
   std::set<uint16_t> strings;                        // match-string indices its answer can read
   std::set<uint16_t> printer_tags;                   // printer-data switch tags in its trees
   bool locale = false;                               // a locale switch occurs in its trees
-  uint32_t selector_count = 0;                       // selectors a context needs for every read
-  uint32_t string_count = 0;                         // match strings a context needs for every read
+  std::set<uint16_t> computed_only;          // selectors only its computed items read, no tree
+  std::set<uint16_t> computed_also;          // selectors its computed items and its trees read
+  std::set<uint16_t> computed_printer_tags;  // printer values its computed items read
+  uint32_t selector_count = 0;               // selectors a context needs for every read
+  uint32_t string_count = 0;                 // match strings a context needs for every read
   bool exists = false;  // the library can answer it at all (root or special table)
 };
 
@@ -72,6 +79,18 @@ std::string answered_text(const IdInfo& info);
 std::string leaves_text(const IdInfo& info);
 // What it reads: "selectors 4 9 5; strings 1", or "nothing".
 std::string reads_text(const IdInfo& info);
+
+// A tree the answer of an id reads, and what for.
+struct AnswerTree {
+  std::string role;  // "root", "list", "attribute", "compared list", "marker pair", "fragment"
+  uint16_t id;       // the id whose leaves it is walked for
+  uint32_t item;     // its root item
+};
+// The trees the answer of `info`'s id reads on `image`, as far as the image
+// holds them: its root tree; for a Drv special id also the trees its row of
+// the special-id table names (attributes, compared list, marker), or for a
+// command sequence its fragment trees instead.
+std::vector<AnswerTree> answer_trees(const orv::Image& image, const IdInfo& info);
 
 // The fragment trees of command sequence `id`, in table order, as far as
 // the Drv tables hold them; none when the table lacks the id.

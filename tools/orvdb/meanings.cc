@@ -3,6 +3,32 @@
 #include "modelc/description.h"
 
 namespace orvtool {
+namespace {
+
+// What a Drv special id answers, from its row of the special-id table.
+std::string path_meaning(const IdInfo& info) {
+  const orv::DrvSpecialId* row = info.special;
+  if (row == nullptr) return "";
+  std::string key = row->key_selector == orv::kNoSelector
+                        ? ""
+                        : " of selector " + std::to_string(row->key_selector);
+  switch (row->path) {
+    case DrvPath::kFullList:
+      return "every value" + key + ", as value records";
+    case DrvPath::kStoredList:
+    case DrvPath::kSelector8List:
+      return "the stored list" + key + ", as value records";
+    case DrvPath::kCommandSequence:
+      return "a command sequence: its fragments concatenated";
+    case DrvPath::kModeRecord:
+      return "the mode record for the settings";
+    case DrvPath::kGeneric:
+      break;
+  }
+  return "";
+}
+
+}  // namespace
 
 const Meanings& builtin_meanings() {
   static const Meanings meanings = [] {
@@ -26,10 +52,15 @@ const Meaning* meaning_of(const Meanings& meanings, uint16_t id) {
   return found == meanings.end() ? nullptr : &found->second;
 }
 
-std::string meaning_text(const Meanings& meanings, uint16_t id) {
-  const Meaning* m = meaning_of(meanings, id);
-  if (m == nullptr) return "-";
-  return m->unit.empty() ? m->text : m->text + " (" + m->unit + ")";
+Meaning id_meaning(const Meanings& meanings, const IdInfo& info) {
+  const Meaning* m = meaning_of(meanings, info.id);
+  return m != nullptr ? *m : Meaning{path_meaning(info), ""};
+}
+
+std::string meaning_text(const Meanings& meanings, const IdInfo& info) {
+  Meaning m = id_meaning(meanings, info);
+  if (m.text.empty()) return "-";
+  return m.unit.empty() ? m.text : m.text + " (" + m.unit + ")";
 }
 
 }  // namespace orvtool

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "id_info.h"
 #include "modelc/image_file.h"
 
 namespace orvtool {
@@ -33,8 +34,13 @@ Meanings file_meanings(const std::vector<orv::model::ImageMeaning>& carried);
 // The meaning of `id`, or null when the model gives none.
 const Meaning* meaning_of(const Meanings& meanings, uint16_t id);
 
-// "text (unit)", "text", or "-" for an id without a meaning.
-std::string meaning_text(const Meanings& meanings, uint16_t id);
+// What `info`'s id answers: the model's meaning of it, or for a Drv special
+// id the model does not describe, what its path answers (from its row of the
+// special-id table); an empty text when there is neither.
+Meaning id_meaning(const Meanings& meanings, const IdInfo& info);
+
+// id_meaning as "text (unit)", "text", or "-" when there is none.
+std::string meaning_text(const Meanings& meanings, const IdInfo& info);
 
 }  // namespace orvtool
 

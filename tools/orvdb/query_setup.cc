@@ -186,6 +186,10 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query) {
     }
   }
   if (args.clock) set_clock(*args.clock);
+  if (args.country) {
+    int64_t country = parse_number(*args.country, INT32_MIN, INT32_MAX, "--country");
+    orv_host_set_country(std::to_string(country).c_str());
+  }
 }
 
 std::string fixed_clock_text() {

@@ -33,6 +33,7 @@ struct QueryArgs {
   std::optional<std::string> printer;     // --printer NAME
   std::vector<std::string> printer_data;  // --printer-data NAME=VALUE
   std::optional<std::string> clock;       // --clock YYYYMMDDhhmmss
+  std::optional<std::string> country;     // --country N
 };
 
 // A parsed query with its context. Not copyable: the context points into it.
@@ -87,11 +88,13 @@ void parse_domain_and_id(const std::string& domain, const std::string& id, Domai
 // Builds the query and sets up the stand-in platform (which it resets first).
 void build_query(const orv::Image& image, const QueryArgs& args, Query* query);
 
-// The fixed stand-in platform with which the reference's examples and image
-// comparisons are asked, so that their answers depend on the image alone.
+// The fixed stand-in platform with which sweeps, the reference's examples and
+// image comparisons are asked, so that their answers depend on the image and
+// the combination alone: sweeps set the country code and the printer's
+// values a combination reads.
 constexpr const char* kFixedClock = "20261206184429";   // YYYYMMDDhhmmss, as --clock takes it
 constexpr const char* kFixedPrinter = "fixed printer";  // a printer without configuration values
-constexpr const char* kFixedCountry = "1";              // the country code the locale reports
+constexpr const char* kFixedCountry = "1";              // the country code where none is read
 // "2026-12-06 18:44:29": kFixedClock as text.
 std::string fixed_clock_text();
 // Resets the stand-in platform, fixes its clock and country code and adds

@@ -27,29 +27,6 @@ std::string cell(const std::string& text) {
   return out.empty() ? "-" : out;
 }
 
-// What a Drv special id without a tree of its own answers, from its row.
-std::string path_meaning(const IdInfo& info) {
-  const orv::DrvSpecialId* row = info.special;
-  if (row == nullptr) return "";
-  std::string key = row->key_selector == orv::kNoSelector
-                        ? ""
-                        : " of selector " + std::to_string(row->key_selector);
-  switch (row->path) {
-    case DrvPath::kFullList:
-      return "every value" + key + ", as value records";
-    case DrvPath::kStoredList:
-    case DrvPath::kSelector8List:
-      return "the stored list" + key + ", as value records";
-    case DrvPath::kCommandSequence:
-      return "a command sequence: its fragments concatenated";
-    case DrvPath::kModeRecord:
-      return "the mode record for the settings";
-    case DrvPath::kGeneric:
-      break;
-  }
-  return "";
-}
-
 // How the answer comes: its path and its leaves.
 std::string form_text(const IdInfo& info) {
   std::string answered = answered_text(info);
@@ -67,12 +44,7 @@ std::string context_needed(const IdInfo& info) {
 
 // The settings a sweep row reads, "s28=9 m0=\"QXR\"", and its answer.
 std::string example_text(const SweepRow& row) {
-  std::string settings;
-  for (const auto& [index, value] : row.selectors)
-    settings +=
-        (settings.empty() ? "" : " ") + ("s" + std::to_string(index) + "=") + std::to_string(value);
-  for (const auto& [index, text] : row.strings)
-    settings += (settings.empty() ? "" : " ") + ("m" + std::to_string(index) + "=\"") + text + "\"";
+  std::string settings = combination_text(row.settings);
   std::string answer = answer_line(row.answer);
   if (answer.size() > kMaxExample) answer = answer.substr(0, kMaxExample) + " ...";
   return settings.empty() ? answer : settings + ": " + answer;
@@ -115,7 +87,9 @@ void print_reference(const orv::Image& image, const Meanings& meanings, std::ost
          "context a caller needs for every read, and an example: the first combination of\n"
          "settings that answers, as `orvdb sweep` lists them, asked with the stand-in\n"
          "platform's clock at " +
-             fixed_clock_text() + " and a printer without configuration values.\n";
+             fixed_clock_text() +
+             ", a printer holding only the configuration values\n"
+             "the example names (pTAG=VALUE) and the country code it names (country=N).\n";
   for (Domain d : all_domains()) {
     std::vector<uint16_t> ids = domain_ids(image, d);
     if (ids.empty()) continue;
@@ -123,10 +97,9 @@ void print_reference(const orv::Image& image, const Meanings& meanings, std::ost
     table_head(out);
     for (uint16_t id : ids) {
       IdInfo info = analyse_id(image, d, id);
-      const Meaning* m = meaning_of(meanings, id);
-      std::string meaning = m ? m->text : path_meaning(info);
-      out << "| " << hex_id(id) << " | " << cell(meaning) << " | " << cell(m ? m->unit : "")
-          << " | " << cell(form_text(info)) << " | " << cell(reads_text(info)) << " | "
+      const Meaning m = id_meaning(meanings, info);
+      out << "| " << hex_id(id) << " | " << cell(m.text) << " | " << cell(m.unit) << " | "
+          << cell(form_text(info)) << " | " << cell(reads_text(info)) << " | "
           << cell(context_needed(info)) << " | " << cell(example(image, d, id)) << " |\n";
     }
   }

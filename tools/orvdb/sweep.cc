@@ -3,23 +3,27 @@
 #include <algorithm>
 #include <set>
 
-#include "drvrecords/command_sequence.h"
+#include "drvrecords/drv_query_steps.h"
 #include "drvrecords/drv_tables.h"
-#include "engine/walk.h"
+#include "orvdb/host_platform.h"
 
 namespace orvtool {
 namespace {
 
 constexpr size_t kMaxRows = 100000;
 
-// The values the cases and branches of a set of trees name, per selector
-// and match string. Printer data and the locale are not swept.
+// The values the cases of one numeric input name.
+struct NumberCases {
+  std::vector<uint32_t> values;                      // case values and range bounds, in order met
+  std::vector<std::pair<int32_t, int32_t>> ranges;   // range cases
+  std::map<uint32_t, std::vector<uint32_t>> masked;  // mask -> the masked switches' case values
+};
+
+// The values the cases and branches of a set of trees name, per input.
 struct Collector {
-  const orv::Image* image = nullptr;                // the image whose trees are visited now
-  std::map<uint16_t, std::vector<uint32_t>> plain;  // selector -> compared values
-  std::map<uint16_t, std::vector<std::pair<int32_t, int32_t>>> ranges;   // selector -> ranges
-  std::map<uint16_t, std::map<uint32_t, std::vector<uint32_t>>> masked;  // sel -> mask -> cases
-  std::map<uint16_t, std::vector<std::string>> texts;                    // string -> case texts
+  const orv::Image* image = nullptr;  // the image whose trees are visited now
+  std::map<std::pair<orv::WalkRead, uint16_t>, NumberCases> numbers;  // numeric input -> cases
+  std::map<uint16_t, std::vector<std::string>> texts;                 // match string -> case texts
   std::set<uint32_t> seen;  // items of `image` visited already
 
   template <typename T>
@@ -27,27 +31,45 @@ struct Collector {
     if (std::find(v->begin(), v->end(), x) == v->end()) v->push_back(x);
   }
 
-  // What case or branch `c` of an item on selector or match string `tag` names.
+  // The numeric input an item of tag meaning `meaning` reads, if any.
+  static std::optional<orv::WalkRead> number_input(orv::TagMeaning meaning) {
+    switch (meaning) {
+      case orv::TagMeaning::kSelector:
+        return orv::WalkRead::kSelector;
+      case orv::TagMeaning::kPrinterData:
+        return orv::WalkRead::kPrinterData;
+      case orv::TagMeaning::kLocale:
+        return orv::WalkRead::kCountryCode;
+      default:
+        return std::nullopt;
+    }
+  }
+
+  // What case or branch `c` of an item reading `meaning` with `tag` names.
   void name_value(orv::TagMeaning meaning, uint16_t tag, const orv::ItemLinks& links, orv::Item c) {
     const orv::Image& img = *image;
     const orv::KindInfo& kind = orv::kind_info(orv::item_kind(c.word0));
-    int32_t lo = 0, hi = 0;
-    uint32_t offset = 0, length = 0;
     if (meaning == orv::TagMeaning::kMatchString) {
+      uint32_t offset = 0, length = 0;
       if (kind.test == orv::CaseTest::kText &&
           orv::case_text(img, c, &offset, &length) == orv::CaseText::kFound) {
         add(&texts[tag],
             std::string(reinterpret_cast<const char*>(img.match_pool + offset), length));
       }
-    } else if (meaning == orv::TagMeaning::kSelector) {
-      if (kind.tag == orv::TagMeaning::kBranchValue) {
-        add(&plain[tag], uint32_t{orv::item_tag(c.word1)});
-      } else if (kind.test == orv::CaseTest::kValue) {
-        add(links.masked ? &masked[tag][links.mask] : &plain[tag], c.word1);
-      } else if (kind.test == orv::CaseTest::kRange && orv::range_bounds(img, c, &lo, &hi)) {
-        ranges[tag].push_back({lo, hi});
-        add(&plain[tag], static_cast<uint32_t>(lo));
-      }
+      return;
+    }
+    std::optional<orv::WalkRead> input = number_input(meaning);
+    if (!input) return;
+    NumberCases& cases = numbers[{*input, tag}];
+    int32_t lo = 0, hi = 0;
+    if (kind.tag == orv::TagMeaning::kBranchValue) {
+      add(&cases.values, uint32_t{orv::item_tag(c.word1)});
+    } else if (kind.test == orv::CaseTest::kValue) {
+      add(links.masked ? &cases.masked[links.mask] : &cases.values, c.word1);
+    } else if (kind.test == orv::CaseTest::kRange && orv::range_bounds(img, c, &lo, &hi)) {
+      cases.ranges.push_back({lo, hi});
+      add(&cases.values, static_cast<uint32_t>(lo));
+      add(&cases.values, static_cast<uint32_t>(hi));
     }
   }
 
@@ -59,7 +81,7 @@ struct Collector {
     if (!seen.insert(index).second || !orv::item_links(img, it, &links)) return;
     orv::TagMeaning meaning = orv::kind_info(orv::item_kind(it.word0)).tag;
     uint16_t tag = orv::item_tag(it.word1);
-    if (meaning == orv::TagMeaning::kSelector) plain[tag];
+    if (std::optional<orv::WalkRead> input = number_input(meaning)) numbers[{*input, tag}];
     if (meaning == orv::TagMeaning::kMatchString) texts[tag];
     for (uint32_t i = 0; i < links.inside; ++i) {
       name_value(meaning, tag, links, img.items[links.first + i]);
@@ -68,55 +90,96 @@ struct Collector {
   }
 };
 
-// A value of selector `sel` that no case of the collected trees names.
-uint32_t other_value(const Collector& c, uint16_t sel) {
-  auto plain = c.plain.count(sel) ? c.plain.at(sel) : std::vector<uint32_t>();
+// The values of one numeric input: those its cases name, then the masked
+// switches' case values, then the lowest value from 0 up that no case takes.
+std::vector<uint32_t> number_values(const NumberCases& c) {
+  std::vector<uint32_t> all = c.values;
+  for (auto& [mask, values] : c.masked) {
+    for (uint32_t v : values) Collector::add(&all, v);
+  }
   for (uint32_t v = 0;; ++v) {
-    bool taken = std::find(plain.begin(), plain.end(), v) != plain.end();
-    if (c.ranges.count(sel)) {
-      for (auto& [lo, hi] : c.ranges.at(sel)) {
-        taken = taken || (lo <= static_cast<int32_t>(v) && static_cast<int32_t>(v) <= hi);
-      }
+    bool taken = std::find(c.values.begin(), c.values.end(), v) != c.values.end();
+    for (auto& [lo, hi] : c.ranges) {
+      taken = taken || (lo <= static_cast<int32_t>(v) && static_cast<int32_t>(v) <= hi);
     }
-    if (c.masked.count(sel)) {
-      for (auto& [mask, values] : c.masked.at(sel)) {
-        taken = taken || std::find(values.begin(), values.end(), v & mask) != values.end();
-      }
+    for (auto& [mask, values] : c.masked) {
+      taken = taken || std::find(values.begin(), values.end(), v & mask) != values.end();
     }
-    if (!taken) return v;
+    if (!taken) {
+      all.push_back(v);
+      return all;
+    }
   }
 }
 
-// Stops a walk before it reads a selector or match string the combination
-// does not set yet, and records which.
+// Stops a walk before it reads an input the combination does not set yet
+// (or the selector the Drv code sets itself for an attribute lookup), and
+// records which.
 struct ReadStop : orv::NoObserver {
   static constexpr bool kWatches = true;
-  const Combination* set = nullptr;               // the values set so far
-  orv::WalkRead what = orv::WalkRead::kSelector;  // the read that stopped the walk
-  uint16_t index = 0;                             // its index
-  bool may_read(orv::WalkRead read, uint16_t at) {
-    bool known = read == orv::WalkRead::kSelector ? set->selectors.count(at) > 0
-                                                  : set->strings.count(at) > 0;
-    if (!known) what = read, index = at;
+  const Combination* set = nullptr;            // the values set so far
+  uint16_t set_by_library = orv::kNoSelector;  // a selector the walk's own code sets
+  std::optional<Read> stopped;                 // the read that stopped the walk
+  bool may_read(orv::WalkRead what, uint16_t index) {
+    bool known = false;
+    switch (what) {
+      case orv::WalkRead::kSelector:
+        known = index == set_by_library || set->selectors.count(index) > 0;
+        break;
+      case orv::WalkRead::kMatchString:
+        known = set->strings.count(index) > 0;
+        break;
+      case orv::WalkRead::kPrinterData:
+        known = set->printer_data.count(index) > 0 || set->no_printer();
+        break;
+      case orv::WalkRead::kCountryCode:
+        known = set->country.has_value();
+        break;
+    }
+    if (!known) stopped = Read{what, index};
     return known;
   }
 };
 
-// Sets `index` of `set` to each of its values in turn (`none` when it has
-// none) and goes on with `next`; false when `next` ended the enumeration.
+// Watches a Drv path: each of its walks by a ReadStop; the first read any
+// of them stopped before.
+struct DrvReadStop : orv::NoDrvObserver {
+  static constexpr bool kWatches = true;
+  using WalkObserver = ReadStop;
+  const Combination* set = nullptr;             // the values set so far
+  uint16_t record_selector = orv::kNoSelector;  // the selector set for the record's lookups
+  ReadStop walk;                                // the walk under way
+  std::optional<Read> stopped;                  // the first read a walk stopped before
+  WalkObserver* walk_starts(orv::DrvWalk why, uint16_t, uint32_t, const ORV_QUERY_CONTEXT*) {
+    walk = ReadStop{};
+    walk.set = set;
+    if (why == orv::DrvWalk::kAttribute) walk.set_by_library = record_selector;
+    return &walk;
+  }
+  void walk_ends(int32_t, const orv::Leaf&) {
+    if (!stopped) stopped = walk.stopped;
+  }
+  void record_starts(uint32_t, uint16_t selector, uint32_t) { record_selector = selector; }
+};
+
+// Sets `index` of `set` to each of `choices` in turn and goes on with
+// `next`; false when `next` ended the enumeration.
 template <typename Value>
-bool fork(std::map<uint16_t, Value>* set, uint16_t index,
-          const std::map<uint16_t, std::vector<Value>>& values, const Value& none,
+bool fork(std::map<uint16_t, Value>* set, uint16_t index, const std::vector<Value>& choices,
           const std::function<bool()>& next) {
-  auto found = values.find(index);
-  std::vector<Value> choices{none};
-  if (found != values.end()) choices = found->second;
   for (const Value& v : choices) {
     (*set)[index] = v;
     if (!next()) return false;
   }
   set->erase(index);
   return true;
+}
+
+template <typename Value>
+std::vector<Value> choices_of(const std::map<uint16_t, std::vector<Value>>& values, uint16_t index,
+                              const Value& none) {
+  auto found = values.find(index);
+  return found == values.end() ? std::vector<Value>{none} : found->second;
 }
 
 std::string cell_text(const std::string& s) {
@@ -132,24 +195,46 @@ std::string csv_field(const std::string& s) {
   return q + "\"";
 }
 
+// A printer value as a cell, and after "pTAG=" in a combination's text.
+std::string printer_value_text(const PrinterValue& v) {
+  switch (v.state) {
+    case PrinterValue::State::kSet:
+      return std::to_string(v.value);
+    case PrinterValue::State::kAbsent:
+      return "absent";
+    case PrinterValue::State::kNoPrinter:
+      return "no printer";
+  }
+  return "?";
+}
+
 // Header and cells of every row, as text and CSV show them.
 std::vector<std::vector<std::string>> table(const Sweep& sweep, bool csv) {
   std::vector<std::vector<std::string>> rows;
   std::vector<std::string> head;
   for (uint16_t s : sweep.selector_columns) head.push_back("s" + std::to_string(s));
   for (uint16_t m : sweep.string_columns) head.push_back("m" + std::to_string(m));
+  for (uint16_t p : sweep.printer_columns) head.push_back("p" + std::to_string(p));
+  if (sweep.country_column) head.push_back("country");
   head.push_back("result");
   head.push_back("answer");
   rows.push_back(head);
   for (const SweepRow& r : sweep.rows) {
+    const Combination& c = r.settings;
     std::vector<std::string> cells;
     for (uint16_t s : sweep.selector_columns) {
-      cells.push_back(r.selectors.count(s) ? std::to_string(r.selectors.at(s)) : "-");
+      cells.push_back(c.selectors.count(s) ? std::to_string(c.selectors.at(s)) : "-");
     }
     for (uint16_t m : sweep.string_columns) {
-      cells.push_back(r.strings.count(m) ? (csv ? r.strings.at(m) : cell_text(r.strings.at(m)))
+      cells.push_back(c.strings.count(m) ? (csv ? c.strings.at(m) : cell_text(c.strings.at(m)))
                                          : "-");
     }
+    for (uint16_t p : sweep.printer_columns) {
+      cells.push_back(c.printer_data.count(p) ? printer_value_text(c.printer_data.at(p))
+                      : c.no_printer()        ? "no printer"
+                                              : "-");
+    }
+    if (sweep.country_column) cells.push_back(c.country ? std::to_string(*c.country) : "-");
     cells.push_back(result_name(r.answer.result));
     cells.push_back(r.answer.result == DB_OK ? answer_line(r.answer) : "");
     rows.push_back(cells);
@@ -157,20 +242,70 @@ std::vector<std::vector<std::string>> table(const Sweep& sweep, bool csv) {
   return rows;
 }
 
-}  // namespace
-
-std::vector<std::pair<uint16_t, uint32_t>> trees_of(const orv::Image& image, const IdInfo& info) {
-  std::vector<std::pair<uint16_t, uint32_t>> trees;
-  if (info.path == DrvPath::kCommandSequence) {
-    for (uint32_t tree : fragment_trees(image, info.id)) trees.push_back({orv::kFragmentId, tree});
-  } else if (info.in_root) {
-    trees.push_back({info.id, info.root_item});
+// The text of a 16-bit-character answer, up to its NUL.
+std::string narrow_text(const Answer& a) {
+  std::string s;
+  for (size_t at = 0; at + 1 < a.bytes.size(); at += 2) {
+    uint16_t c = static_cast<uint16_t>(a.bytes[at] | (a.bytes[at + 1] << 8));
+    if (c == 0) break;
+    s += static_cast<char>(c < 0x80 ? c : '?');
   }
-  return trees;
+  return s;
 }
 
-ValueSets collect_values(const orv::Image& image, const std::vector<uint32_t>& roots) {
-  return collect_values({{&image, roots}});
+// "25 26 29": the numbers of a set.
+std::string numbers_text(const std::set<uint16_t>& set) {
+  std::string s;
+  for (uint16_t v : set) s += (s.empty() ? "" : " ") + std::to_string(v);
+  return s;
+}
+
+}  // namespace
+
+bool Combination::no_printer() const {
+  for (const auto& [tag, v] : printer_data) {
+    if (v.state == PrinterValue::State::kNoPrinter) return true;
+  }
+  return false;
+}
+
+std::string combination_text(const Combination& c) {
+  std::string s;
+  auto add = [&](const std::string& part) { s += (s.empty() ? "" : " ") + part; };
+  for (const auto& [index, value] : c.selectors)
+    add("s" + std::to_string(index) + "=" + std::to_string(value));
+  for (const auto& [index, text] : c.strings)
+    add("m" + std::to_string(index) + "=\"" + text + "\"");
+  if (c.no_printer()) {
+    add("no printer");
+  } else {
+    for (const auto& [tag, value] : c.printer_data)
+      add("p" + std::to_string(tag) + "=" + printer_value_text(value));
+  }
+  if (c.country) add("country=" + std::to_string(*c.country));
+  return s;
+}
+
+nlohmann::json combination_json(const Combination& c) {
+  nlohmann::json j;
+  j["selectors"] = nlohmann::json::object();
+  for (const auto& [index, value] : c.selectors) j["selectors"][std::to_string(index)] = value;
+  j["strings"] = nlohmann::json::object();
+  for (const auto& [index, text] : c.strings) j["strings"][std::to_string(index)] = text;
+  j["printer data"] = nlohmann::json::object();
+  for (const auto& [tag, value] : c.printer_data) {
+    j["printer data"][std::to_string(tag)] = value.state == PrinterValue::State::kSet
+                                                 ? nlohmann::json(value.value)
+                                                 : nlohmann::json(printer_value_text(value));
+  }
+  if (c.country) j["country"] = *c.country;
+  return j;
+}
+
+std::vector<uint32_t> value_trees(const orv::Image& image, const IdInfo& info) {
+  std::vector<uint32_t> trees;
+  for (const AnswerTree& tree : answer_trees(image, info)) trees.push_back(tree.item);
+  return trees;
 }
 
 ValueSets collect_values(
@@ -182,17 +317,19 @@ ValueSets collect_values(
     for (uint32_t r : roots) c.visit(r, 0);
   }
   ValueSets sets;
-  for (auto& [sel, values] : c.plain) {
-    std::vector<uint32_t> all = values;
-    if (c.masked.count(sel)) {
-      for (auto& [mask, cases] : c.masked.at(sel)) {
-        for (uint32_t v : cases) {
-          if (std::find(all.begin(), all.end(), v) == all.end()) all.push_back(v);
-        }
-      }
+  for (auto& [input, cases] : c.numbers) {
+    std::vector<uint32_t> values = number_values(cases);
+    switch (input.first) {
+      case orv::WalkRead::kSelector:
+        sets.selectors[input.second] = values;
+        break;
+      case orv::WalkRead::kPrinterData:
+        sets.printer_data[input.second] = values;
+        break;
+      default:
+        for (uint32_t v : values) Collector::add(&sets.countries, v);
+        break;
     }
-    all.push_back(other_value(c, sel));
-    sets.selectors[sel] = all;
   }
   for (auto& [index, texts] : c.texts) {
     std::vector<std::string> all = texts;
@@ -204,31 +341,66 @@ ValueSets collect_values(
   return sets;
 }
 
-void for_each_combination(
-    const orv::Image& image, const std::vector<std::pair<uint16_t, uint32_t>>& trees,
-    const ValueSets& sets,
-    const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
-    const std::function<bool(const Combination&)>& each) {
-  for_each_combination({WalkedTrees{&image, trees}}, sets, context, each);
+std::optional<Read> first_unset_read(const AnswerWalks& walks, const Combination& c,
+                                     const ORV_QUERY_CONTEXT* given) {
+  const orv::Image& image = *walks.image;
+  const IdInfo& info = walks.info;
+  SeenContext seen(given);
+  const ORV_QUERY_CONTEXT* ctx = seen.get();
+  if (info.special == nullptr || info.path == DrvPath::kModeRecord) {
+    if (!info.in_root) return std::nullopt;
+    ReadStop stop;
+    stop.set = &c;
+    orv::Leaf leaf{};
+    orv::observe_walk(image, info.id, ctx, info.root_item, &leaf, &stop);
+    return stop.stopped;
+  }
+  // The two calls a caller makes: the size, then a buffer that holds it.
+  DrvReadStop stop;
+  stop.set = &c;
+  uint32_t needed = 0;
+  int32_t result = orv::drv_query_steps(image, info.id, ctx, 0, nullptr, &needed, &stop);
+  if (stop.stopped || result != DB_MORE_DATA) return stop.stopped;
+  std::vector<uint8_t> buffer(needed + 1);
+  orv::drv_query_steps(image, info.id, ctx, needed, buffer.data(), &needed, &stop);
+  return stop.stopped;
 }
 
 void for_each_combination(
-    const std::vector<WalkedTrees>& sides, const ValueSets& sets,
+    const std::vector<AnswerWalks>& sides, const ValueSets& sets,
     const std::function<const ORV_QUERY_CONTEXT*(const Combination&)>& context,
     const std::function<bool(const Combination&)>& each) {
   Combination c;
   std::function<bool()> explore = [&]() {
     const ORV_QUERY_CONTEXT* ctx = context(c);
-    for (const WalkedTrees& side : sides) {
-      for (auto& [tree_id, item] : side.trees) {
-        ReadStop stop;
-        stop.set = &c;
-        orv::Leaf leaf{};
-        if (orv::observe_walk(*side.image, tree_id, ctx, item, &leaf, &stop) != orv::kWalkStopped)
-          continue;
-        return stop.what == orv::WalkRead::kSelector
-                   ? fork(&c.selectors, stop.index, sets.selectors, 0u, explore)
-                   : fork(&c.strings, stop.index, sets.strings, std::string(), explore);
+    for (const AnswerWalks& side : sides) {
+      std::optional<Read> read = first_unset_read(side, c, ctx);
+      if (!read) continue;
+      switch (read->what) {
+        case orv::WalkRead::kSelector:
+          return fork(&c.selectors, read->index, choices_of(sets.selectors, read->index, 0u),
+                      explore);
+        case orv::WalkRead::kMatchString:
+          return fork(&c.strings, read->index, choices_of(sets.strings, read->index, std::string()),
+                      explore);
+        case orv::WalkRead::kPrinterData: {
+          std::vector<PrinterValue> choices;
+          for (uint32_t v : choices_of(sets.printer_data, read->index, 0u))
+            choices.push_back({PrinterValue::State::kSet, v});
+          choices.push_back({PrinterValue::State::kAbsent, 0});
+          choices.push_back({PrinterValue::State::kNoPrinter, 0});
+          return fork(&c.printer_data, read->index, choices, explore);
+        }
+        case orv::WalkRead::kCountryCode: {
+          std::vector<uint32_t> choices = sets.countries;
+          if (choices.empty()) choices.push_back(0);
+          for (uint32_t v : choices) {
+            c.country = static_cast<int32_t>(v);
+            if (!explore()) return false;
+          }
+          c.country.reset();
+          return true;
+        }
       }
     }
     return each(c);
@@ -236,21 +408,91 @@ void for_each_combination(
   explore();
 }
 
+SweepPlatform::SweepPlatform(std::vector<const orv::Image*> images) : images_(std::move(images)) {
+  set_up_fixed_platform();
+}
+
+const std::vector<std::string>& SweepPlatform::value_names(uint16_t tag) {
+  auto found = names_.find(tag);
+  if (found != names_.end()) return found->second;
+  std::vector<std::string> names;
+  for (const orv::Image* image : images_) {
+    // The name is the value-name id's answer for selector 0 = the tag.
+    Query q;
+    q.domain = Domain::kRoot;
+    q.id = orv::kValueNameId;
+    q.info = analyse_id(*image, Domain::kRoot, orv::kValueNameId);
+    q.selectors.assign(std::max<uint32_t>(q.info.selector_count, 1), 0);
+    q.selectors[0] = tag;
+    Answer a = ask(*image, &q);
+    std::string name = narrow_text(a);
+    if (a.result == DB_OK && !name.empty() &&
+        std::find(names.begin(), names.end(), name) == names.end()) {
+      names.push_back(name);
+    }
+  }
+  return names_[tag] = names;
+}
+
+std::string SweepPlatform::set_up(const Combination& c) {
+  if (values_set_ || !c.printer_data.empty()) {
+    set_up_fixed_platform();  // a printer without any value
+    values_set_ = false;
+  }
+  orv_host_set_country(c.country ? std::to_string(*c.country).c_str() : kFixedCountry);
+  if (c.no_printer()) return "";
+  for (const auto& [tag, v] : c.printer_data) {
+    if (v.state != PrinterValue::State::kSet) continue;
+    for (const std::string& name : value_names(tag)) {
+      orv_host_set_printer_data(kFixedPrinter, name.c_str(), &v.value, sizeof v.value);
+      values_set_ = true;
+    }
+  }
+  return kFixedPrinter;
+}
+
+std::string held_fixed_text(const std::vector<IdInfo>& infos) {
+  std::set<uint16_t> only, also, values;
+  for (const IdInfo& info : infos) {
+    only.insert(info.computed_only.begin(), info.computed_only.end());
+    also.insert(info.computed_also.begin(), info.computed_also.end());
+    values.insert(info.computed_printer_tags.begin(), info.computed_printer_tags.end());
+  }
+  std::string s = "clock " + fixed_clock_text();
+  if (!only.empty()) {
+    s += "; selector" + std::string(only.size() > 1 ? "s " : " ") + numbers_text(only) +
+         " at 0 where only computed items read " + (only.size() > 1 ? "them" : "it");
+  }
+  if (!also.empty()) {
+    s += "; selector" + std::string(also.size() > 1 ? "s " : " ") + numbers_text(also) +
+         " only at the values the trees tell apart, though computed items read " +
+         (also.size() > 1 ? "them" : "it") + " whole";
+  }
+  if (!values.empty()) {
+    s += "; printer value" + std::string(values.size() > 1 ? "s " : " ") + numbers_text(values) +
+         " absent (read only by computed items)";
+  }
+  return s;
+}
+
 Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
   Sweep sweep;
   const IdInfo& info = query->info;
-  std::set<uint16_t> sel_cols, str_cols;
+  sweep.held_fixed = held_fixed_text({info});
+  std::set<uint16_t> sel_cols, str_cols, printer_cols;
   std::vector<uint32_t> base = query->selectors;
+  SweepPlatform platform({&image});
   if (info.path == DrvPath::kModeRecord && image.drv_tables && image.drv_tables->mode_rows) {
     // The mode table is the id's decision table: one combination per row.
     const orv::DrvTables* t = image.drv_tables;
+    query->printer = platform.set_up(Combination{});
     for (uint32_t row = 0; row < t->mode_count && row < kMaxRows; ++row) {
       SweepRow r;
       query->selectors = base;
       for (uint32_t k = 0; k < orv::kModeKeyCount; ++k) {
         uint16_t s = orv::kModeKeySelectors[k];
         uint32_t v = static_cast<uint32_t>(static_cast<int32_t>(t->mode_rows[row].keys[k]));
-        r.selectors[s] = v;
+        r.settings.selectors[s] = v;
         sel_cols.insert(s);
         if (s < query->selectors.size()) query->selectors[s] = v;
       }
@@ -259,9 +501,6 @@ Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
       if (until_answer && sweep.rows.back().answer.result == DB_OK) break;
     }
   } else {
-    std::vector<std::pair<uint16_t, uint32_t>> trees = trees_of(image, info);
-    std::vector<uint32_t> roots;
-    for (auto& t : trees) roots.push_back(t.second);
     std::vector<std::string> base_strings = query->strings;
     auto context = [&](const Combination& c) {
       query->selectors = base;
@@ -270,6 +509,7 @@ Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
       query->strings = base_strings;
       for (auto& [m, text] : c.strings)
         if (m < query->strings.size()) query->strings[m] = text;
+      query->printer = platform.set_up(c);
       return query->context();
     };
     auto each = [&](const Combination& c) {
@@ -279,17 +519,22 @@ Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
       }
       for (auto& [s, v] : c.selectors) sel_cols.insert(s);
       for (auto& [m, v] : c.strings) str_cols.insert(m);
-      sweep.rows.push_back(SweepRow{c.selectors, c.strings, ask(image, query)});
+      for (auto& [p, v] : c.printer_data) printer_cols.insert(p);
+      sweep.country_column = sweep.country_column || c.country.has_value();
+      sweep.rows.push_back(SweepRow{c, ask(image, query)});
       return !until_answer || sweep.rows.back().answer.result != DB_OK;
     };
-    for_each_combination(image, trees, collect_values(image, roots), context, each);
+    for_each_combination({AnswerWalks{&image, info}},
+                         collect_values({{&image, value_trees(image, info)}}), context, each);
   }
   sweep.selector_columns.assign(sel_cols.begin(), sel_cols.end());
   sweep.string_columns.assign(str_cols.begin(), str_cols.end());
+  sweep.printer_columns.assign(printer_cols.begin(), printer_cols.end());
   return sweep;
 }
 
 void print_sweep_text(const Sweep& sweep, std::ostream& out) {
+  out << "held fixed: " << sweep.held_fixed << "\n";
   std::vector<std::vector<std::string>> rows = table(sweep, false);
   std::vector<size_t> width(rows[0].size(), 0);
   for (auto& r : rows) {
@@ -316,15 +561,14 @@ void print_sweep_csv(const Sweep& sweep, std::ostream& out) {
 
 nlohmann::json sweep_json(const Sweep& sweep) {
   nlohmann::json j;
+  j["held fixed"] = sweep.held_fixed;
   j["selectors"] = sweep.selector_columns;
   j["strings"] = sweep.string_columns;
+  j["printer data"] = sweep.printer_columns;
+  j["country code"] = sweep.country_column;
   nlohmann::json rows = nlohmann::json::array();
   for (const SweepRow& r : sweep.rows) {
-    nlohmann::json row;
-    row["selectors"] = nlohmann::json::object();
-    for (auto& [s, v] : r.selectors) row["selectors"][std::to_string(s)] = v;
-    row["strings"] = nlohmann::json::object();
-    for (auto& [m, text] : r.strings) row["strings"][std::to_string(m)] = text;
+    nlohmann::json row = combination_json(r.settings);
     row["answer"] = answer_json(r.answer);
     rows.push_back(row);
   }

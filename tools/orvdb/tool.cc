@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "answer.h"
 #include "diff.h"
@@ -69,6 +70,8 @@ void add_query_options(CLI::App* app, QueryArgs* a) {
   app->add_option("--printer-data", a->printer_data, "a 32-bit configuration value of the printer")
       ->type_name("NAME=VALUE");
   app->add_option("--clock", a->clock, "fix the local clock")->type_name("YYYYMMDDhhmmss");
+  app->add_option("--country", a->country, "the country code the user's locale reports")
+      ->type_name("N");
 }
 
 std::string context_text(Query& q) {
@@ -131,10 +134,58 @@ int run_ids(const orv::Image& image, const Meanings& meanings, const std::string
       out << domain_name(d) << " " << hex_id(id) << "  " << answered_text(info)
           << "  leaves: " << leaves_text(info) << "  reads: " << reads_text(info)
           << "  context: " << info.selector_count << " selectors, " << info.string_count
-          << " strings  means: " << meaning_text(meanings, id) << "\n";
+          << " strings  means: " << meaning_text(meanings, info) << "\n";
     }
   }
   return 0;
+}
+
+// The rows of the Drv tables a special id's path reads, as the dump shows
+// them: its key selector's slot, its command sequence, or the mode table
+// and its part tables whole.
+std::string special_table_rows(const orv::Image& image, const orv::DrvSpecialId& row) {
+  std::istringstream lines(orv::dump_drv_tables(image));
+  std::string kept, section, rows;
+  bool whole = false;  // the section is shown whole
+  auto close = [&] {
+    if (!section.empty() && (whole || !rows.empty())) kept += section + rows;
+    section.clear();
+    rows.clear();
+  };
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line == "drv tables") continue;
+    if (line.rfind("  ", 0) != 0) {
+      close();
+      section = line + "\n";
+      whole = row.path == DrvPath::kModeRecord && line.rfind("mode ", 0) == 0;
+      continue;
+    }
+    bool wanted =
+        whole ||
+        (row.key_selector != orv::kNoSelector && section.rfind("selector values", 0) == 0 &&
+         line.find(" selector " + std::to_string(row.key_selector) + " values@") !=
+             std::string::npos) ||
+        (row.path == DrvPath::kCommandSequence && section.rfind("command sequences", 0) == 0 &&
+         line.find(" id=" + hex_id(row.id) + " ") != std::string::npos);
+    if (wanted) rows += line + "\n";
+  }
+  close();
+  return kept;
+}
+
+// `dump ID` of a Drv special id: its row, the trees its path reads (with
+// why) and the table rows it reads.
+void dump_special(const orv::Image& image, const IdInfo& info, std::ostream& out) {
+  out << special_row_text(*info.special) << "\n";
+  std::vector<AnswerTree> trees = answer_trees(image, info);
+  for (size_t k = 0; k < trees.size(); ++k) {
+    const AnswerTree& t = trees[k];
+    out << t.role;
+    if (t.role == "fragment") out << " " << k << " of " << trees.size() << ", for";
+    out << " " << hex_id(t.id) << ": tree [" << t.item << "]\n" << orv::dump_tree(image, t.item, 1);
+  }
+  if (trees.empty()) out << "no tree: the path reads tables alone\n";
+  out << special_table_rows(image, *info.special);
 }
 
 int run_dump(const orv::Image& image, const std::optional<std::string>& id_word,
@@ -144,6 +195,10 @@ int run_dump(const orv::Image& image, const std::optional<std::string>& id_word,
     return 0;
   }
   uint16_t id = static_cast<uint16_t>(parse_number(*id_word, 0, 0xFFFF, "id"));
+  if (std::optional<Domain> d = domain_of(id); d && special_row(*d, id) != nullptr) {
+    dump_special(image, analyse_id(image, *d, id), out);
+    return 0;
+  }
   uint32_t root = 0;
   if (orv::find_root_item(image, id, &root) != DB_OK) {
     throw UsageError("id " + hex_id(id) + " is not in the root index");
@@ -224,7 +279,8 @@ int ToolImage::load(const std::string& path, bool faults_allowed, std::ostream& 
   return 0;
 }
 
-int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, std::ostream& out) {
+int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, std::ostream& out,
+              std::ostream& err) {
   Query q;
   build_query(image, a, &q);
   Sweep s = sweep_id(image, &q);
@@ -234,6 +290,8 @@ int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, 
     j["id"] = hex_id(q.id);
     out << j.dump(2) << "\n";
   } else if (csv) {
+    // CSV holds the table alone: what the sweep held fixed goes to stderr.
+    err << "held fixed: " << s.held_fixed << "\n";
     print_sweep_csv(s, out);
   } else {
     print_sweep_text(s, out);
@@ -244,8 +302,8 @@ int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, 
 // `diff A [B]`: A against B, or against the image the tool reads (--image
 // or the built-in one) when B is not given.
 int run_diff_files(const std::vector<std::string>& files,
-                   const std::optional<std::string>& image_path, bool json, std::ostream& out,
-                   std::ostream& err) {
+                   const std::optional<std::string>& image_path, const DiffOptions& options,
+                   std::ostream& out, std::ostream& err) {
   ToolImage old_image, new_image;
   int status = old_image.load(files[0], false, err);
   if (status != 0) return status;
@@ -256,7 +314,7 @@ int run_diff_files(const std::vector<std::string>& files,
     if (status != 0) return status;
   }
   return run_diff(DiffSide{&old_image.image(), files[0]}, DiffSide{&new_image.image(), new_name},
-                  json, out);
+                  out, options);
 }
 
 }  // namespace
@@ -283,14 +341,17 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
   add_query_options(query, &qa);
   query->add_flag("--json", json, "print the answer as JSON");
 
-  CLI::App* explain = app.add_subcommand("explain", "ask one id and print the walk step by step");
+  CLI::App* explain = app.add_subcommand(
+      "explain", "ask one id and print the walk (or a Drv special id's path) step by step");
   add_query_options(explain, &qa);
 
   CLI::App* ids = app.add_subcommand("ids", "list every id: leaves, reads, how it is answered");
   ids->add_option("DOMAIN", ids_domain, "only this domain");
 
   CLI::App* dump = app.add_subcommand("dump", "the image as text, tree by tree");
-  dump->add_option("ID", dump_id, "only the tree of this id");
+  dump->add_option("ID", dump_id,
+                   "only the tree of this id (of a Drv special id: the trees and table rows "
+                   "its path reads)");
 
   CLI::App* check = app.add_subcommand("check", "verify the image's structure, print its sizes");
 
@@ -304,9 +365,13 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
       ->required()
       ->expected(1, 2)
       ->type_name("A [B]");
-  diff->add_flag("--json", json, "print JSON");
+  DiffOptions diff_options;
+  diff->add_flag("--json", diff_options.json, "print JSON");
+  diff->add_flag("--stat", diff_options.stat,
+                 "per id the number of combinations that differ, per table the number of rows");
 
-  CLI::App* sweep = app.add_subcommand("sweep", "every combination the id's tree tells apart");
+  CLI::App* sweep = app.add_subcommand(
+      "sweep", "every combination of the inputs the id's answer reads that its trees tell apart");
   sweep->add_option("DOMAIN", qa.domain, "root, drv, lm, mnt, pa or sm")->required();
   sweep->add_option("ID", qa.id, "data id, decimal or 0x hex")->required();
   CLI::Option* csv_flag = sweep->add_flag("--csv", csv, "print CSV");
@@ -339,7 +404,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     err << "orvdb: error: " << e.what() << "\n";
     return kUsage;
   }
-  if (diff->parsed()) return run_diff_files(diff_files, image_path, json, out, err);
+  if (diff->parsed()) return run_diff_files(diff_files, image_path, diff_options, out, err);
   ToolImage tool_image;
   if (image_path) {
     int status = tool_image.load(*image_path, check->parsed(), err);
@@ -352,7 +417,7 @@ int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostre
     if (ids->parsed()) return run_ids(image, tool_image.meanings(), ids_domain, out);
     if (dump->parsed()) return run_dump(image, dump_id, out);
     if (check->parsed()) return run_check(tool_image, out);
-    if (sweep->parsed()) return run_sweep(image, qa, csv, json, out);
+    if (sweep->parsed()) return run_sweep(image, qa, csv, json, out, err);
     if (reference->parsed()) {
       print_reference(image, tool_image.meanings(), out);
       return 0;

@@ -118,6 +118,33 @@ TEST(Tool, SweepCsvAndJsonHoldTheWholeAnswerSpace) {
   EXPECT_EQ(j["rows"][4]["answer"]["result"], "DB_NOT_FOUND");
 }
 
+// What a sweep holds fixed is on its first line: the clock, and the
+// selectors only computed items read (the user-defined size's width and
+// length, 29 and 30, for the printable area of Drv 0x1004; the option-bits
+// command's quantity, 80, and the option bits themselves, 79, of which the
+// tree tells only bit 23 apart, for command sequence 0x1018).
+TEST(Tool, SweepNamesWhatItHoldsFixedOnItsFirstLine) {
+  struct Case {
+    const char* args;   // command line
+    const char* first;  // the first line of the output
+  };
+  const Case cases[] = {
+      {"sweep drv 0x1004",
+       "held fixed: clock 2026-12-06 18:44:29; selectors 29 30 at 0 where only computed items "
+       "read them"},
+      {"sweep drv 0x1018",
+       "held fixed: clock 2026-12-06 18:44:29; selector 80 at 0 where only computed items read "
+       "it; selector 79 only at the values the trees tell apart, though computed items read it "
+       "whole"},
+      {"sweep drv 0x1003", "held fixed: clock 2026-12-06 18:44:29"},
+  };
+  for (const Case& c : cases) {
+    ToolRun r = tool(words(c.args));
+    EXPECT_EQ(r.status, 0) << c.args;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), c.first) << c.args;
+  }
+}
+
 TEST(Tool, BadInputGetsOneLineErrorAndStatus2) {
   struct Bad {
     const char* args;     // command line
@@ -138,6 +165,7 @@ TEST(Tool, BadInputGetsOneLineErrorAndStatus2) {
       {"query root 2 --printer-data ZelUI_InkDry=1", "needs --printer"},
       {"query root 2 --clock 20241301000000", "--clock '20241301000000': not a valid date"},
       {"query root 2 --clock 2024", "expected 14 digits"},
+      {"query root 2 --country one", "--country 'one' is not a number"},
       {"query", "DOMAIN is required"},
       {"frobnicate", "unknown subcommand 'frobnicate'"},
       {"sweep pa 0x4002 --csv --json", "excludes"},
@@ -194,6 +222,16 @@ const Golden kGolden[] = {
     {"explain_drv_deep", "explain drv 0x1008 -s 4=1 -s 9=0 -s 5=261 -s 81=0 -s 8=5 -s 6=1"},
     {"explain_drv_not_found", "explain drv 0x1008 -s 4=1 -s 9=0 -s 5=261 -s 81=0 -s 8=3 -s 6=1"},
     {"explain_lm_string", "explain lm 0x2001 -m 1=LD -s 0=17 -s 1=0x10000"},
+    // One special path of each kind, as the Drv handler's observer sees it.
+    {"explain_drv_stored_list", "explain drv 0x100C"},
+    {"explain_drv_full_list", "explain drv 0x1013 -s 5=1"},
+    {"explain_drv_compared_list", "explain drv 0x1011"},
+    {"explain_drv_selector8_list", "explain drv 0x1017 -s 4=1 -s 9=0 -s 5=1 -s 81=0"},
+    {"explain_drv_command_sequence", "explain drv 0x1018 -s 79=0x800000"},
+    {"explain_drv_mode_record", "explain drv 0x101E -s 4=1 -s 9=0 -s 5=1 -s 8=1 -s 6=2"},
+    {"ids_drv", "ids drv"},
+    {"dump_drv_sequence", "dump 0x1018"},
+    {"sweep_drv_computed", "sweep drv 0x1004"},
     {"ids_lm", "ids lm"},
     {"ids_pa", "ids pa"},
     {"dump_lm_tree", "dump 0x2009"},
