@@ -64,6 +64,21 @@ FOLDER_TESTS = {
     "src/modelc": "src/modelc/modelc_test",
 }
 
+# The test programs that link the library alone, in the order they run
+# after the folder's own.
+LIBRARY_TESTS = [
+    "src/engine/engine_test",
+    "src/drvrecords/drvrecords_test",
+    "src/computed/computed_test",
+    "src/exports/exports_test",
+    "src/platform/platform_test",
+    "models/qxr7310/qxr7310_data_test",
+    "models/qxr7310/qxr7310_drv_data_test",
+    "models/qxr2200/qxr2200_test",
+    "tests/reliability/reliability_test",
+    "src/modelc/modelc_test",
+]
+
 ACCEPTED_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "accepted_survivors.txt")
 
 # ---------------------------------------------------------------------------
@@ -276,6 +291,7 @@ class Build:
         self.dependents = {}  # source path (relative) -> objects that include it
         self.commands = {}  # object path -> its compile command
         self.suite_seconds = None  # the whole suite's time without a mutant
+        self.targets = None  # the build's targets and their rules, once listed
 
     def sync_sources(self):
         """Copies the checkout's tracked files (and its untracked ones that
@@ -339,6 +355,20 @@ class Build:
 
     def ninja(self, targets=()):
         return self.run_logged(["ninja", "-C", self.binary, "-j", str(self.jobs), *targets]) == 0
+
+    def has_target(self, target, program=False):
+        """Whether the build makes `target` (with `program`: one its linker makes)."""
+        if self.targets is None:
+            listed = subprocess.run(["ninja", "-C", self.binary, "-t", "targets", "all"],
+                                    capture_output=True, text=True).stdout
+            self.targets = {}
+            for line in listed.splitlines():
+                name, _, rule = line.rpartition(": ")
+                self.targets[name] = rule
+        rule = self.targets.get(target)
+        if rule is None:
+            return False
+        return "LINKER" in rule if program else True
 
     def failed_target(self):
         """The first target the last Ninja run names as failed."""
@@ -514,46 +544,29 @@ def run_mutant(build, mutant, original, timeout):
     path = os.path.join(build.source, mutant.path)
     write(path, mutant.apply(original))
     try:
-        # The library's objects first: when one of them differs the mutant
-        # is not equivalent, and the tool's and tests' objects that include
-        # the file are built only when a later step needs them.
-        objects = build.dependents.get(mutant.path, [])
-        library = [o for o in objects if not is_program_object(o)]
-        for group in (library, [o for o in objects if is_program_object(o)]):
-            if not group:
-                continue
-            if not build.ninja([os.path.relpath(o, build.binary) for o in group]):
-                mutant.outcome = "did not compile"
-                mutant.detail = build.failed_target()
-                return
-            if not all(digest(o) == build.baseline.get(o) for o in group):
-                break
-        else:
-            if objects:
-                mutant.outcome = "equivalent"
-                return
+        # First the library's own test programs, the file's folder's first:
+        # they link the library alone and kill most mutants.
         first = folder_test(mutant.path)
-        if first is not None:
-            if not build.ninja([first]):
-                mutant.outcome = "did not compile"
-                mutant.detail = build.failed_target()
-                return
-            result = build.program(first, timeout)
+        programs = [first] if first else []
+        programs += [t for t in LIBRARY_TESTS if t != first and build.has_target(t)]
+        if not build_or_judge(build, mutant, programs):
+            return
+        for program in programs:
+            result = build.program(program, timeout)
             if result != 0:
                 mutant.outcome = "timed out" if result is None else "killed"
-                mutant.detail = os.path.basename(first)
+                mutant.detail = os.path.basename(program)
                 return
-        if not build.ninja():
-            failed = build.failed_target()
-            # A compiled program refusing the mutant during the build (the
-            # model compiler's checks) is a kill; a compiler or linker error is not.
-            compiling = re.search(r"\.(o|a|so[.0-9]*)$|/[^/.]+$", failed.split()[-1] if failed else "")
-            if failed and not compiling:
-                mutant.outcome = "killed"
-                mutant.detail = "build check " + failed
-            else:
-                mutant.outcome = "did not compile"
-                mutant.detail = failed
+        # Past them: a mutant whose objects all build to the same bytes is
+        # equivalent; any other goes through the whole build and suite.
+        objects = build.dependents.get(mutant.path, [])
+        if objects:
+            if not build_or_judge(build, mutant, [os.path.relpath(o, build.binary) for o in objects]):
+                return
+            if all(digest(o) == build.baseline.get(o) for o in objects):
+                mutant.outcome = "equivalent"
+                return
+        if not build_or_judge(build, mutant, []):
             return
         result = build.suite(timeout * 4)
         mutant.outcome = {0: "survived", 1: "killed", None: "timed out"}[result]
@@ -563,6 +576,25 @@ def run_mutant(build, mutant, original, timeout):
         # The original comes back with a new time, so that the next build
         # rebuilds whatever the mutant touched.
         write(path, original)
+
+
+def build_or_judge(build, mutant, targets):
+    """Builds `targets` (all when empty): True when built; otherwise sets the
+    outcome, False. A program of the build refusing the mutant (the model
+    compiler's checks of the image) is a kill; a compiler or linker error
+    is not."""
+    if build.ninja(targets):
+        return True
+    failed = build.failed_target()
+    last = failed.split()[-1] if failed else ""
+    if re.search(r"\.(o|a|so[.0-9]*)$", last) or build.has_target(last, program=True):
+        mutant.outcome = "did not compile"
+    else:
+        mutant.outcome = "killed"
+        mutant.detail = "build check " + failed
+    if mutant.outcome == "did not compile":
+        mutant.detail = failed
+    return False
 
 
 def is_program_object(path):
@@ -649,11 +681,14 @@ def main():
             if m.line not in compiled[rel]:
                 m.outcome = "not measured"
                 not_measured.append(m)
-    # Files take turns, one mutant each, so that a run cut short by its
-    # budget has tried every file.
-    queue = []
+    # A run with a budget lets files take turns, one mutant each, so that
+    # when it is cut short it has tried every file; a whole run goes file by
+    # file, so that consecutive mutants rebuild the same objects.
     pending = [[m for m in ms if m.outcome is None] for _, ms in chosen]
-    while any(pending):
+    queue = []
+    if args.budget is None:
+        queue = [m for ms in pending for m in ms]
+    while any(pending) and args.budget is not None:
         for ms in pending:
             if ms:
                 queue.append(ms.pop(0))
