@@ -19,6 +19,7 @@
 #include "query_setup.h"
 #include "reference.h"
 #include "sweep.h"
+#include "tree_dot.h"
 
 namespace orvtool {
 namespace {
@@ -83,6 +84,8 @@ struct Options {
   bool json_lines = false;                // --json-lines (sweep, diff)
   bool csv = false;                       // --csv (sweep)
   bool stat = false;                      // --stat (diff)
+  bool dot = false;                       // --dot (dump, explain)
+  bool all_leaves = false;                // --all-leaves (with --dot)
   std::optional<std::string> domain;      // ids [DOMAIN]
   std::optional<std::string> id;          // dump [ID]
   std::string old_file;                   // diff OLD
@@ -158,10 +161,25 @@ void add_json_and_lines(CLI::App* app, Options* o) {
   json->excludes(lines);
 }
 
+// --dot and --all-leaves, the picture instead of the text or JSON.
+void add_dot(CLI::App* app, Options* o, const std::string& what) {
+  CLI::Option* dot = app->add_flag("--dot", o->dot, what + " in Graphviz's language");
+  app->add_flag("--all-leaves", o->all_leaves,
+                "with --dot: every leaf, not only the id's (others are folded by case)")
+      ->needs(dot);
+  dot->excludes("--json");
+}
+
 void add_query(CLI::App* app, Options* o) {
   add_domain_and_id(app, o);
   add_context(app, o);
   add_json(app, o);
+}
+
+void add_explain(CLI::App* app, Options* o) {
+  add_query(app, o);
+  add_dot(app, o,
+          "the tree (for a Drv special id, each tree walked) with the walk's route marked,");
 }
 
 void add_ids(CLI::App* app, Options* o) {
@@ -174,6 +192,7 @@ void add_dump(CLI::App* app, Options* o) {
              "only the tree of this id (of a Drv special id: the trees and table rows its path "
              "reads)");
   add_json(app, o);
+  add_dot(app, o, "the tree that answers ID (of a Drv special id: the trees its path reads)");
 }
 
 void add_sweep(CLI::App* app, Options* o) {
@@ -242,10 +261,42 @@ nlohmann::json explain_steps(const std::string& text) {
   return steps;
 }
 
+// The caption of a picture: the id and the model.
+std::string picture_caption(const orv::Image& image, uint16_t id) {
+  std::optional<Domain> d = domain_of(id);
+  return std::string(d ? domain_title(*d) : "internal") + " " + hex_id(id) + " (" +
+         model_name_of(image) + ")";
+}
+
+// `explain --dot`: each walk's tree with its route.
+int explain_dot(Run& r, Query& q) {
+  const orv::Image& image = r.image.image();
+  std::ostringstream text;
+  Explained e = explain_query(image, q.domain, q.info, q.context(), text);
+  std::vector<DotTree> trees;
+  for (size_t k = 0; k < e.walks.size(); ++k) {
+    const ExplainedWalk& w = e.walks[k];
+    std::string title = "walk " + std::to_string(k + 1) + ": " + w.role + " " + hex_id(w.id);
+    if (w.set_selector != orv::kNoSelector) {
+      title +=
+          " with selector " + std::to_string(w.set_selector) + " = " + std::to_string(w.set_value);
+    }
+    title += w.item == orv::kUnknownItem ? ": root lookup => " + result_name(w.result)
+                                         : " => " + result_name(w.result);
+    trees.push_back({title, w.item, w.id, &w});
+  }
+  print_dot(image,
+            domain_title(q.domain) + std::string(" ") + hex_id(q.id) + " with " + context_text(q) +
+                " => " + result_name(e.answer.result),
+            trees, r.options.all_leaves, r.out);
+  return exit_status(e.answer.result);
+}
+
 int run_explain(Run& r) {
   const orv::Image& image = r.image.image();
   Query q;
   build_query(image, r.options.query, &q);
+  if (r.options.dot) return explain_dot(r, q);
   if (!r.options.json) {
     r.out << domain_title(q.domain) << " " << hex_id(q.id) << " with " << context_text(q) << "\n";
     r.out << "answered: " << answered_text(q.info) << "\n";
@@ -297,7 +348,11 @@ int run_dump(Run& r) {
       return kExitNoAnswer;
     }
   }
-  if (r.options.json) {
+  if (r.options.dot) {
+    if (!id) throw UsageError("dump --dot needs an ID: the whole image is too large a picture");
+    print_dot(image, picture_caption(image, *id), dump_trees(image, *id), r.options.all_leaves,
+              r.out);
+  } else if (r.options.json) {
     write_json(r.out, dump_json(image, id));
   } else {
     print_dump(image, id, r.out);
@@ -379,7 +434,7 @@ struct Subcommand {
 const Subcommand kSubcommands[] = {
     {"query", "ask one id and print its answer", add_query, run_query, ImageUse::kSound},
     {"explain", "ask one id and print the walk (or a Drv special id's path) step by step",
-     add_query, run_explain, ImageUse::kSound},
+     add_explain, run_explain, ImageUse::kSound},
     {"ids", "list every id: leaves, reads, how it is answered", add_ids, run_ids, ImageUse::kSound},
     {"dump", "the image as text, tree by tree", add_dump, run_dump, ImageUse::kSound},
     {"check", "verify the image's structure, print its sizes", add_json, run_check,
