@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -463,31 +464,41 @@ std::string exit_status_text() {
   return s;
 }
 
-// Parses the command line and runs the subcommand it names.
-int parse_and_run(const std::string& program, const std::vector<std::string>& args,
-                  std::ostream& out, std::ostream& err) {
+// The parser of `program`'s command line, filling `options`: the global
+// options, then one subcommand per row of kSubcommands, in order (`apps`).
+std::unique_ptr<CLI::App> make_parser(const std::string& program, Options* options,
+                                      std::vector<CLI::App*>* apps) {
   const std::string model = model_name_of(orv::builtin_image());
-  CLI::App app{program + ": ask, explain and inspect the " + model + " model data base", program};
-  app.require_subcommand(0, 1);
-  app.allow_extras();
-  app.set_help_all_flag("--help-all", "show help for every subcommand");
-  app.set_version_flag("--version", program + " " + ORVDB_VERSION + " (" + model + ")");
-  app.footer(exit_status_text());
-  Options options;
-  app.add_option("--image", options.image_path,
-                 "read this image file (as the model compiler writes it) instead of the "
-                 "built-in image; before or after the subcommand")
+  auto app = std::make_unique<CLI::App>(
+      program + ": ask, explain and inspect the " + model + " model data base", program);
+  app->require_subcommand(0, 1);
+  app->allow_extras();
+  app->set_help_all_flag("--help-all", "show help for every subcommand");
+  app->set_version_flag("--version", program + " " + ORVDB_VERSION + " (" + model + ")");
+  app->footer(exit_status_text());
+  app->add_option("--image", options->image_path,
+                  "read this image file (as the model compiler writes it) instead of the "
+                  "built-in image; before or after the subcommand")
       ->type_name("FILE")
       ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-  std::vector<CLI::App*> apps;
   for (const Subcommand& c : kSubcommands) {
-    CLI::App* sub = app.add_subcommand(c.name, c.summary);
+    CLI::App* sub = app->add_subcommand(c.name, c.summary);
     sub->fallthrough();  // global options after the subcommand, too
     sub->allow_extras();
     sub->footer(exit_status_text());
-    c.add_options(sub, &options);
-    apps.push_back(sub);
+    c.add_options(sub, options);
+    apps->push_back(sub);
   }
+  return app;
+}
+
+// Parses the command line and runs the subcommand it names.
+int parse_and_run(const std::string& program, const std::vector<std::string>& args,
+                  std::ostream& out, std::ostream& err) {
+  Options options;
+  std::vector<CLI::App*> apps;
+  std::unique_ptr<CLI::App> parser = make_parser(program, &options, &apps);
+  CLI::App& app = *parser;
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());  // as CLI11 takes them
   try {
@@ -532,7 +543,43 @@ int parse_and_run(const std::string& program, const std::vector<std::string>& ar
   return chosen->run(run);
 }
 
+OptionDoc option_doc(const CLI::Option& o) {
+  OptionDoc d;
+  if (o.nonpositional()) {
+    for (const std::string& n : o.get_snames()) d.names.push_back("-" + n);
+    for (const std::string& n : o.get_lnames()) d.names.push_back("--" + n);
+    if (o.get_type_size_max() > 0) d.value = o.get_type_name();
+  } else {
+    d.names.push_back(o.get_name());
+    d.positional = true;
+  }
+  d.help = o.get_description();
+  d.required = o.get_required();
+  d.repeatable = o.get_items_expected_max() > 1;
+  return d;
+}
+
 }  // namespace
+
+CommandLineDoc describe_command_line(const std::string& program) {
+  Options options;
+  std::vector<CLI::App*> apps;
+  std::unique_ptr<CLI::App> app = make_parser(program, &options, &apps);
+  CommandLineDoc doc;
+  doc.summary = app->get_description();
+  for (const CLI::Option* o : app->get_options()) doc.options.push_back(option_doc(*o));
+  for (size_t k = 0; k < apps.size(); ++k) {
+    SubcommandDoc sub{kSubcommands[k].name, kSubcommands[k].summary, {}};
+    // Positionals first, in their order, then the options.
+    for (bool positional : {true, false}) {
+      for (const CLI::Option* o : apps[k]->get_options()) {
+        if (o->nonpositional() != positional) sub.options.push_back(option_doc(*o));
+      }
+    }
+    doc.subcommands.push_back(sub);
+  }
+  return doc;
+}
 
 int run_tool(const std::string& program, const std::vector<std::string>& args, std::ostream& out,
              std::ostream& err) {
