@@ -407,6 +407,7 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
        "command sequence 0x1018 fragment 1 beyond the item table"},
       {"mode row", nullptr, [&](Image& i) { i.drv_tables = &tables; },
        "mode row 0 names a part record beyond its table"},
+      {"drv table", nullptr, [&](Image& i) { i.drv_tables = &tables; }, "mode part D missing"},
   };
   tables.sel_indices = sel_indices, tables.sel_value_counts = sel_counts;
   tables.sel_first = sel_first, tables.sel_count = 1, tables.sel_value_count = kValues;
