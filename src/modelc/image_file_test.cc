@@ -52,22 +52,17 @@ struct SmallImage {
   uint8_t part_b[kModePartBSize] = {};
   uint8_t part_c[kModePartCSize] = {13, 0, 7};
   uint8_t part_d[kModePartDSize] = {};
-  DrvTables drv{.sel_indices = sel_indices,
-                .sel_value_counts = sel_counts,
-                .sel_first = sel_first,
-                .sel_count = 1,
-                .sel_values = sel_values,
-                .sel_value_ids = sel_ids,
-                .sel_value_count = 2,
-                .seq_ids = seq_ids,
-                .seq_fragment_counts = seq_counts,
-                .seq_first = seq_first,
-                .seq_count = 1,
-                .seq_fragments = seq_fragments,
-                .seq_fragment_count = 1,
-                .mode_rows = rows,
-                .mode_count = 2,
-                .mode_parts = {{part_a, 2}, {part_b, 1}, {part_c, 1}, {part_d, 1}}};
+  DrvTables drv = [this] {
+    DrvTables t{};
+    t.sel_indices = sel_indices, t.sel_value_counts = sel_counts, t.sel_first = sel_first;
+    t.sel_count = 1, t.sel_values = sel_values, t.sel_value_ids = sel_ids, t.sel_value_count = 2;
+    t.seq_ids = seq_ids, t.seq_fragment_counts = seq_counts, t.seq_first = seq_first;
+    t.seq_count = 1, t.seq_fragments = seq_fragments, t.seq_fragment_count = 1;
+    t.mode_rows = rows, t.mode_count = 2;
+    t.mode_parts[0] = {part_a, 2}, t.mode_parts[1] = {part_b, 1};
+    t.mode_parts[2] = {part_c, 1}, t.mode_parts[3] = {part_d, 1};
+    return t;
+  }();
   Image image{items, 3,     root_ids, root_items, 2, i32,  2,         i16,
               2,     bytes, 3,        match,      3, &drv, "QXR-0001"};
   std::vector<ImageMeaning> meanings{{0x0002, "the version text", ""},
