@@ -179,7 +179,8 @@ template <typename Value>
 std::vector<Value> choices_of(const std::map<uint16_t, std::vector<Value>>& values, uint16_t index,
                               const Value& none) {
   auto found = values.find(index);
-  return found == values.end() ? std::vector<Value>{none} : found->second;
+  if (found != values.end()) return found->second;
+  return std::vector<Value>(1, none);
 }
 
 std::string cell_text(const std::string& s) {
