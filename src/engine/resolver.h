@@ -35,6 +35,34 @@ int32_t find_root(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
 int32_t resolve(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t word0,
                 uint32_t word1, Leaf* leaf);
 
+// Values one forked walk carries at most; longer lists are walked in chunks.
+constexpr uint32_t kForkWidth = 64;
+
+// The values of one selector that a forked walk walks at once: walk k is the
+// walk a query with `values[k]` in `selector` makes, every other read coming
+// from the same context. Each ends with its own result and leaf.
+struct ForkedValues {
+  uint16_t selector;                 // the selector the values are given for
+  uint32_t count;                    // values, at most kForkWidth
+  const uint32_t* values;            // value of walk k
+  int32_t results[kForkWidth];       // out: result of walk k
+  Leaf leaves[kForkWidth];           // out: leaf of walk k, where its result is DB_OK
+  uint32_t visits_left[kForkWidth];  // containers walk k may still enter (see walk_budget)
+  uint32_t targets[kForkWidth];      // scratch: the case target walk k chose at a fork point
+};
+
+// Walks the subtree of item `index` for `id` once for every value of
+// `fork`: fork->results[k] and fork->leaves[k] are what find_root's walk
+// gives with fork->values[k] in the fork's selector (whose value in `ctx` is
+// never read); every other read comes from `ctx`. Steps that do not read the
+// selector are made once for all the values. DB_OK, or DB_ERROR when the
+// image has no item table, the item lies beyond it, or the fork holds more
+// than kForkWidth values. Cost: the items the values' walks visit, each
+// once per group of values that walks it; no allocation beyond the walk's
+// own. Stack: as a single walk, the per-value state living in `fork`.
+int32_t resolve_forked(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                       uint32_t index, ForkedValues* fork);
+
 // 1 when a and b are non-null and their first `length` bytes are equal, or
 // when length is 0; else 0.
 int equal_counted(const void* a, const void* b, uint16_t length);
