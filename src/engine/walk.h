@@ -599,7 +599,7 @@ typename M::Result walk_switch_forked(const Walk<O, M>& w, Item sw, int depth, t
 // The result of a chain of items the walk followed in a loop, told to the
 // observer once for each of them, innermost first.
 template <typename O, typename R>
-inline R close_chain(const O* observer, int entered, R result) {
+inline R close_chain(O* observer, int entered, R result) {
   if constexpr (O::kWatches) {
     for (; entered > 0; --entered) observer->leave(static_cast<int32_t>(result));
   }
