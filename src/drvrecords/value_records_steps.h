@@ -40,40 +40,44 @@ inline void widen_value_records(uint8_t* records, uint32_t n) {
   }
 }
 
-// An internal id looked up once per record of a list. Its root slot is found
-// on first use and kept for the rest of the call: the root index does not
-// change, so every record would find the same slot.
+// An internal id looked up for every record of a list.
 struct AttributeSource {
   uint16_t id;          // the internal id
   uint32_t field;       // byte offset of the record field it fills
-  bool looked_up;       // root_status and root are known
   int32_t root_status;  // the root lookup's result
   uint32_t root;        // item index of the id's tree, when root_status is DB_OK
 };
 
-// Walks the source's tree with `ctx` and writes its one-number value into
-// the 4 bytes at `dest`. A value longer than 4 bytes means the data base is
-// inconsistent (DB_ERROR); lookup results other than DB_OK pass through.
+// The walks of a source's tree for a chunk of records, one forked walk with
+// the attribute selector of `ctx` set to each record's value in turn:
+// fork->results and fork->leaves hold each record's walk.
 template <typename O>
-int32_t fetch_attribute(const Image& image, AttributeSource* source, const ORV_QUERY_CONTEXT* ctx,
-                        uint8_t* dest, O* observer) {
-  if (!source->looked_up) {
-    source->root_status = find_root_item(image, source->id, &source->root);
-    source->looked_up = true;
+void walk_attribute(const Image& image, const AttributeSource& source, const ORV_QUERY_CONTEXT* ctx,
+                    ForkedValues* fork, O* observer) {
+  if (source.root_status != DB_OK) {
+    for (uint32_t k = 0; k < fork->count; ++k) fork->results[k] = source.root_status;
   }
-  if (source->root_status != DB_OK) {
-    if constexpr (O::kWatches) {
-      observer->walk_starts(DrvWalk::kAttribute, source->id, kUnknownItem, ctx);
-      observer->walk_ends(source->root_status, Leaf{});
+  if constexpr (O::kWatches) {
+    uint32_t item = source.root_status == DB_OK ? source.root : kUnknownItem;
+    typename O::WalkObserver* walk =
+        observer->forked_walk_starts(DrvWalk::kAttribute, source.id, item, ctx, *fork);
+    if (source.root_status == DB_OK) {
+      observe_forked_walk(image, source.id, ctx, source.root, fork, walk);
     }
-    return source->root_status;
+    observer->forked_walk_ends(*fork);
+  } else {
+    if (source.root_status == DB_OK) resolve_forked(image, source.id, ctx, source.root, fork);
   }
-  Leaf leaf{};
-  int32_t result =
-      drv_resolve(image, source->id, ctx, source->root, &leaf, DrvWalk::kAttribute, observer);
-  if (result != DB_OK) return result;
+}
+
+// Writes the one-number value of `leaf` (found for `ctx`) into the 4 bytes
+// at `dest`. A value longer than 4 bytes means the data base is
+// inconsistent (DB_ERROR); other results pass through.
+template <typename O>
+int32_t fetch_attribute(const Image& image, const Leaf& leaf, const ORV_QUERY_CONTEXT* ctx,
+                        uint8_t* dest, O* observer) {
   uint32_t size = 0;
-  result = fetch(image, ctx, 4, dest, &size, leaf);
+  int32_t result = fetch(image, ctx, 4, dest, &size, leaf);
   if constexpr (O::kWatches) observer->fetched(result, size);
   // The field holds 4 bytes: a longer value is an inconsistent data base, and
   // passing DB_MORE_DATA up without a size would leave the caller asking again.
@@ -154,30 +158,51 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
 // The attribute lookups of a row: per record, the row's attribute selector
 // of a scratch copy of the caller's context = the value, then each attribute
 // id into its field. The scratch context is of the kind every row's
-// attribute selector fits (drv_special_ids.h checks it).
+// attribute selector fits (drv_special_ids.h checks it). Each attribute
+// id's tree is walked once per chunk of kForkWidth records, forked at the
+// attribute selector; the records are then filled in order, record by
+// record and id by id, so that the first failing lookup ends the call with
+// what the lookups before it wrote, as if each record were looked up alone.
 template <typename O>
 int32_t fill_attributes(const Image& image, const DrvSpecialId& row, const ORV_QUERY_CONTEXT* ctx,
                         uint8_t* records, uint32_t n, O* observer) {
   if (usable_selectors(ctx) < row.min_selectors) return DB_NO_SELECTOR;
-  const uint32_t selector = row.attr_selector;
+  const uint16_t selector = row.attr_selector;
   AttributeSource sources[kAttributeFields];
   uint32_t lookups = 0;
   for (uint32_t f = 0; f < kAttributeFields; ++f) {
     if (row.attr_ids[f] == kNoId) continue;
-    sources[lookups++] = AttributeSource{row.attr_ids[f], kAttributeField[f], false, 0, 0};
+    AttributeSource& source = sources[lookups++];
+    source = AttributeSource{row.attr_ids[f], kAttributeField[f], DB_OK, 0};
+    source.root_status = find_root_item(image, source.id, &source.root);
   }
   ScratchContext* scratch = create_scratch_context(kAttributeScratch, ctx);
   if (scratch == nullptr) return DB_ERROR;
   int32_t result = DB_OK;
-  for (uint32_t i = 0; i < n && result == DB_OK; ++i) {
-    const uint32_t value = record_word(records, i, kRecordValue);
-    scratch->selectors()[selector] = value;
-    if constexpr (O::kWatches) observer->record_starts(i, row.attr_selector, value);
-    for (uint32_t l = 0; l < lookups && result == DB_OK; ++l) {
-      uint8_t* dest = records + i * kValueRecordSize + sources[l].field;
-      result = fetch_attribute(image, &sources[l], &scratch->context, dest, observer);
-      if constexpr (O::kWatches) {
-        if (result == DB_OK) observer->record_word(i, sources[l].field, record_word(dest, 0, 0));
+  uint32_t values[kForkWidth];
+  ForkedValues forks[kAttributeFields];
+  for (uint32_t from = 0; from < n && result == DB_OK; from += kForkWidth) {
+    const uint32_t chunk = n - from < kForkWidth ? n - from : kForkWidth;
+    for (uint32_t k = 0; k < chunk; ++k) values[k] = record_word(records, from + k, kRecordValue);
+    for (uint32_t l = 0; l < lookups; ++l) {
+      forks[l].selector = selector;
+      forks[l].count = chunk;
+      forks[l].values = values;
+      walk_attribute(image, sources[l], &scratch->context, &forks[l], observer);
+    }
+    for (uint32_t k = 0; k < chunk && result == DB_OK; ++k) {
+      const uint32_t i = from + k;
+      // A computed value reads the context: it sees the record's value.
+      scratch->selectors()[selector] = values[k];
+      if constexpr (O::kWatches) observer->record_starts(i, selector, values[k]);
+      for (uint32_t l = 0; l < lookups && result == DB_OK; ++l) {
+        result = forks[l].results[k];
+        if (result != DB_OK) break;
+        uint8_t* dest = records + i * kValueRecordSize + sources[l].field;
+        result = fetch_attribute(image, forks[l].leaves[k], &scratch->context, dest, observer);
+        if constexpr (O::kWatches) {
+          if (result == DB_OK) observer->record_word(i, sources[l].field, record_word(dest, 0, 0));
+        }
       }
     }
   }

@@ -68,11 +68,11 @@ struct NoObserver {
   // Asked before a selector, match string, printer value or the country code
   // is read; false stops the walk there with kWalkStopped.
   bool may_read(WalkRead /*what*/, uint16_t /*index*/) { return true; }
-  // A forked walk hands the values `group` (bits of the fork's value
-  // numbers) to the child, case or target at `index`, which is then walked
-  // for them alone; `group` is every value still walking where no fork point
-  // splits them.
-  void fork_group(uint32_t /*index*/, uint64_t /*group*/) {}
+  // A forked walk (resolve_forked) hands the values `group` of `fork` (bit k:
+  // fork.values[k]) to the child, case or target at `index`, walked next
+  // for them alone. A forked walk leaves an item with DB_OK when every value
+  // that entered it has its answer or its error, DB_NOT_FOUND when some go on.
+  void fork_group(uint32_t /*index*/, uint64_t /*group*/, const ForkedValues& /*fork*/) {}
 };
 
 namespace walk_internal {
@@ -266,7 +266,7 @@ typename M::Result walk_select_forked(const Walk<O, M>& w, Item select, int dept
       }
       if constexpr (O::kWatches) w.observer->taken(first + i, child);
     }
-    if constexpr (O::kWatches) w.observer->fork_group(first + i, walking);
+    if constexpr (O::kWatches) w.observer->fork_group(first + i, walking, *w.fork);
     typename M::Set rest = s & ~walking;
     s = rest | walk_child(w, first + i, child, depth, walking);
     if (s == 0) return 0;
@@ -590,7 +590,7 @@ typename M::Result walk_switch_forked(const Walk<O, M>& w, Item sw, int depth, t
       if (fork.targets[k] == target) group |= uint64_t{1} << k;
     }
     chosen &= ~group;
-    if constexpr (O::kWatches) w.observer->fork_group(target, group);
+    if constexpr (O::kWatches) w.observer->fork_group(target, group, fork);
     pending |= walk(w, target, w.items[target], depth + 1, group);
   }
   return pending;
@@ -598,10 +598,16 @@ typename M::Result walk_switch_forked(const Walk<O, M>& w, Item sw, int depth, t
 
 // The result of a chain of items the walk followed in a loop, told to the
 // observer once for each of them, innermost first.
-template <typename O, typename R>
-inline R close_chain(O* observer, int entered, R result) {
+template <typename O, typename M>
+inline typename M::Result close_chain(O* observer, int entered, typename M::Result result) {
   if constexpr (O::kWatches) {
-    for (; entered > 0; --entered) observer->leave(static_cast<int32_t>(result));
+    int32_t told = DB_OK;
+    if constexpr (M::kForked) {
+      told = result == 0 ? DB_OK : DB_NOT_FOUND;
+    } else {
+      told = result;
+    }
+    for (; entered > 0; --entered) observer->leave(told);
   }
   (void)observer;
   (void)entered;
@@ -645,10 +651,10 @@ typename M::Result walk(const Walk<O, M>& w, uint32_t index, Item item, int dept
   int entered = 0;  // items of the chain the observer was told of
   for (;; ++depth) {
     if constexpr (M::kForked) {
-      if (!spend_visit(w, depth, &s)) return close_chain(w.observer, entered, uint64_t{0});
+      if (!spend_visit(w, depth, &s)) return close_chain<O, M>(w.observer, entered, 0);
     } else {
       if (depth > kMaxWalkDepth || visits_left == 0) {
-        return close_chain(w.observer, entered, fail(w, WalkFault::kTooDeep, s));
+        return close_chain<O, M>(w.observer, entered, fail(w, WalkFault::kTooDeep, s));
       }
       *w.visits_left = --visits_left;
     }
@@ -670,16 +676,16 @@ typename M::Result walk(const Walk<O, M>& w, uint32_t index, Item item, int dept
       case ITEM_UINT16:
       case ITEM_STRING:
       case ITEM_COMPUTED:
-        return close_chain(w.observer, entered, answer_leaf(w, index, item, s));
+        return close_chain<O, M>(w.observer, entered, answer_leaf(w, index, item, s));
       case ITEM_SEQUENCE:
       case ITEM_BRANCH:
       case ITEM_CASE:
       case ITEM_DEFAULT:
-        return close_chain(
+        return close_chain<O, M>(
             w.observer, entered,
             walk_children(w, item_offset(item.word0), item_count(item.word1), depth, s));
       case ITEM_SELECT:
-        return close_chain(w.observer, entered, walk_select(w, item, depth, s));
+        return close_chain<O, M>(w.observer, entered, walk_select(w, item, depth, s));
       case ITEM_SWITCH_SELECTOR:
       case ITEM_SWITCH_MASKED:
       case ITEM_SWITCH_PRINTER_DATA:
@@ -687,7 +693,7 @@ typename M::Result walk(const Walk<O, M>& w, uint32_t index, Item item, int dept
         if constexpr (M::kForked) {
           if ((kind == ITEM_SWITCH_SELECTOR || kind == ITEM_SWITCH_MASKED) &&
               item_tag(item.word1) == w.fork->selector) {
-            return close_chain(w.observer, entered, walk_switch_forked(w, item, depth, s));
+            return close_chain<O, M>(w.observer, entered, walk_switch_forked(w, item, depth, s));
           }
         }
         // Every numeric switch comes down to one case loop: where its cases
@@ -705,14 +711,14 @@ typename M::Result walk(const Walk<O, M>& w, uint32_t index, Item item, int dept
         result = choose_string_case(w, item, &target);
         break;
       default:
-        return close_chain(w.observer, entered, fail(w, WalkFault::kInvalidKind, s));
+        return close_chain<O, M>(w.observer, entered, fail(w, WalkFault::kInvalidKind, s));
     }
     if (result != DB_OK) {
-      return close_chain(w.observer, entered,
-                         result == DB_NOT_FOUND ? not_found<M>(s) : end_with(w, s, result));
+      return close_chain<O, M>(w.observer, entered,
+                               result == DB_NOT_FOUND ? not_found<M>(s) : end_with(w, s, result));
     }
     if constexpr (O::kWatches) {
-      if constexpr (M::kForked) w.observer->fork_group(target, s);
+      if constexpr (M::kForked) w.observer->fork_group(target, s, *w.fork);
     }
     index = target;
     item = w.items[target];
@@ -761,6 +767,16 @@ int32_t observe_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* c
   Item item{};
   if (!item_at(image, index, &item)) return DB_ERROR;
   return walk_internal::start_walk(image, id, ctx, index, item, leaf, 0, observer);
+}
+
+// The forked walk of resolve_forked, telling `observer` each step (its
+// fork_group hook where the values part).
+template <typename Observer>
+int32_t observe_forked_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
+                            uint32_t index, ForkedValues* fork, Observer* observer) {
+  Item item{};
+  if (!item_at(image, index, &item)) return DB_ERROR;
+  return walk_internal::start_forked_walk(image, id, ctx, index, item, fork, observer);
 }
 
 }  // namespace orv
