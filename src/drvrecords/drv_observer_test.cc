@@ -103,15 +103,17 @@ struct StepLog : NoDrvObserver {
     return &walk;
   }
   void walk_ends(int32_t result, const Leaf&) { add("=> " + std::to_string(result)); }
-  WalkWatch* forked_walk_starts(DrvWalk why, uint16_t id, uint32_t, const ORV_QUERY_CONTEXT*,
-                                const ForkedValues& fork) {
+  WalkWatch* forked_walk_starts(DrvWalk why, uint32_t, const ORV_QUERY_CONTEXT*,
+                                const ForkedWalks& fork) {
     walk = WalkWatch{};
     walk.stop = stop_walks;
-    add("forked walk " + std::to_string(static_cast<int>(why)) + " " + hex(id) + " s" +
-        std::to_string(fork.selector) + " x" + std::to_string(fork.count));
+    std::string ids;
+    for (uint32_t k = 0; k < fork.count; ++k) ids += " " + hex(fork.ids[k]);
+    add("forked walk " + std::to_string(static_cast<int>(why)) + ids + " s" +
+        std::to_string(fork.selector));
     return &walk;
   }
-  void forked_walk_ends(const ForkedValues& fork) {
+  void forked_walk_ends(const ForkedWalks& fork) {
     std::string results;
     for (uint32_t k = 0; k < fork.count; ++k) results += " " + std::to_string(fork.results[k]);
     add("=>" + results);
@@ -167,7 +169,7 @@ TEST_F(DrvObserverTest, StoredListTellsEveryStepInOrder) {
       "row 100C\n"
       "walk 0 100C\n=> 0\nneeded 40\nfetched 0 8\n"
       "table 0 0\ntable 1 1\nword 0@4=15001\ntable 1 0\nword 1@4=15002\n"
-      "forked walk 1 500C s4 x2\n=> 0 0\nforked walk 1 500B s4 x2\n=> 0 0\n"
+      "forked walk 1 500C 500C s4\n=> 0 0\nforked walk 1 500B 500B s4\n=> 0 0\n"
       "record 0 s4=2\nfetched 0 4\nword 0@8=102\nfetched 0 4\nword 0@12=202\n"
       "record 1 s4=1\nfetched 0 4\nword 1@8=101\nfetched 0 4\nword 1@12=201\n"
       "walk 3 5003\n=> 0\nfetched 0 8\nword 0@16=9\nword 1@16=0\n";

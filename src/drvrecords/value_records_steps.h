@@ -46,27 +46,43 @@ struct AttributeSource {
   uint32_t field;       // byte offset of the record field it fills
   int32_t root_status;  // the root lookup's result
   uint32_t root;        // item index of the id's tree, when root_status is DB_OK
+  uint32_t walks;       // the forked walk its lookups are in (kUnknownItem: none)
+  uint32_t slot;        // its place among the ids of that walk
 };
 
-// The walks of a source's tree for a chunk of records, one forked walk with
-// the attribute selector of `ctx` set to each record's value in turn:
-// fork->results and fork->leaves hold each record's walk.
+// The attribute ids of a list whose trees are one tree walk it together.
+struct AttributeWalk {
+  uint32_t root;                   // the tree
+  uint32_t id_count;               // ids walked in it
+  uint16_t ids[kAttributeFields];  // those ids, in the row's order
+  uint32_t values[kForkWidth];     // each walk's value of the attribute selector
+  uint16_t walk_ids[kForkWidth];   // each walk's id
+  ForkedWalks fork;  // the walks: record r's lookup of ids[j] is walk r * id_count + j
+};
+
+// The lookups of a chunk of records in one tree: one forked walk at the
+// attribute selector of `ctx`, told to `observer`.
 template <typename O>
-void walk_attribute(const Image& image, const AttributeSource& source, const ORV_QUERY_CONTEXT* ctx,
-                    ForkedValues* fork, O* observer) {
-  if (source.root_status != DB_OK) {
-    for (uint32_t k = 0; k < fork->count; ++k) fork->results[k] = source.root_status;
+void walk_attributes(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint16_t selector,
+                     const uint32_t* values, uint32_t records, AttributeWalk* walk, O* observer) {
+  ForkedWalks& fork = walk->fork;
+  fork.selector = selector;
+  fork.count = records * walk->id_count;
+  fork.values = walk->values;
+  fork.ids = walk->walk_ids;
+  for (uint32_t r = 0, k = 0; r < records; ++r) {
+    for (uint32_t j = 0; j < walk->id_count; ++j, ++k) {
+      walk->values[k] = values[r];
+      walk->walk_ids[k] = walk->ids[j];
+    }
   }
   if constexpr (O::kWatches) {
-    uint32_t item = source.root_status == DB_OK ? source.root : kUnknownItem;
-    typename O::WalkObserver* walk =
-        observer->forked_walk_starts(DrvWalk::kAttribute, source.id, item, ctx, *fork);
-    if (source.root_status == DB_OK) {
-      observe_forked_walk(image, source.id, ctx, source.root, fork, walk);
-    }
-    observer->forked_walk_ends(*fork);
+    typename O::WalkObserver* watch =
+        observer->forked_walk_starts(DrvWalk::kAttribute, walk->root, ctx, fork);
+    observe_forked_walk(image, ctx, walk->root, &fork, watch);
+    observer->forked_walk_ends(fork);
   } else {
-    if (source.root_status == DB_OK) resolve_forked(image, source.id, ctx, source.root, fork);
+    resolve_forked(image, ctx, walk->root, &fork);
   }
 }
 
@@ -158,50 +174,72 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
 // The attribute lookups of a row: per record, the row's attribute selector
 // of a scratch copy of the caller's context = the value, then each attribute
 // id into its field. The scratch context is of the kind every row's
-// attribute selector fits (drv_special_ids.h checks it). Each attribute
-// id's tree is walked once per chunk of kForkWidth records, forked at the
-// attribute selector; the records are then filled in order, record by
-// record and id by id, so that the first failing lookup ends the call with
-// what the lookups before it wrote, as if each record were looked up alone.
+// attribute selector fits (drv_special_ids.h checks it). The ids whose
+// trees are one tree are looked up together, by one walk per chunk of
+// records forked at the attribute selector; the records are then filled in
+// order, record by record and id by id, so that the first failing lookup
+// ends the call with what the lookups before it wrote, as if each record
+// were looked up alone.
 template <typename O>
 int32_t fill_attributes(const Image& image, const DrvSpecialId& row, const ORV_QUERY_CONTEXT* ctx,
                         uint8_t* records, uint32_t n, O* observer) {
   if (usable_selectors(ctx) < row.min_selectors) return DB_NO_SELECTOR;
   const uint16_t selector = row.attr_selector;
   AttributeSource sources[kAttributeFields];
+  AttributeWalk walks[kAttributeFields];
   uint32_t lookups = 0;
+  uint32_t walk_count = 0;
+  uint32_t most_ids = 1;  // ids of the tree walked for the most ids
   for (uint32_t f = 0; f < kAttributeFields; ++f) {
     if (row.attr_ids[f] == kNoId) continue;
     AttributeSource& source = sources[lookups++];
-    source = AttributeSource{row.attr_ids[f], kAttributeField[f], DB_OK, 0};
+    source = AttributeSource{row.attr_ids[f], kAttributeField[f], DB_OK, 0, kUnknownItem, 0};
     source.root_status = find_root_item(image, source.id, &source.root);
+    if (source.root_status != DB_OK) continue;
+    uint32_t w = 0;
+    while (w < walk_count && walks[w].root != source.root) ++w;
+    if (w == walk_count) {
+      walks[walk_count].root = source.root;
+      walks[walk_count++].id_count = 0;
+    }
+    source.walks = w;
+    source.slot = walks[w].id_count;
+    walks[w].ids[walks[w].id_count++] = source.id;
+    if (walks[w].id_count > most_ids) most_ids = walks[w].id_count;
   }
   ScratchContext* scratch = create_scratch_context(kAttributeScratch, ctx);
   if (scratch == nullptr) return DB_ERROR;
   int32_t result = DB_OK;
   uint32_t values[kForkWidth];
-  ForkedValues forks[kAttributeFields];
-  for (uint32_t from = 0; from < n && result == DB_OK; from += kForkWidth) {
-    const uint32_t chunk = n - from < kForkWidth ? n - from : kForkWidth;
+  const uint32_t chunk_size = kForkWidth / most_ids;
+  for (uint32_t from = 0; from < n && result == DB_OK; from += chunk_size) {
+    const uint32_t chunk = n - from < chunk_size ? n - from : chunk_size;
     for (uint32_t k = 0; k < chunk; ++k) values[k] = record_word(records, from + k, kRecordValue);
-    for (uint32_t l = 0; l < lookups; ++l) {
-      forks[l].selector = selector;
-      forks[l].count = chunk;
-      forks[l].values = values;
-      walk_attribute(image, sources[l], &scratch->context, &forks[l], observer);
+    for (uint32_t w = 0; w < walk_count; ++w) {
+      walk_attributes(image, &scratch->context, selector, values, chunk, &walks[w], observer);
     }
     for (uint32_t k = 0; k < chunk && result == DB_OK; ++k) {
       const uint32_t i = from + k;
       // A computed value reads the context: it sees the record's value.
       scratch->selectors()[selector] = values[k];
       if constexpr (O::kWatches) observer->record_starts(i, selector, values[k]);
+      uint8_t* record = records + i * kValueRecordSize;
       for (uint32_t l = 0; l < lookups && result == DB_OK; ++l) {
-        result = forks[l].results[k];
+        const AttributeSource& source = sources[l];
+        if (source.root_status != DB_OK) {
+          result = source.root_status;
+          break;
+        }
+        const AttributeWalk& walk = walks[source.walks];
+        const uint32_t at = k * walk.id_count + source.slot;
+        result = walk.fork.results[at];
         if (result != DB_OK) break;
-        uint8_t* dest = records + i * kValueRecordSize + sources[l].field;
-        result = fetch_attribute(image, forks[l].leaves[k], &scratch->context, dest, observer);
+        result = fetch_attribute(image, walk.fork.leaves[at], &scratch->context,
+                                 record + source.field, observer);
         if constexpr (O::kWatches) {
-          if (result == DB_OK) observer->record_word(i, sources[l].field, record_word(dest, 0, 0));
+          if (result == DB_OK) {
+            observer->record_word(i, source.field, record_word(record + source.field, 0, 0));
+          }
         }
       }
     }

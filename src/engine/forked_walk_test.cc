@@ -18,30 +18,42 @@ namespace {
 
 using testing::ImageBuilder;
 
-// Forks `values` of `selector` over the tree of `id` with `selectors` as the
-// context's other selectors, and holds each value's result and leaf to a
-// single walk's with that value. `what` names the case in failures.
-void expect_fork_as_single_walks(const Image& image, uint16_t id, uint16_t selector,
+// Forks `values` of `selector` over the tree of `ids[0]`, one walk per value
+// and id of `ids`, with `selectors` as the context's other selectors, and
+// holds each walk's result and leaf to a single walk of the tree for that
+// id with that value. `what` names the case in failures.
+void expect_fork_as_single_walks(const Image& image, std::vector<uint16_t> ids, uint16_t selector,
                                  std::vector<uint32_t> selectors,
                                  const std::vector<uint32_t>& values, const std::string& what) {
   uint32_t root = 0;
-  ASSERT_EQ(find_root_item(image, id, &root), DB_OK) << what;
+  ASSERT_EQ(find_root_item(image, ids[0], &root), DB_OK) << what;
   ORV_QUERY_CONTEXT ctx{};
   ctx.cSelectors = static_cast<uint32_t>(selectors.size());
   ctx.pSelectors = selectors.empty() ? nullptr : selectors.data();
-  for (size_t from = 0; from < values.size(); from += kForkWidth) {
-    ForkedValues fork{};
+  std::vector<uint32_t> walk_values;
+  std::vector<uint16_t> walk_ids;
+  for (uint32_t v : values) {
+    for (uint16_t id : ids) {
+      walk_values.push_back(v);
+      walk_ids.push_back(id);
+    }
+  }
+  for (size_t from = 0; from < walk_values.size(); from += kForkWidth) {
+    ForkedWalks fork{};
     fork.selector = selector;
-    fork.count = static_cast<uint32_t>(std::min<size_t>(kForkWidth, values.size() - from));
-    fork.values = values.data() + from;
+    fork.count = static_cast<uint32_t>(std::min<size_t>(kForkWidth, walk_values.size() - from));
+    fork.values = walk_values.data() + from;
+    fork.ids = walk_ids.data() + from;
     // The context's own value of the selector is never read.
     if (selector < selectors.size()) selectors[selector] = 0xDEADBEEF;
-    ASSERT_EQ(resolve_forked(image, id, &ctx, root, &fork), DB_OK) << what;
+    ASSERT_EQ(resolve_forked(image, &ctx, root, &fork), DB_OK) << what;
     for (uint32_t k = 0; k < fork.count; ++k) {
       if (selector < selectors.size()) selectors[selector] = fork.values[k];
       Leaf leaf{};
-      int32_t single = find_root(image, id, &ctx, &leaf);
-      SCOPED_TRACE(what + ": value " + std::to_string(fork.values[k]));
+      const Item& tree = image.items[root];
+      int32_t single = resolve(image, fork.ids[k], &ctx, tree.word0, tree.word1, &leaf);
+      SCOPED_TRACE(what + ": id " + std::to_string(fork.ids[k]) + ", value " +
+                   std::to_string(fork.values[k]));
       ASSERT_EQ(fork.results[k], single);
       if (single == DB_OK) {
         EXPECT_EQ(fork.leaves[k].word0, leaf.word0);
@@ -50,6 +62,9 @@ void expect_fork_as_single_walks(const Image& image, uint16_t id, uint16_t selec
     }
   }
 }
+
+// The visit budget of a walk over an image of `items` items.
+uint32_t walk_budget_of(size_t items) { return 4 * static_cast<uint32_t>(items) + 64; }
 
 // Values at and around every case of the trees below, and at the limits of
 // each width.
@@ -81,13 +96,15 @@ TEST(ForkedWalkTest, SelectHandsEachValueItsBranchesInOrder) {
   b.root(2, select);
   const Image image = b.image();
   for (uint32_t on : {0u, 4u}) {  // the nested switch on 3 answers, or not
-    expect_fork_as_single_walks(image, 1, 2, {0, 0, 0, on}, kValues, "select, id 1");
-    expect_fork_as_single_walks(image, 2, 2, {0, 0, 0, on}, kValues, "select, id 2");
+    expect_fork_as_single_walks(image, {1}, 2, {0, 0, 0, on}, kValues, "select, id 1");
+    expect_fork_as_single_walks(image, {2}, 2, {0, 0, 0, on}, kValues, "select, id 2");
+    expect_fork_as_single_walks(image, {1, 2}, 2, {0, 0, 0, on}, kValues, "select, ids 1, 2");
+    expect_fork_as_single_walks(image, {2, 1, 3}, 2, {0, 0, 0, on}, kValues, "select, 3 ids");
   }
   // Without the selector the first branch met answers DB_NO_SELECTOR for all.
-  expect_fork_as_single_walks(image, 1, 2, {0, 0}, kValues, "select, two selectors");
+  expect_fork_as_single_walks(image, {1}, 2, {0, 0}, kValues, "select, two selectors");
   // A fork on another selector walks the select once, with the context's value.
-  expect_fork_as_single_walks(image, 1, 3, {0, 0, 8, 0}, kValues, "select, other selector");
+  expect_fork_as_single_walks(image, {1}, 3, {0, 0, 8, 0}, kValues, "select, other selector");
 }
 
 // A numeric switch on selector 1 (masked with `mask` when it is not 0) over
@@ -126,12 +143,12 @@ TEST(ForkedWalkTest, SwitchHandsEachValueItsFirstMatchingCase) {
     ImageBuilder b = numeric_switch(mask);
     const Image image = b.image();
     std::string what = "switch, mask " + std::to_string(mask);
-    expect_fork_as_single_walks(image, 1, 1, {0, 0}, kValues, what);
-    expect_fork_as_single_walks(image, 1, 1, {0}, kValues, what + ", one selector");
-    expect_fork_as_single_walks(image, 1, 0, {0, 6}, kValues, what + ", other selector");
+    expect_fork_as_single_walks(image, {1}, 1, {0, 0}, kValues, what);
+    expect_fork_as_single_walks(image, {1}, 1, {0}, kValues, what + ", one selector");
+    expect_fork_as_single_walks(image, {1}, 0, {0, 6}, kValues, what + ", other selector");
     // A range case whose bounds left the pool fails the values that reach it.
     b.i32_pool.resize(1);
-    expect_fork_as_single_walks(b.image(), 1, 1, {0, 0}, kValues, what + ", no upper bound");
+    expect_fork_as_single_walks(b.image(), {1}, 1, {0, 0}, kValues, what + ", no upper bound");
   }
 }
 
@@ -147,7 +164,7 @@ TEST(ForkedWalkTest, FaultsEndOnlyTheValuesThatMeetThem) {
   b.set_raw(cases + 2, ITEM_CASE, leaf, 3);
   b.set(sw, ITEM_SWITCH_SELECTOR, cases, 0, 3);
   b.root(1, sw);
-  expect_fork_as_single_walks(b.image(), 1, 0, {0}, {1, 2, 3, 1, 0}, "bad case");
+  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 3, 1, 0}, "bad case");
 
   // A case whose target lies beyond the table, taken by one value only.
   ImageBuilder t;
@@ -156,7 +173,7 @@ TEST(ForkedWalkTest, FaultsEndOnlyTheValuesThatMeetThem) {
   t.add_raw(ITEM_DEFAULT, sw2 + 3, 0);
   t.int8_leaf(1, {1});
   t.root(1, sw2);
-  expect_fork_as_single_walks(t.image(), 1, 0, {0}, {4, 5, 4, 6}, "target beyond the table");
+  expect_fork_as_single_walks(t.image(), {1}, 0, {0}, {4, 5, 4, 6}, "target beyond the table");
 }
 
 TEST(ForkedWalkTest, BudgetAndDepthAreEachValuesOwn) {
@@ -178,7 +195,29 @@ TEST(ForkedWalkTest, BudgetAndDepthAreEachValuesOwn) {
   b.set_raw(cases + 1, ITEM_CASE, shared, 2);
   b.set_raw(cases + 2, ITEM_CASE, chain, 3);
   b.root(1, sw);
-  expect_fork_as_single_walks(b.image(), 1, 0, {0}, {1, 2, 3, 1, 2, 3, 4}, "budget and depth");
+  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 3, 1, 2, 3, 4}, "budget and depth");
+}
+
+TEST(ForkedWalkTest, WalksWithinTheirOwnBudgetsButNotTogether) {
+  // Values 1 and 2 each enter a subtree of shared sequences (each item a
+  // sequence over the next one twice) that takes about 2000 visits; the
+  // image is padded so that the budget lies between one and two of them.
+  ImageBuilder b;
+  uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 2);
+  uint32_t cases = b.reserve(2);
+  uint32_t trees[2];
+  for (uint32_t& tree : trees) {
+    tree = static_cast<uint32_t>(b.items.size());
+    for (uint32_t k = 0; k < 14; ++k) b.add(ITEM_SEQUENCE, tree + k + 1, 0, 2);
+    b.add(ITEM_SEQUENCE, 0, 0, 0);
+    b.add(ITEM_SEQUENCE, 0, 0, 0);
+    b.int8_leaf(1, {7});
+  }
+  b.set_raw(cases, ITEM_CASE, trees[0], 1);
+  b.set_raw(cases + 1, ITEM_CASE, trees[1], 2);
+  b.root(1, sw);
+  while (walk_budget_of(b.items.size() + 1) < 3000) b.add(ITEM_SEQUENCE, 0, 0, 0);
+  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 1, 3}, "shared budget");
 }
 
 TEST(ForkedWalkTest, AFullForkAndNoMore) {
@@ -186,20 +225,28 @@ TEST(ForkedWalkTest, AFullForkAndNoMore) {
   const Image image = b.image();
   std::vector<uint32_t> many;
   for (uint32_t v = 0; v < kForkWidth; ++v) many.push_back(v * 0x20000u - 5u);
-  expect_fork_as_single_walks(image, 1, 1, {0, 0}, many, "64 values");
+  expect_fork_as_single_walks(image, {1}, 1, {0, 0}, many, "64 values");
 
-  ForkedValues fork{};
+  ForkedWalks fork{};
+  std::vector<uint16_t> ids(kForkWidth + 1, 1);
   fork.selector = 1;
   fork.values = many.data();
+  fork.ids = ids.data();
   fork.count = kForkWidth + 1;
   std::vector<uint32_t> selectors = {0, 0};
   ORV_QUERY_CONTEXT ctx{};
   ctx.cSelectors = 2;
   ctx.pSelectors = selectors.data();
-  EXPECT_EQ(resolve_forked(image, 1, &ctx, 0, &fork), DB_ERROR);
+  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_ERROR);
   fork.count = 0;
-  EXPECT_EQ(resolve_forked(image, 1, &ctx, 0, &fork), DB_OK);
-  EXPECT_EQ(resolve_forked(image, 1, &ctx, image.item_count, &fork), DB_ERROR);
+  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_OK);
+  EXPECT_EQ(resolve_forked(image, &ctx, image.item_count, &fork), DB_ERROR);
+  // Walks for more ids than a fork tells apart.
+  for (uint16_t k = 0; k <= kForkIds; ++k) ids[k] = k + 1;
+  fork.count = kForkIds;
+  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_OK);
+  fork.count = kForkIds + 1;
+  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_ERROR);
 }
 
 TEST(ForkedWalkTest, EveryTreeOfTheBuiltInImage) {
@@ -218,8 +265,16 @@ TEST(ForkedWalkTest, EveryTreeOfTheBuiltInImage) {
     uint16_t id = image.root_ids[slot];
     for (uint16_t selector : {4, 5, 7, 8, 28, 79, 81}) {
       std::string what = "id " + std::to_string(id) + ", selector " + std::to_string(selector);
-      expect_fork_as_single_walks(image, id, selector, plain, values, what);
-      expect_fork_as_single_walks(image, id, selector, set, values, what + ", set");
+      expect_fork_as_single_walks(image, {id}, selector, plain, values, what);
+      expect_fork_as_single_walks(image, {id}, selector, set, values, what + ", set");
+    }
+  }
+  // The ids that share a tree walked together: the settings tree's and the
+  // paper table's.
+  for (std::vector<uint16_t> ids : {std::vector<uint16_t>{0x5006, 0x5007, 0x1008, 0x1015},
+                                    std::vector<uint16_t>{0x500E, 0x1003, 0x5008}}) {
+    for (uint16_t selector : {8, 28}) {
+      expect_fork_as_single_walks(image, ids, selector, set, values, "several ids");
     }
   }
 }

@@ -72,7 +72,7 @@ struct NoObserver {
   // fork.values[k]) to the child, case or target at `index`, walked next
   // for them alone. A forked walk leaves an item with DB_OK when every value
   // that entered it has its answer or its error, DB_NOT_FOUND when some go on.
-  void fork_group(uint32_t /*index*/, uint64_t /*group*/, const ForkedValues& /*fork*/) {}
+  void fork_group(uint32_t /*index*/, uint64_t /*group*/, const ForkedWalks& /*fork*/) {}
 };
 
 namespace walk_internal {
@@ -102,12 +102,12 @@ struct Walk {
   const Image* image;            // the image walked
   const Item* items;             // its item table, never null during a walk
   uint32_t item_count;           // items in the table
-  uint16_t id;                   // the queried data id
+  uint16_t id;                   // the queried data id (single walks; a fork's walks name theirs)
   const ORV_QUERY_CONTEXT* ctx;  // the caller's context; may be null
   Leaf* leaf;                    // where the chosen leaf goes (single walks; never null there)
   uint32_t* visits_left;         // containers the walk may still enter (single walks)
   Observer* observer;            // told of each step (NoObserver: nothing)
-  ForkedValues* fork;            // the forked walk's values (forked walks only)
+  ForkedWalks* fork;             // the forked walk's values (forked walks only)
 };
 
 // Containers one walk may enter. A tree visits each item at most once; an
@@ -185,17 +185,35 @@ typename M::Result walk(const Walk<O, M>& w, uint32_t index, Item item, int dept
 template <typename O, typename M>
 inline typename M::Result answer_leaf(const Walk<O, M>& w, uint32_t index, Item leaf,
                                       typename M::Set s) {
-  bool answers = item_tag(leaf.word1) == w.id;
-  if constexpr (O::kWatches) w.observer->leaf(index, leaf, answers);
-  if (!answers) return not_found<M>(s);
   if constexpr (M::kForked) {
-    for (uint64_t left = s; left != 0; left &= left - 1) {
+    // The walks of `s` for the leaf's id take it; the others go on.
+    const ForkedWalks& fork = *w.fork;
+    const uint16_t tag = item_tag(leaf.word1);
+    // Most leaves a fork meets are another id's: one compare rejects them
+    // when the fork is for one id.
+    uint64_t answered = 0;
+    if (tag == fork.distinct_ids[0]) {
+      answered = fork.id_walks[0] & s;
+    } else {
+      for (uint32_t j = 1; j < fork.id_count; ++j) {
+        if (fork.distinct_ids[j] == tag) answered = fork.id_walks[j] & s;
+      }
+    }
+    if (answered == 0) {
+      if constexpr (O::kWatches) w.observer->leaf(index, leaf, false);
+      return s;
+    }
+    if constexpr (O::kWatches) w.observer->leaf(index, leaf, answered != 0);
+    for (uint64_t left = answered; left != 0; left &= left - 1) {
       uint32_t k = static_cast<uint32_t>(__builtin_ctzll(left));
       w.fork->results[k] = DB_OK;
       w.fork->leaves[k] = Leaf{leaf.word0, leaf.word1};
     }
-    return 0;
+    return s & ~answered;
   } else {
+    bool answers = item_tag(leaf.word1) == w.id;
+    if constexpr (O::kWatches) w.observer->leaf(index, leaf, answers);
+    if (!answers) return not_found<M>(s);
     w.leaf->word0 = leaf.word0;
     w.leaf->word1 = leaf.word1;
     return DB_OK;
@@ -226,71 +244,19 @@ typename M::Result walk_children(const Walk<O, M>& w, uint32_t first, uint16_t c
   return n < count ? fail(w, WalkFault::kBeyondTable, s) : not_found<M>(s);
 }
 
-// The values of the fork among `s` equal to `value`.
-inline uint64_t values_equal(const ForkedValues& fork, uint64_t s, uint32_t value) {
-  uint64_t equal = 0;
-  for (uint64_t left = s; left != 0; left &= left - 1) {
-    uint32_t k = static_cast<uint32_t>(__builtin_ctzll(left));
-    if (fork.values[k] == value) equal |= uint64_t{1} << k;
-  }
-  return equal;
-}
-
-// A select on the forked selector: each child is walked, in order, by the
-// values still walking that it applies to (a branch by those equal to its
-// tag, any other child by all), just as each value's own walk would.
+// A select's children walked by the walks of `s`, which all read `value`
+// in its selector (when `have`; without the selector, the first branch met
+// answers DB_NO_SELECTOR): its branches are taken only when the value
+// equals their tag; any other child is walked as it stands.
 template <typename O, typename M>
-typename M::Result walk_select_forked(const Walk<O, M>& w, Item select, int depth,
-                                      typename M::Set s) {
+[[gnu::always_inline]] inline typename M::Result select_children(const Walk<O, M>& w, Item select,
+                                                                 int depth, typename M::Set s,
+                                                                 bool have, uint32_t value) {
   uint16_t selector = item_tag(select.word1);
   uint32_t first = item_offset(select.word0);
   uint16_t count = item_count(select.word1);
   uint32_t n = readable(w, first, count);
   const Item* children = w.items + first;
-  const ORV_QUERY_CONTEXT* ctx = w.ctx;
-  bool have = ctx != nullptr && ctx->pSelectors != nullptr && ctx->cSelectors > selector;
-  for (uint32_t i = 0; i < n; ++i) {
-    Item child = children[i];
-    typename M::Set walking = s;
-    if (item_kind(child.word0) == ITEM_BRANCH) {
-      if constexpr (O::kWatches) {
-        if (!w.observer->may_read(WalkRead::kSelector, selector)) {
-          return end_with(w, s, kWalkStopped);
-        }
-      }
-      if (!have) return end_with(w, s, DB_NO_SELECTOR);
-      walking = values_equal(*w.fork, s, item_tag(child.word1));
-      if (walking == 0) {
-        if constexpr (O::kWatches) w.observer->passed(first + i, child);
-        continue;
-      }
-      if constexpr (O::kWatches) w.observer->taken(first + i, child);
-    }
-    if constexpr (O::kWatches) w.observer->fork_group(first + i, walking, *w.fork);
-    typename M::Set rest = s & ~walking;
-    s = rest | walk_child(w, first + i, child, depth, walking);
-    if (s == 0) return 0;
-  }
-  return n < count ? fail(w, WalkFault::kBeyondTable, s) : s;
-}
-
-// A select: its branches are taken only when the selector equals their tag;
-// any other child is walked as it stands.
-template <typename O, typename M>
-[[gnu::always_inline]] inline typename M::Result walk_select(const Walk<O, M>& w, Item select,
-                                                             int depth, typename M::Set s) {
-  uint16_t selector = item_tag(select.word1);
-  if constexpr (M::kForked) {
-    if (selector == w.fork->selector) return walk_select_forked(w, select, depth, s);
-  }
-  uint32_t first = item_offset(select.word0);
-  uint16_t count = item_count(select.word1);
-  uint32_t n = readable(w, first, count);
-  const Item* children = w.items + first;
-  const ORV_QUERY_CONTEXT* ctx = w.ctx;
-  // Without the selector, the first branch met answers DB_NO_SELECTOR.
-  bool have = ctx != nullptr && ctx->pSelectors != nullptr && ctx->cSelectors > selector;
-  uint32_t value = have ? ctx->pSelectors[selector] : 0;
   if constexpr (O::kWatches) {
     if (have) w.observer->value_read(value, 0);
   }
@@ -329,6 +295,66 @@ template <typename O, typename M>
     ++i;
   }
   return n < count ? fail(w, WalkFault::kBeyondTable, s) : not_found<M>(s);
+}
+
+// The walks of `s` whose value equals `value`.
+inline uint64_t values_equal(const ForkedWalks& fork, uint64_t s, uint32_t value) {
+  uint64_t equal = 0;
+  for (uint64_t left = s; left != 0; left &= left - 1) {
+    uint32_t k = static_cast<uint32_t>(__builtin_ctzll(left));
+    if (fork.values[k] == value) equal |= uint64_t{1} << k;
+  }
+  return equal;
+}
+
+// A select on the forked selector: each child is walked, in order, by the
+// values still walking that it applies to (a branch by those equal to its
+// tag, any other child by all), just as each value's own walk would.
+template <typename O, typename M>
+typename M::Result walk_select_forked(const Walk<O, M>& w, Item select, int depth,
+                                      typename M::Set s) {
+  uint16_t selector = item_tag(select.word1);
+  uint32_t first = item_offset(select.word0);
+  uint16_t count = item_count(select.word1);
+  uint32_t n = readable(w, first, count);
+  const Item* children = w.items + first;
+  for (uint32_t i = 0; i < n; ++i) {
+    Item child = children[i];
+    typename M::Set walking = s;
+    if (item_kind(child.word0) == ITEM_BRANCH) {
+      if constexpr (O::kWatches) {
+        if (!w.observer->may_read(WalkRead::kSelector, selector)) {
+          return end_with(w, s, kWalkStopped);
+        }
+      }
+      walking = values_equal(*w.fork, s, item_tag(child.word1));
+      if (walking == 0) {
+        if constexpr (O::kWatches) w.observer->passed(first + i, child);
+        continue;
+      }
+      if constexpr (O::kWatches) {
+        w.observer->taken(first + i, child);
+        w.observer->fork_group(first + i, walking, *w.fork);
+      }
+    }
+    s = (s & ~walking) | walk_child(w, first + i, child, depth, walking);
+    if (s == 0) return 0;
+  }
+  return n < count ? fail(w, WalkFault::kBeyondTable, s) : s;
+}
+
+// A select. On the selector a fork is for, it is walked once for the
+// values (walk_select_forked).
+template <typename O, typename M>
+[[gnu::always_inline]] inline typename M::Result walk_select(const Walk<O, M>& w, Item select,
+                                                             int depth, typename M::Set s) {
+  uint16_t selector = item_tag(select.word1);
+  const ORV_QUERY_CONTEXT* ctx = w.ctx;
+  bool have = ctx != nullptr && ctx->pSelectors != nullptr && ctx->cSelectors > selector;
+  if constexpr (M::kForked) {
+    if (selector == w.fork->selector && have) return walk_select_forked(w, select, depth, s);
+  }
+  return select_children(w, select, depth, s, have, have ? ctx->pSelectors[selector] : 0);
 }
 
 // A case that matched: DB_OK with *target the item it leads to (the switch
@@ -565,7 +591,7 @@ typename M::Result walk_switch_forked(const Walk<O, M>& w, Item sw, int depth, t
   uint32_t mask = 0;
   int32_t result = numeric_switch_start(w, sw, depth, &first, &start, &mask, true);
   if (result != DB_OK) return end_with(w, s, result);
-  ForkedValues& fork = *w.fork;
+  ForkedWalks& fork = *w.fork;
   uint16_t count = item_count(sw.word1);
   uint64_t pending = 0;  // no case matched: DB_NOT_FOUND for these
   uint64_t chosen = 0;   // a case matched: fork.targets holds its target
@@ -614,29 +640,22 @@ inline typename M::Result close_chain(O* observer, int entered, typename M::Resu
   return result;
 }
 
-// Spends one container visit of each walk of `*s` at `depth`: the walks
-// past the depth limit or their budget fail (and leave *s). False when none
-// is left.
+// Spends one container visit of the walks of `*s` at `depth`. The walks
+// of a fork share one count of the containers they enter between them: no
+// walk's own count can be larger, so none is past its budget while the
+// shared count is not. Should the shared count run out, the fork is walked
+// again value by value, each with its own budget (budget_ran_out). False
+// when none of *s may go on.
 template <typename O, typename M>
 inline bool spend_visit(const Walk<O, M>& w, int depth, typename M::Set* s) {
-  if (depth > kMaxWalkDepth) {
+  ForkedWalks& fork = *w.fork;
+  if (depth > kMaxWalkDepth || fork.visits_left == 0) {
+    if (depth <= kMaxWalkDepth && !fork.one_walk) fork.budget_ran_out = true;
     fail(w, WalkFault::kTooDeep, *s);
     return false;
   }
-  uint64_t spent = 0;
-  for (uint64_t left = *s; left != 0; left &= left - 1) {
-    uint32_t k = static_cast<uint32_t>(__builtin_ctzll(left));
-    if (w.fork->visits_left[k] == 0) {
-      spent |= uint64_t{1} << k;
-    } else {
-      --w.fork->visits_left[k];
-    }
-  }
-  if (spent != 0) {
-    fail(w, WalkFault::kTooDeep, spent);
-    *s &= ~spent;
-  }
-  return *s != 0;
+  --fork.visits_left;
+  return true;
 }
 
 template <typename O, typename M>
@@ -737,22 +756,43 @@ inline int32_t start_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTE
   return walk(w, index, item, depth, SingleWalk::Set{});
 }
 
-// Starts a forked walk of `item` (at `index`, or kUnknownItem): every value
-// of `fork` walks with its own budget, and each ends with its result.
+// Starts a forked walk of `item` (at `index`, or kUnknownItem): every walk
+// of `fork` ends with its result and leaf.
 template <typename O>
-inline int32_t start_forked_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
-                                 uint32_t index, Item item, ForkedValues* fork, O* observer) {
+inline int32_t start_forked_walk(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t index,
+                                 Item item, ForkedWalks* fork, O* observer) {
   if (image.items == nullptr || fork == nullptr || fork->count > kForkWidth) return DB_ERROR;
-  uint32_t budget = walk_budget(image.item_count);
+  fork->id_count = 0;
   for (uint32_t k = 0; k < fork->count; ++k) {
-    fork->results[k] = DB_NOT_FOUND;
-    fork->visits_left[k] = budget;
+    fork->results[k] = DB_NOT_FOUND;  // kept by the walks no leaf answers
+    uint32_t j = 0;
+    while (j < fork->id_count && fork->distinct_ids[j] != fork->ids[k]) ++j;
+    if (j == fork->id_count) {
+      if (j == kForkIds) return DB_ERROR;
+      fork->distinct_ids[j] = fork->ids[k];
+      fork->id_walks[j] = 0;
+      ++fork->id_count;
+    }
+    fork->id_walks[j] |= uint64_t{1} << k;
   }
   if (fork->count == 0) return DB_OK;
-  const Walk<O, ForkedWalk> w{&image,  image.items, image.item_count, id,  ctx,
+  const Walk<O, ForkedWalk> w{&image,  image.items, image.item_count, 0,   ctx,
                               nullptr, nullptr,     observer,         fork};
+  fork->visits_left = walk_budget(image.item_count);
+  fork->one_walk = fork->count == 1;
+  fork->budget_ran_out = false;
   uint64_t all = fork->count == kForkWidth ? ~uint64_t{0} : (uint64_t{1} << fork->count) - 1;
-  walk(w, index, item, 0, all);  // values left without an answer keep DB_NOT_FOUND
+  walk(w, index, item, 0, all);
+  if (fork->budget_ran_out) {
+    // Each walk alone, with its own budget: only an image whose subtrees
+    // are shared over and over gets here.
+    fork->one_walk = true;
+    for (uint32_t k = 0; k < fork->count; ++k) {
+      fork->results[k] = DB_NOT_FOUND;
+      fork->visits_left = walk_budget(image.item_count);
+      walk(w, index, item, 0, uint64_t{1} << k);
+    }
+  }
   return DB_OK;
 }
 
@@ -772,11 +812,11 @@ int32_t observe_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* c
 // The forked walk of resolve_forked, telling `observer` each step (its
 // fork_group hook where the values part).
 template <typename Observer>
-int32_t observe_forked_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
-                            uint32_t index, ForkedValues* fork, Observer* observer) {
+int32_t observe_forked_walk(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t index,
+                            ForkedWalks* fork, Observer* observer) {
   Item item{};
   if (!item_at(image, index, &item)) return DB_ERROR;
-  return walk_internal::start_forked_walk(image, id, ctx, index, item, fork, observer);
+  return walk_internal::start_forked_walk(image, ctx, index, item, fork, observer);
 }
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -129,12 +130,17 @@ class Explainer : public orv::NoObserver {
     f.case_line = true;
   }
   void fault(orv::WalkFault why) { fault_ = fault_text(why); }
-  void fork_group(uint32_t, uint64_t group, const orv::ForkedValues& fork) {
-    std::string values;
+  void fork_group(uint32_t, uint64_t group, const orv::ForkedWalks& fork) {
+    // Each value once: the walks of several ids share their values.
+    std::vector<uint32_t> values;
     for (uint32_t k = 0; k < fork.count; ++k) {
-      if ((group >> k) & 1) values += " " + std::to_string(fork.values[k]);
+      if (((group >> k) & 1) &&
+          std::find(values.begin(), values.end(), fork.values[k]) == values.end())
+        values.push_back(fork.values[k]);
     }
-    add(child_depth(), "for selector " + std::to_string(fork.selector) + " =" + values + ":");
+    std::string text;
+    for (uint32_t v : values) text += " " + std::to_string(v);
+    add(child_depth(), "for selector " + std::to_string(fork.selector) + " =" + text + ":");
   }
 
   // The index of the leaf that answered.
@@ -318,31 +324,31 @@ class DrvExplainer : public orv::NoDrvObserver {
   }
   // One walk forked at the selector the records set: its steps once, then
   // each value's result, each a walk of its own for the caller.
-  Explainer* forked_walk_starts(orv::DrvWalk why, uint16_t id, uint32_t item,
-                                const ORV_QUERY_CONTEXT* ctx, const orv::ForkedValues& fork) {
+  Explainer* forked_walk_starts(orv::DrvWalk why, uint32_t item, const ORV_QUERY_CONTEXT* ctx,
+                                const orv::ForkedWalks& fork) {
     in_record_ = false;
     walk_.emplace(img_, ctx);
-    std::string head = std::string(walk_name(why)) + " " + hex_id(id);
+    std::string ids;
     std::string values;
-    for (uint32_t k = 0; k < fork.count; ++k) values += " " + std::to_string(fork.values[k]);
-    fork_head_ =
-        head + ", one walk forked at selector " + std::to_string(fork.selector) + " =" + values;
+    for (uint32_t k = 0; k < fork.count; ++k) {
+      if (ids.find(hex_id(fork.ids[k])) == std::string::npos) ids += " " + hex_id(fork.ids[k]);
+      if (k == 0 || fork.values[k] != fork.values[k - 1]) {
+        values += " " + std::to_string(fork.values[k]);
+      }
+    }
+    fork_head_ = std::string(walk_name(why)) + ids + ", one walk forked at selector " +
+                 std::to_string(fork.selector) + " =" + values;
     fork_item_ = item;
-    fork_id_ = id;
     return &*walk_;
   }
-  void forked_walk_ends(const orv::ForkedValues& fork) {
-    if (fork_item_ == orv::kUnknownItem) {
-      line(fork_head_ + ": root lookup => " + result_name(fork.count ? fork.results[0] : DB_OK));
-    } else {
-      line(fork_head_ + ":");
-      walk_->print(out_, 2);
-    }
+  void forked_walk_ends(const orv::ForkedWalks& fork) {
+    line(fork_head_ + ":");
+    walk_->print(out_, 2);
     for (uint32_t k = 0; k < fork.count; ++k) {
-      walks_.push_back(ExplainedWalk{fork_item_, fork_id_, fork.results[k], fork.leaves[k],
+      walks_.push_back(ExplainedWalk{fork_item_, fork.ids[k], fork.results[k], fork.leaves[k],
                                      fork.selector, fork.values[k]});
-      line("selector " + std::to_string(fork.selector) + " = " + std::to_string(fork.values[k]) +
-               " => " + result_name(fork.results[k]) +
+      line(hex_id(fork.ids[k]) + " with selector " + std::to_string(fork.selector) + " = " +
+               std::to_string(fork.values[k]) + " => " + result_name(fork.results[k]) +
                (fork.results[k] == DB_OK ? ": " + leaf_text(fork.leaves[k]) : ""),
            1);
     }
@@ -458,7 +464,6 @@ class DrvExplainer : public orv::NoDrvObserver {
   std::string walk_head_;                     // its heading, when its root lookup failed
   std::string fork_head_;                     // the heading of the forked walk under way
   uint32_t fork_item_ = orv::kUnknownItem;    // its tree's root item
-  uint16_t fork_id_ = 0;                      // the id it walks for
   bool in_record_ = false;                    // the attribute lookups of a record are under way
   uint16_t set_selector_ = orv::kNoSelector;  // the selector those lookups set
   uint32_t set_value_ = 0;                    // and its value

@@ -161,14 +161,14 @@ struct DrvReadStop : orv::NoDrvObserver {
   }
   // The attribute lookups walk once for all records, forked at the selector
   // the records set.
-  WalkObserver* forked_walk_starts(orv::DrvWalk, uint16_t, uint32_t, const ORV_QUERY_CONTEXT*,
-                                   const orv::ForkedValues& fork) {
+  WalkObserver* forked_walk_starts(orv::DrvWalk, uint32_t, const ORV_QUERY_CONTEXT*,
+                                   const orv::ForkedWalks& fork) {
     walk = ReadStop{};
     walk.set = set;
     walk.set_by_library = fork.selector;
     return &walk;
   }
-  void forked_walk_ends(const orv::ForkedValues&) {
+  void forked_walk_ends(const orv::ForkedWalks&) {
     if (!stopped) stopped = walk.stopped;
   }
   void record_starts(uint32_t, uint16_t selector, uint32_t) { record_selector = selector; }
