@@ -7,6 +7,8 @@
 
 #include <stdint.h>
 
+#include <type_traits>
+
 #include "engine/image.h"
 #include "engine/resolver.h"
 #include "engine/scan.h"
@@ -107,7 +109,8 @@ struct Walk {
   Leaf* leaf;                    // where the chosen leaf goes (single walks; never null there)
   uint32_t* visits_left;         // containers the walk may still enter (single walks)
   Observer* observer;            // told of each step (NoObserver: nothing)
-  ForkedWalks* fork;             // the forked walk's values (forked walks only)
+  // The forked walk's walks; nothing at all in a single walk.
+  [[no_unique_address]] std::conditional_t<Mode::kForked, ForkedWalks*, SingleWalk::Set> fork;
 };
 
 // Containers one walk may enter. A tree visits each item at most once; an
@@ -751,8 +754,7 @@ inline int32_t start_walk(const Image& image, uint16_t id, const ORV_QUERY_CONTE
                           uint32_t index, Item item, Leaf* leaf, int depth, O* observer) {
   if (image.items == nullptr || leaf == nullptr) return DB_ERROR;
   uint32_t visits_left = walk_budget(image.item_count);
-  const Walk<O> w{&image, image.items,  image.item_count, id,     ctx,
-                  leaf,   &visits_left, observer,         nullptr};
+  const Walk<O> w{&image, image.items, image.item_count, id, ctx, leaf, &visits_left, observer, {}};
   return walk(w, index, item, depth, SingleWalk::Set{});
 }
 
