@@ -159,6 +159,18 @@ struct DrvReadStop : orv::NoDrvObserver {
   void walk_ends(int32_t, const orv::Leaf&) {
     if (!stopped) stopped = walk.stopped;
   }
+  // The attribute lookups walk once for all records, forked at the selector
+  // the records set.
+  WalkObserver* forked_walk_starts(orv::DrvWalk, uint32_t, const ORV_QUERY_CONTEXT*,
+                                   const orv::ForkedWalks& fork) {
+    walk = ReadStop{};
+    walk.set = set;
+    walk.set_by_library = fork.selector;
+    return &walk;
+  }
+  void forked_walk_ends(const orv::ForkedWalks&) {
+    if (!stopped) stopped = walk.stopped;
+  }
   void record_starts(uint32_t, uint16_t selector, uint32_t) { record_selector = selector; }
 };
 
