@@ -15,14 +15,20 @@ namespace {
 using orv::model::Model;
 using orv::model::Node;
 
-// The rows of `sweep DOMAIN ID --csv`, header first.
+// The rows of `sweep DOMAIN ID --csv`, header first, each read as RFC 4180
+// says and joined with commas again.
 std::vector<std::string> sweep_rows(const std::string& domain, const std::string& id) {
   ToolRun r = tool({"sweep", domain, id, "--csv"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "held fixed: clock 2026-12-06 18:44:29\n");
+  auto records = read_csv(r.out);
+  EXPECT_TRUE(records) << r.out;
   std::vector<std::string> rows;
-  std::istringstream in(r.out);
-  for (std::string line; std::getline(in, line);) rows.push_back(line);
+  for (const std::vector<std::string>& fields : records.value_or(decltype(records)::value_type{})) {
+    std::string row;
+    for (size_t i = 0; i < fields.size(); ++i) row += (i ? "," : "") + fields[i];
+    rows.push_back(row);
+  }
   return rows;
 }
 
@@ -34,10 +40,10 @@ TEST(ModelTool, SweepListsEveryCountryAndPrinterValueCase) {
   EXPECT_EQ(sweep_rows("lm", "0x2002"),
             (std::vector<std::string>{"country,result,answer", "1,DB_OK,1", "30,DB_OK,9",
                                       "49,DB_OK,9", "0,DB_OK,0"}));
-  EXPECT_EQ(sweep_rows("pa", "0x4002"),
-            (std::vector<std::string>{"p1,result,answer", "1,DB_OK,250", "2,DB_OK,500",
-                                      "4,DB_OK,500", "0,DB_OK,0", "absent,DB_OK,0",
-                                      "no printer,DB_NO_CONTEXT,"}));
+  EXPECT_EQ(
+      sweep_rows("pa", "0x4002"),
+      (std::vector<std::string>{"p1,result,answer", "1,DB_OK,250", "2,DB_OK,500", "4,DB_OK,500",
+                                "0,DB_OK,0", "absent,DB_OK,0", "no printer,DB_NO_CONTEXT,"}));
 }
 
 TEST(ModelTool, DiffOfChangedRangesNamesExactlyTheirBounds) {

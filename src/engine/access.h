@@ -15,7 +15,7 @@
 
 namespace orv {
 
-// The domains of data ids, one per exported function.
+// The domains of data ids, one per exported function, in the order of kDomains.
 enum class Domain { kRoot, kDrv, kLM, kMnt, kPA, kSM };
 
 // First and last id a domain's function accepts.
@@ -23,22 +23,36 @@ struct IdRange {
   uint16_t first;  // lowest accepted id
   uint16_t last;   // highest accepted id
 };
-constexpr IdRange domain_id_range(Domain domain) {
-  switch (domain) {
-    case Domain::kRoot:
-      return {0x0001, 0x0FFF};
-    case Domain::kDrv:
-      return {0x1001, 0x1FFF};
-    case Domain::kLM:
-      return {0x2001, 0x2FFF};
-    case Domain::kMnt:
-      return {0x3001, 0x3FFF};
-    case Domain::kPA:
-      return {0x4001, 0x4FFF};
-    case Domain::kSM:
-      return {0x6001, 0x6FFF};
+
+// One domain: its names and the ids its function accepts. The one table of
+// domains: the library reads the ranges, the tools the names.
+struct DomainInfo {
+  Domain domain;      // the domain; row k holds the domain of value k
+  const char* name;   // lower-case word, as the tools take it ("drv")
+  const char* title;  // display name ("Drv")
+  IdRange range;      // ids its exported function accepts
+};
+inline constexpr DomainInfo kDomains[] = {
+    {Domain::kRoot, "root", "Root", {0x0001, 0x0FFF}},
+    {Domain::kDrv, "drv", "Drv", {0x1001, 0x1FFF}},
+    {Domain::kLM, "lm", "LM", {0x2001, 0x2FFF}},
+    {Domain::kMnt, "mnt", "Mnt", {0x3001, 0x3FFF}},
+    {Domain::kPA, "pa", "PA", {0x4001, 0x4FFF}},
+    {Domain::kSM, "sm", "SM", {0x6001, 0x6FFF}},
+};
+// Whether kDomains holds one row per domain, in enum order.
+constexpr bool domains_in_enum_order() {
+  if (sizeof kDomains / sizeof kDomains[0] != static_cast<unsigned>(Domain::kSM) + 1) return false;
+  for (unsigned k = 0; k < sizeof kDomains / sizeof kDomains[0]; ++k) {
+    if (static_cast<unsigned>(kDomains[k].domain) != k) return false;
   }
-  return {1, 0};  // unreachable: an empty range
+  return true;
+}
+static_assert(domains_in_enum_order(), "one row per domain, row k the domain of value k");
+
+// The ids a domain's function accepts, from its row.
+constexpr IdRange domain_id_range(Domain domain) {
+  return kDomains[static_cast<unsigned>(domain)].range;
 }
 
 // Root lookup, walk and fetch with a context the caller has already prepared:

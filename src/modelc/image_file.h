@@ -26,6 +26,11 @@ inline constexpr char kImageFileMagic[8] = {'O', 'R', 'V', 'D', 'B', 'I', 'M', '
 constexpr uint32_t kImageFileVersion = 1;
 // Bytes of the header: magic, version, checksum, file size, table count.
 constexpr uint32_t kImageFileHeaderSize = 24;
+// The largest image file there is: the model compiler writes none larger,
+// and the loader refuses a larger one before it reads past the header. Over
+// a thousand times the largest model's image (51 KiB), and small enough to
+// read whole into memory.
+constexpr uint32_t kImageFileMaxSize = 64u << 20;
 // Bytes of one table directory entry: table id, element size, offset, count.
 constexpr uint32_t kImageFileEntrySize = 16;
 // Every table starts on a multiple of this many bytes.
@@ -145,8 +150,8 @@ struct LoadedImage {
   ImageReport report;                  // the verifier's report on tables.view()
 };
 
-// Reads an image file held in memory: the header (magic, version, size,
-// checksum) and the directory (every table known, of its element size, on
+// Reads an image file held in memory: the header (magic, version, size
+// within kImageFileMaxSize, checksum) and the directory (every table known, of its element size, on
 // an 8-byte boundary, inside the file, not overlapping another; parallel
 // tables of one count) are checked before anything is allocated or read
 // from a table. Then copies the tables into `out` and runs the verifier.
@@ -158,8 +163,13 @@ bool read_image_file(const uint8_t* data, size_t size, LoadedImage* out, std::st
 // empty), for a caller that does not need their structure checked.
 bool read_image_tables(const uint8_t* data, size_t size, LoadedImage* out, std::string* fault);
 
-// read_image_file over the file at `path`; a file that cannot be opened is
-// a read fault too.
+// read_image_file over the file at `path`, in bounded steps: what the path
+// is comes first (anything but a regular file, such as a directory, a device,
+// a named pipe or a socket, is refused without being opened), then its
+// header alone (magic, version, and its size against the file's and
+// kImageFileMaxSize), and only then the rest. A file that cannot be looked
+// at, opened or read is a read fault, its line ending in the system's own
+// error text. Cost: at most kImageFileMaxSize bytes read and held.
 bool load_image_file(const std::string& path, LoadedImage* out, std::string* fault);
 
 }  // namespace orv::model

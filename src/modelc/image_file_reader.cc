@@ -1,10 +1,14 @@
 // Reads an image file: every check of the header and the directory comes
 // before a table is read or anything allocated, so a damaged or hostile
 // file is refused with one line and never read past its end.
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -37,17 +41,21 @@ std::string hex32(uint32_t value) {
   return s;
 }
 
-// Checks the header; false with the fault.
-bool check_header(const uint8_t* data, size_t size, uint32_t* table_count, std::string* fault) {
-  if (size < sizeof kImageFileMagic ||
+// Checks what the header alone tells, of a file of `file_size` bytes whose
+// first `available` bytes are at `data`: the magic, the header's size, the
+// version, and the size the header gives against kImageFileMaxSize and the
+// file's. False with the fault.
+bool check_header_start(const uint8_t* data, size_t available, uint64_t file_size,
+                        std::string* fault) {
+  if (available < sizeof kImageFileMagic ||
       !std::equal(kImageFileMagic, kImageFileMagic + sizeof kImageFileMagic,
                   reinterpret_cast<const char*>(data))) {
     *fault = "not an image file: it does not begin with the magic \"" +
              std::string(kImageFileMagic, sizeof kImageFileMagic) + "\"";
     return false;
   }
-  if (size < kImageFileHeaderSize) {
-    *fault = "truncated: " + std::to_string(size) + " bytes, less than the " +
+  if (available < kImageFileHeaderSize) {
+    *fault = "truncated: " + std::to_string(file_size) + " bytes, less than the " +
              std::to_string(kImageFileHeaderSize) + "-byte header";
     return false;
   }
@@ -58,13 +66,25 @@ bool check_header(const uint8_t* data, size_t size, uint32_t* table_count, std::
     return false;
   }
   uint32_t declared = get32(data + kImageFileSizeAt);
-  if (declared != size) {
-    *fault = declared > size ? "truncated: " + std::to_string(size) + " of the " +
-                                   std::to_string(declared) + " bytes the header gives"
-                             : std::to_string(size) + " bytes, but the header gives " +
-                                   std::to_string(declared) + ": bytes after the end";
+  if (declared > kImageFileMaxSize) {
+    *fault = "the header gives a size of " + std::to_string(declared) +
+             " bytes, more than the largest image file (" + std::to_string(kImageFileMaxSize) +
+             " bytes)";
     return false;
   }
+  if (declared != file_size) {
+    *fault = declared > file_size ? "truncated: " + std::to_string(file_size) + " of the " +
+                                        std::to_string(declared) + " bytes the header gives"
+                                  : std::to_string(file_size) + " bytes, but the header gives " +
+                                        std::to_string(declared) + ": bytes after the end";
+    return false;
+  }
+  return true;
+}
+
+// Checks the header of a whole file; false with the fault.
+bool check_header(const uint8_t* data, size_t size, uint32_t* table_count, std::string* fault) {
+  if (!check_header_start(data, size, size, fault)) return false;
   uint32_t stored = get32(data + kImageFileChecksumAt);
   uint32_t actual = image_file_crc32(data + kImageFileSizeAt, size - kImageFileSizeAt);
   if (stored != actual) {
@@ -213,6 +233,24 @@ bool read_meanings(const uint8_t* data, const std::vector<Entry>& entries,
   return true;
 }
 
+// Why a path that is no regular file is not read.
+std::string not_regular_text(std::filesystem::file_type type) {
+  switch (type) {
+    case std::filesystem::file_type::directory:
+      return "a directory, not a regular file";
+    case std::filesystem::file_type::fifo:
+      return "a named pipe (FIFO), not a regular file";
+    case std::filesystem::file_type::character:
+      return "a character device, not a regular file";
+    case std::filesystem::file_type::block:
+      return "a block device, not a regular file";
+    case std::filesystem::file_type::socket:
+      return "a socket, not a regular file";
+    default:
+      return "not a regular file";
+  }
+}
+
 }  // namespace
 
 bool read_image_tables(const uint8_t* data, size_t size, LoadedImage* out, std::string* fault) {
@@ -257,15 +295,48 @@ bool read_image_file(const uint8_t* data, size_t size, LoadedImage* out, std::st
 }
 
 bool load_image_file(const std::string& path, LoadedImage* out, std::string* fault) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *fault = "cannot open the file";
+  // What the path is, before it is opened: opening a named pipe would wait
+  // for a writer, and reading a device or a directory has no end or no bytes.
+  // (A path swapped for another between this look and the open is not
+  // looked at again.)
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (error) {
+    *fault = error.message();
     return false;
   }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                             std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    *fault = "cannot read the file";
+  if (!std::filesystem::is_regular_file(status)) {
+    *fault = not_regular_text(status.type());
+    return false;
+  }
+  const uintmax_t file_size = std::filesystem::file_size(path, error);
+  if (error) {
+    *fault = error.message();
+    return false;
+  }
+  std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path.c_str(), "rb"), fclose);
+  if (!file) {
+    *fault = std::string("cannot open: ") + strerror(errno);
+    return false;
+  }
+  // The header alone first, so that nothing is allocated for a file the
+  // header refuses.
+  uint8_t header[kImageFileHeaderSize];
+  const size_t got = fread(header, 1, sizeof header, file.get());
+  if (ferror(file.get())) {
+    *fault = std::string("cannot read: ") + strerror(errno);
+    return false;
+  }
+  if (!check_header_start(header, got, file_size, fault)) return false;
+  std::vector<uint8_t> bytes(header, header + got);
+  bytes.resize(file_size);
+  const size_t rest = fread(bytes.data() + got, 1, bytes.size() - got, file.get());
+  if (ferror(file.get())) {
+    *fault = std::string("cannot read: ") + strerror(errno);
+    return false;
+  }
+  if (got + rest != file_size || fgetc(file.get()) != EOF) {
+    *fault = "the file changed its size while it was read";
     return false;
   }
   return read_image_file(bytes.data(), bytes.size(), out, fault);

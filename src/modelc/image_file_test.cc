@@ -214,6 +214,8 @@ TEST(ImageFile, DamageIsNamed) {
       {"short header", [](std::string* s) { s->resize(12); }, "less than the 24-byte header",
        false},
       {"version", [](std::string* s) { set32(s, 8, 2); }, "format version 2", false},
+      {"above the largest", [](std::string* s) { set32(s, 16, kImageFileMaxSize + 1); },
+       "more than the largest image file (67108864 bytes)", false},
       {"cut in half", [](std::string* s) { s->resize(s->size() / 2); }, "truncated", false},
       {"bytes after the end", [](std::string* s) { s->append(8, '\0'); }, "after the end", false},
       {"checksum", [](std::string* s) { (*s)[s->size() - 1] ^= 1; }, "checksum", false},

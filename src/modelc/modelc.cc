@@ -86,10 +86,17 @@ int main(int argc, char** argv) {
   std::vector<orv::model::ImageMeaning> meanings;
   for (const orv::model::IdAbout& a : model.abouts())
     meanings.push_back(orv::model::ImageMeaning{a.id, a.meaning, a.unit});
+  const std::string image_bytes =
+      image_file.empty() ? "" : orv::model::write_image_file(result.image.view(), meanings);
+  if (image_bytes.size() > orv::model::kImageFileMaxSize) {
+    std::cerr << image_file << ": error: the image file would be " << image_bytes.size()
+              << " bytes, more than the largest image file (" << orv::model::kImageFileMaxSize
+              << " bytes)\n";
+    return 1;
+  }
   const std::pair<const std::string*, std::string> outputs[] = {
       {&source, source.empty() ? "" : orv::model::emit_source(result.image)},
-      {&image_file,
-       image_file.empty() ? "" : orv::model::write_image_file(result.image.view(), meanings)},
+      {&image_file, image_bytes},
       {&dump, dump.empty() ? "" : orv::dump_image(result.image.view())},
   };
   for (const auto& [path, text] : outputs) {

@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "computed/function_numbers.h"
 #include "engine/resolver.h"
 #include "exports/exports.h"
@@ -54,11 +56,17 @@ std::string text_of(const std::vector<uint8_t>& b) {
   return s;
 }
 
+// Whether bytes read as text: printable ASCII and line feeds.
+bool printable(const uint8_t* p, size_t n) {
+  for (size_t i = 0; i < n; ++i) {
+    if (!((p[i] >= 0x20 && p[i] < 0x7F) || p[i] == '\n')) return false;
+  }
+  return true;
+}
+
 // A run of bytes that is not a command: quoted text when it reads as text.
 std::string run_text(const uint8_t* p, size_t n) {
-  bool text = true;
-  for (size_t i = 0; i < n; ++i) text = text && ((p[i] >= 0x20 && p[i] < 0x7F) || p[i] == '\n');
-  if (!text) return hex_bytes(p, n);
+  if (!printable(p, n)) return hex_bytes(p, n);
   std::string s = "\"";
   for (size_t i = 0; i < n; ++i) {
     if (p[i] == '\n')
@@ -69,6 +77,40 @@ std::string run_text(const uint8_t* p, size_t n) {
       s += static_cast<char>(p[i]);
   }
   return s + "\"";
+}
+
+// 16-bit characters as UTF-8, without one trailing NUL; a lone surrogate
+// becomes U+FFFD.
+std::string utf8_of(const std::vector<uint8_t>& b) {
+  std::vector<uint32_t> units;
+  for (size_t at = 0; at + 1 < b.size(); at += 2) units.push_back(le16(b, at));
+  if (!units.empty() && units.back() == 0) units.pop_back();
+  std::string s;
+  for (size_t i = 0; i < units.size(); ++i) {
+    uint32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+        units[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      s += static_cast<char>(c);
+    } else if (c < 0x800) {
+      s += static_cast<char>(0xC0 | c >> 6);
+      s += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      s += static_cast<char>(0xE0 | c >> 12);
+      s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      s += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      s += static_cast<char>(0xF0 | c >> 18);
+      s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      s += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return s;
 }
 
 Form leaf_form(uint8_t kind, uint16_t count, const std::vector<uint8_t>& bytes) {
@@ -163,6 +205,12 @@ std::string hex_bytes(const uint8_t* p, size_t n) {
   return s;
 }
 
+nlohmann::json bytes_json(const uint8_t* p, size_t n) {
+  nlohmann::json j = {{"hex", hex_bytes(p, n)}};
+  if (n > 0 && printable(p, n)) j["text"] = std::string(reinterpret_cast<const char*>(p), n);
+  return j;
+}
+
 const char* form_name(Form form) {
   switch (form) {
     case Form::kNone:
@@ -253,19 +301,18 @@ Answer ask_internal(const orv::Image& image, const IdInfo& info, const ORV_QUERY
   });
 }
 
-std::vector<std::string> split_commands(const std::vector<uint8_t>& b) {
-  std::vector<std::string> out;
+std::vector<CommandRun> command_runs(const std::vector<uint8_t>& b) {
+  std::vector<CommandRun> out;
   size_t at = 0;
   while (at < b.size()) {
     size_t end = at;
     if (b[at] == 0x1B && at + 4 < b.size() && (b[at + 1] == '(' || b[at + 1] == '[')) {
       // ESC, bracket, letter, 2-byte parameter length low byte first.
-      end = at + 5 + (b[at + 3] | (b[at + 4] << 8));
-      if (end > b.size()) end = b.size();
-      out.push_back(hex_bytes(&b[at], end - at));
+      end = std::min<size_t>(at + 5 + (b[at + 3] | (b[at + 4] << 8)), b.size());
+      out.push_back({at, end - at, true});
     } else if (b[at] == 0x1B && at + 1 < b.size() && b[at + 1] == '@') {
       end = at + 2;
-      out.push_back(hex_bytes(&b[at], 2));
+      out.push_back({at, 2, true});
     } else {
       end = at + 1;
       while (end < b.size() && b[end] != 0x1B) ++end;
@@ -273,12 +320,20 @@ std::vector<std::string> split_commands(const std::vector<uint8_t>& b) {
       size_t start = at;
       for (size_t i = at; i < end; ++i) {
         if (b[i] == '\n' || i + 1 == end) {
-          out.push_back(run_text(&b[start], i + 1 - start));
+          out.push_back({start, i + 1 - start, false});
           start = i + 1;
         }
       }
     }
     at = end;
+  }
+  return out;
+}
+
+std::vector<std::string> split_commands(const std::vector<uint8_t>& b) {
+  std::vector<std::string> out;
+  for (const CommandRun& r : command_runs(b)) {
+    out.push_back(r.command ? hex_bytes(&b[r.at], r.size) : run_text(&b[r.at], r.size));
   }
   return out;
 }
@@ -367,6 +422,19 @@ std::string answer_line(const Answer& a) {
   }
 }
 
+std::string json_line(const nlohmann::json& j) {
+  return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string json_text(const nlohmann::json& j) {
+  return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string answer_cell(const Answer& a) {
+  if (a.result == DB_OK && a.form == Form::kText) return text_of(a.bytes);
+  return answer_line(a);
+}
+
 nlohmann::json answer_json(const Answer& a) {
   nlohmann::json j;
   j["result"] = result_name(a.result);
@@ -379,15 +447,22 @@ nlohmann::json answer_json(const Answer& a) {
       j["value"] = numbers(a.bytes);
       break;
     case Form::kText:
-      j["value"] = text_of(a.bytes);
+      j["value"] = utf8_of(a.bytes);
       break;
     case Form::kBytes:
-      j["value"] = hex_bytes(a.bytes.data(), a.bytes.size());
+      j["value"] = bytes_json(a.bytes.data(), a.bytes.size());
       break;
-    case Form::kCommands:
-      j["value"] = hex_bytes(a.bytes.data(), a.bytes.size());
-      j["commands"] = split_commands(a.bytes);
+    case Form::kCommands: {
+      nlohmann::json value = bytes_json(a.bytes.data(), a.bytes.size());
+      value["commands"] = nlohmann::json::array();
+      for (const CommandRun& r : command_runs(a.bytes)) {
+        nlohmann::json run = bytes_json(&a.bytes[r.at], r.size);
+        if (r.command) run.erase("text");
+        value["commands"].push_back(run);
+      }
+      j["value"] = value;
       break;
+    }
     case Form::kRecords: {
       nlohmann::json records = nlohmann::json::array();
       for (size_t k = 0; k < record_count(a.bytes); ++k) {
@@ -404,14 +479,13 @@ nlohmann::json answer_json(const Answer& a) {
     case Form::kModeRecord: {
       nlohmann::json parts;
       for (const Part& p : mode_parts()) {
-        nlohmann::json part;
-        part["hex"] = hex_bytes(&a.bytes[p.at], p.size);
+        nlohmann::json part = {{"hex", hex_bytes(&a.bytes[p.at], p.size)}};
         if (p.fields != nullptr) {
           for (const Field& f : *p.fields) {
             part["fields"][f.name] = field_value(a.bytes, p.at + f.at, f.width);
           }
         }
-        parts[std::string("part ") + p.name] = part;
+        parts[p.name] = part;
       }
       j["value"] = parts;
       break;

@@ -53,16 +53,40 @@ inline Answer ask(const orv::Image& image, Query* query) {
 
 // `n` bytes in hexadecimal, separated by spaces ("1B 28 61").
 std::string hex_bytes(const uint8_t* p, size_t n);
+// Bytes as JSON: {"hex": ...}, with "text" when they read as text
+// (printable ASCII and line feeds).
+nlohmann::json bytes_json(const uint8_t* p, size_t n);
 
-// Printer command bytes split into commands (and the text between them).
+// One piece of printer command bytes: a command, or a run of other bytes
+// (up to and including a line feed).
+struct CommandRun {
+  size_t at;     // its first byte
+  size_t size;   // its bytes
+  bool command;  // an escape command, not bytes between commands
+};
+// Printer command bytes split into commands and the runs between them.
+std::vector<CommandRun> command_runs(const std::vector<uint8_t>& bytes);
+// The same as text: commands in hex, runs between them quoted when they read
+// as text.
 std::vector<std::string> split_commands(const std::vector<uint8_t>& bytes);
 
 // The answer as text lines for `query`.
 void print_answer(const Answer& answer, std::ostream& out);
 // The answer on one line, for tables.
 std::string answer_line(const Answer& answer);
-// The answer as JSON: result, size, form and value.
+// The answer in one CSV cell: a text answer's text as the plain output shows
+// it, any other answer as answer_line.
+std::string answer_cell(const Answer& answer);
+// The answer as JSON: result, code, size, form and value (see
+// output_schema.json).
 nlohmann::json answer_json(const Answer& answer);
+
+// JSON on one line, as JSON Lines and the diff's streamed arrays write it.
+// Bytes that are not UTF-8 (an image file's texts may hold any) become
+// U+FFFD rather than an exception.
+std::string json_line(const nlohmann::json& j);
+// JSON indented by two, for a subcommand's one object.
+std::string json_text(const nlohmann::json& j);
 
 }  // namespace orvtool
 

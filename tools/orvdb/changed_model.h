@@ -86,7 +86,7 @@ inline DiffRun diff_files(const orv::Image& a, const orv::Image& b, bool stat = 
   std::vector<std::string> args = {"diff", old_file, new_file};
   if (stat) args.push_back("--stat");
   std::ostringstream out, err;
-  int status = run_tool(args, out, err);
+  int status = run_tool(ORVDB_TOOL_NAME, args, out, err);
   EXPECT_EQ(err.str(), "");
   DiffRun r = split_diff(status, out.str());
   const std::string model = a.model_name != nullptr ? a.model_name : "unnamed";

@@ -57,23 +57,28 @@ std::string counted(size_t n, const std::string& word) {
   return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
-// Writes the report as it is found, as lines or as one JSON object whose
-// arrays are written element by element; counts what it writes.
+// Writes the report as it is found, as lines, as one JSON object whose
+// arrays are written element by element, or as JSON Lines (each object
+// under the name of its kind: diff, difference or stat, incomplete,
+// summary); counts what it writes.
 class Reporter {
  public:
   Reporter(std::ostream& out, const DiffOptions& options) : out_(out), options_(options) {}
 
   // The first line, or the JSON object's opening members.
-  void begin(const std::string& header, const nlohmann::json& sides) {
-    if (!options_.json) {
+  void begin(const std::string& header, nlohmann::json sides) {
+    sides["text"] = header;
+    if (options_.json_lines) {
+      out_ << json_line({{"diff", sides}}) << "\n";
+    } else if (options_.json) {
+      out_ << "{\n";
+      for (auto& [key, value] : sides.items()) {
+        out_ << "  " << json_line(key) << ": " << json_line(value) << ",\n";
+      }
+      out_ << "  \"" << (options_.stat ? "stat" : "differences") << "\": [";
+    } else {
       out_ << header << "\n";
-      return;
     }
-    out_ << "{\n  \"header\": " << nlohmann::json(header).dump() << ",\n";
-    for (auto& [key, value] : sides.items()) {
-      out_ << "  " << nlohmann::json(key).dump() << ": " << value.dump() << ",\n";
-    }
-    out_ << "  \"" << (options_.stat ? "stat" : "differences") << "\": [";
   }
 
   // One answer that differs: where, and a thunk for its JSON (built only
@@ -95,7 +100,7 @@ class Reporter {
                 counted(compared, "combination") + (id_differing_ == 1 ? " differs" : " differ"),
             [&] {
               return nlohmann::json{{"domain", word},
-                                    {"id", hex_id(id)},
+                                    {"id", id},
                                     {"differing", id_differing_},
                                     {"combinations", compared}};
             });
@@ -103,8 +108,11 @@ class Reporter {
     id_differing_ = 0;
     if (complete) return;
     std::string limit = std::to_string(options_.max_combinations);
-    incomplete_.push_back({{"domain", word}, {"id", hex_id(id)}, {"compared", compared}});
-    if (!options_.json) {
+    nlohmann::json entry = {{"domain", word}, {"id", id}, {"compared", compared}};
+    incomplete_.push_back(entry);
+    if (options_.json_lines) {
+      out_ << json_line({{"incomplete", entry}}) << "\n";
+    } else if (!options_.json) {
       out_ << word << " " << hex_id(id) << ": more than " << limit
            << " combinations; compared the first " << limit << "\n";
     }
@@ -145,17 +153,20 @@ class Reporter {
     if (!incomplete_.empty()) {
       summary += "; " + counted(incomplete_.size(), "id") + " not compared in full";
     }
-    if (options_.json) {
+    nlohmann::json s = {{"answers_differing", answers_},
+                        {"ids_differing", ids_differing_},
+                        {"table_rows_differing", rows_},
+                        {"combinations", combinations_},
+                        {"ids", ids_},
+                        {"table_rows", rows_compared_},
+                        {"incomplete", incomplete_.size()},
+                        {"text", summary}};
+    if (options_.json_lines) {
+      out_ << json_line({{"summary", s}}) << "\n";
+    } else if (options_.json) {
       out_ << (written_ ? "\n  ],\n" : "],\n");
-      out_ << "  \"incomplete\": " << nlohmann::json(incomplete_).dump() << ",\n";
-      nlohmann::json s = {{"answers differing", answers_},
-                          {"ids differing", ids_differing_},
-                          {"table rows differing", rows_},
-                          {"combinations", combinations_},
-                          {"ids", ids_},
-                          {"table rows", rows_compared_},
-                          {"text", summary}};
-      out_ << "  \"summary\": " << s.dump() << "\n}\n";
+      out_ << "  \"incomplete\": " << json_line(incomplete_) << ",\n";
+      out_ << "  \"summary\": " << json_line(s) << "\n}\n";
     } else {
       out_ << "summary: " << summary << "\n";
     }
@@ -164,8 +175,10 @@ class Reporter {
 
  private:
   void write(const std::string& line, const std::function<nlohmann::json()>& json) {
-    if (options_.json) {
-      out_ << (written_ ? ",\n    " : "\n    ") << json().dump();
+    if (options_.json_lines) {
+      out_ << json_line({{options_.stat ? "stat" : "difference", json()}}) << "\n";
+    } else if (options_.json) {
+      out_ << (written_ ? ",\n    " : "\n    ") << json_line(json());
     } else {
       out_ << line << "\n";
     }
@@ -239,8 +252,8 @@ class Comparer {
                       model_name_of(new_) + "); held fixed: " + held,
                   {{"old", {{"name", old_name_}, {"model", model_name_of(old_)}}},
                    {"new", {{"name", new_name_}, {"model", model_name_of(new_)}}},
-                   {"platform", {{"clock", fixed_clock_text()}, {"printer", kFixedPrinter}}},
-                   {"held fixed", held}});
+                   {"platform", fixed_platform_json()},
+                   {"held_fixed", held}});
 
     for (size_t w = 0; w < words.size(); ++w) {
       for (uint16_t id : ids[w]) compare_id(words[w].second, words[w].first, id);
@@ -288,7 +301,7 @@ class Comparer {
                                    answer_text(x) + " -> " + answer_text(y),
                                [&] {
                                  return nlohmann::json{{"domain", word},
-                                                       {"id", hex_id(id)},
+                                                       {"id", id},
                                                        {"combination", combination_json(c)},
                                                        {"old", answer_json(x)},
                                                        {"new", answer_json(y)}};
@@ -567,7 +580,7 @@ class Comparer {
     for (uint16_t id : ids) {
       std::vector<uint32_t> a = fragment_trees(old_, id), b = fragment_trees(new_, id);
       std::string head = "drv command-sequence " + hex_id(id);
-      nlohmann::json j = {{"domain", "drv"}, {"table", "command-sequence"}, {"id", hex_id(id)}};
+      nlohmann::json j = {{"domain", "drv"}, {"table", "command-sequence"}, {"id", id}};
       bool in_old = has_sequence(old_, id), in_new = has_sequence(new_, id);
       if (!in_old || !in_new) {
         report_.row_differs(head + ": " + (in_old ? "present" : "absent") + " -> " +

@@ -25,9 +25,10 @@ struct DiffSide {
 
 struct DiffOptions {
   size_t max_combinations =
-      100000;         // combinations compared per id before it is reported incomplete
-  bool json = false;  // one JSON object instead of lines
-  bool stat = false;  // per id and per table a count instead of each difference
+      100000;               // combinations compared per id before it is reported incomplete
+  bool json = false;        // one JSON object instead of lines
+  bool json_lines = false;  // JSON Lines instead of lines: one object a line
+  bool stat = false;        // per id and per table a count instead of each difference
 };
 
 // Compares `old_side` with `new_side` and writes the report to `out`: the

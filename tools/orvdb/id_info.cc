@@ -61,60 +61,48 @@ bool root_item_of(const orv::Image& image, uint16_t id, uint32_t* item) {
 }  // namespace
 
 const std::vector<Domain>& all_domains() {
-  static const std::vector<Domain> domains = {Domain::kRoot, Domain::kDrv, Domain::kLM,
-                                              Domain::kMnt,  Domain::kPA,  Domain::kSM};
+  static const std::vector<Domain> domains = [] {
+    std::vector<Domain> all;
+    for (const orv::DomainInfo& row : orv::kDomains) all.push_back(row.domain);
+    return all;
+  }();
   return domains;
 }
 
-const char* domain_name(Domain domain) {
-  switch (domain) {
-    case Domain::kRoot:
-      return "root";
-    case Domain::kDrv:
-      return "drv";
-    case Domain::kLM:
-      return "lm";
-    case Domain::kMnt:
-      return "mnt";
-    case Domain::kPA:
-      return "pa";
-    case Domain::kSM:
-      return "sm";
-  }
-  return "?";
-}
+const char* domain_name(Domain domain) { return orv::kDomains[static_cast<unsigned>(domain)].name; }
 
 const char* domain_title(Domain domain) {
-  switch (domain) {
-    case Domain::kRoot:
-      return "Root";
-    case Domain::kDrv:
-      return "Drv";
-    case Domain::kLM:
-      return "LM";
-    case Domain::kMnt:
-      return "Mnt";
-    case Domain::kPA:
-      return "PA";
-    case Domain::kSM:
-      return "SM";
+  return orv::kDomains[static_cast<unsigned>(domain)].title;
+}
+
+std::string domain_words() {
+  std::string s;
+  for (const orv::DomainInfo& row : orv::kDomains)
+    s += (s.empty() ? "" : ", ") + std::string(row.name);
+  return s;
+}
+
+std::string domain_ranges_text() {
+  std::string s;
+  for (const orv::DomainInfo& row : orv::kDomains) {
+    s += (s.empty() ? "" : ", ") + std::string(row.name) + " " + hex_id(row.range.first) + "-" +
+         hex_id(row.range.last);
   }
-  return "?";
+  return s;
 }
 
 std::optional<Domain> parse_domain(const std::string& word) {
   std::string lower;
   for (char c : word) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  for (Domain d : all_domains()) {
-    if (lower == domain_name(d)) return d;
+  for (const orv::DomainInfo& row : orv::kDomains) {
+    if (lower == row.name) return row.domain;
   }
   return std::nullopt;
 }
 
 std::optional<Domain> domain_of(uint16_t id) {
-  for (Domain d : all_domains()) {
-    orv::IdRange r = orv::domain_id_range(d);
-    if (id >= r.first && id <= r.last) return d;
+  for (const orv::DomainInfo& row : orv::kDomains) {
+    if (id >= row.range.first && id <= row.range.last) return row.domain;
   }
   return std::nullopt;
 }

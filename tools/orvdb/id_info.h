@@ -26,6 +26,10 @@ using orv::Domain;
 const char* domain_name(Domain domain);
 // Display name ("Drv").
 const char* domain_title(Domain domain);
+// "root, drv, lm, mnt, pa, sm": every domain's word, in table order.
+std::string domain_words();
+// "root 0x0001-0x0FFF, drv 0x1001-0x1FFF, ...": every domain's word and range.
+std::string domain_ranges_text();
 // The domain a command-line word names, if any.
 std::optional<Domain> parse_domain(const std::string& word);
 // The domain whose range holds `id`, if any.

@@ -1,7 +1,9 @@
 #include "query_setup.h"
 
 #include <errno.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <strings.h>
 
 #include "orvdb/host_platform.h"
 #include "platform/platform.h"
@@ -110,11 +112,13 @@ int64_t parse_number(const std::string& text, int64_t min, int64_t max, const st
   return value;
 }
 
+std::string unknown_domain_text(const std::string& word) {
+  return "unknown domain '" + word + "' (expected one of: " + domain_words() + ")";
+}
+
 void parse_domain_and_id(const std::string& domain, const std::string& id, Domain* d, uint16_t* n) {
   std::optional<Domain> parsed = parse_domain(domain);
-  if (!parsed) {
-    throw UsageError("unknown domain '" + domain + "' (expected root, drv, lm, mnt, pa or sm)");
-  }
+  if (!parsed) throw UsageError(unknown_domain_text(domain));
   int64_t value = parse_number(id, 0, 0xFFFF, "id");
   orv::IdRange range = orv::domain_id_range(*parsed);
   if (value < range.first || value > range.last) {
@@ -138,6 +142,7 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query) {
     count = static_cast<uint32_t>(parse_number(*args.count, 0, kMaxSelectors, "--selectors"));
   }
   query->selectors.assign(count, 0);
+  std::set<int64_t> given;  // indices or names given so far
   for (const std::string& pair : args.selectors) {
     std::string index_text, value_text;
     split_pair(pair, "-s", false, &index_text, &value_text);
@@ -152,8 +157,12 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query) {
     }
     int64_t value = parse_number(value_text, INT32_MIN, UINT32_MAX,
                                  "value of selector " + std::to_string(index));
+    if (!given.insert(index).second) {
+      throw UsageError("selector " + std::to_string(index) + " is given twice (-s " + pair + ")");
+    }
     query->selectors[index] = static_cast<uint32_t>(value);
   }
+  given.clear();
 
   query->strings.assign(info.string_count, std::string());
   query->string_given.assign(info.string_count, false);
@@ -164,6 +173,10 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query) {
     if (!info.strings.count(static_cast<uint16_t>(index))) {
       throw UsageError("match string " + std::to_string(index) + " is never read by " + who +
                        " (it reads: " + list_text(info.strings) + ")");
+    }
+    if (!given.insert(index).second) {
+      throw UsageError("match string " + std::to_string(index) + " is given twice (-m " + pair +
+                       ")");
     }
     query->strings[index] = text;
     query->string_given[index] = true;
@@ -181,11 +194,18 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query) {
     if (!args.printer) throw UsageError("--printer-data '" + pair + "' needs --printer");
     int64_t value = parse_number(value_text, INT32_MIN, UINT32_MAX, "--printer-data value");
     uint32_t word = static_cast<uint32_t>(value);
+    for (const PrinterDataArg& earlier : query->printer_data) {
+      if (strcasecmp(earlier.name.c_str(), name.c_str()) == 0) {
+        throw UsageError("printer value " + name + " is given twice (--printer-data " + pair + ")");
+      }
+    }
     if (orv_host_set_printer_data(args.printer->c_str(), name.c_str(), &word, sizeof word) != 0) {
       throw UsageError("--printer-data '" + pair + "': the printer does not take this value name");
     }
+    query->printer_data.push_back({name, word});
   }
   if (args.clock) set_clock(*args.clock);
+  query->clock_given = args.clock.has_value();
   if (args.country) {
     int64_t country = parse_number(*args.country, INT32_MIN, INT32_MAX, "--country");
     orv_host_set_country(std::to_string(country).c_str());
@@ -201,8 +221,53 @@ std::string fixed_clock_text() {
 void set_up_fixed_platform() {
   orv_host_reset();
   set_clock(kFixedClock);
-  orv_host_set_country(kFixedCountry);
+  orv_host_set_country(std::to_string(kFixedCountry).c_str());
   orv_host_add_printer(kFixedPrinter);
+}
+
+namespace {
+
+// The stand-in platform's local clock, "YYYY-MM-DD hh:mm:ss".
+std::string platform_clock_text() {
+  orv::LocalTime t{};
+  orv::platform_local_time(&t);
+  char text[32];
+  snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+           t.minute, t.second);
+  return text;
+}
+
+// The country code the stand-in locale reports, or null when its call fails.
+nlohmann::json platform_country_json() {
+  char text[32] = {};
+  if (orv::platform_country_code_text(text, sizeof text) == 0) return nullptr;
+  char* end = nullptr;
+  long code = strtol(text, &end, 10);
+  return end != text && *end == 0 ? nlohmann::json(code) : nlohmann::json(text);
+}
+
+}  // namespace
+
+nlohmann::json fixed_platform_json() {
+  return {{"clock", fixed_clock_text()}, {"printer", kFixedPrinter}, {"country", kFixedCountry}};
+}
+
+nlohmann::json context_json(const Query& q) {
+  nlohmann::json j;
+  j["selectors"] = nlohmann::json::object();
+  for (size_t i = 0; i < q.selectors.size(); ++i)
+    j["selectors"][std::to_string(i)] = q.selectors[i];
+  j["strings"] = nlohmann::json::object();
+  for (size_t i = 0; i < q.strings.size(); ++i) j["strings"][std::to_string(i)] = q.strings[i];
+  j["printer"] = nullptr;
+  if (!q.printer.empty()) {
+    j["printer"] = {{"name", q.printer}, {"values", nlohmann::json::object()}};
+    for (const PrinterDataArg& v : q.printer_data) j["printer"]["values"][v.name] = v.value;
+  }
+  j["country"] = platform_country_json();
+  j["clock"] = platform_clock_text();
+  j["clock_fixed"] = q.clock_given;
+  return j;
 }
 
 std::string result_name(int32_t result) {
@@ -229,9 +294,9 @@ std::string result_name(int32_t result) {
 }
 
 int exit_status(int32_t result) {
-  if (result == DB_OK) return 0;
-  if (result == DB_NOT_FOUND || result == DB_NO_ENTRY) return 1;
-  return 3;
+  if (result == DB_OK) return kExitOk;
+  if (result == DB_NOT_FOUND || result == DB_NO_ENTRY) return kExitNoAnswer;
+  return kExitOtherResult;
 }
 
 }  // namespace orvtool

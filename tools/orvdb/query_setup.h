@@ -7,6 +7,7 @@
 
 #include <stdint.h>
 
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -36,6 +37,12 @@ struct QueryArgs {
   std::optional<std::string> country;     // --country N
 };
 
+// A printer configuration value a query's printer holds.
+struct PrinterDataArg {
+  std::string name;  // the value's name
+  uint32_t value;    // its 32-bit value
+};
+
 // A parsed query with its context. Not copyable: the context points into it.
 class Query {
  public:
@@ -43,13 +50,15 @@ class Query {
   Query(const Query&) = delete;
   Query& operator=(const Query&) = delete;
 
-  Domain domain = Domain::kRoot;     // the domain asked
-  uint16_t id = 0;                   // the id asked
-  IdInfo info;                       // what the id reads and holds
-  std::vector<uint32_t> selectors;   // the context's selectors
-  std::vector<std::string> strings;  // the context's match strings
-  std::vector<bool> string_given;    // which match strings the caller gave
-  std::string printer;               // printer name, empty for none
+  Domain domain = Domain::kRoot;             // the domain asked
+  uint16_t id = 0;                           // the id asked
+  IdInfo info;                               // what the id reads and holds
+  std::vector<uint32_t> selectors;           // the context's selectors
+  std::vector<std::string> strings;          // the context's match strings
+  std::vector<bool> string_given;            // which match strings the caller gave
+  std::string printer;                       // printer name, empty for none
+  std::vector<PrinterDataArg> printer_data;  // the printer's values, as given
+  bool clock_given = false;                  // the clock is fixed (--clock)
 
   // The query context over the fields above; valid while this object lives
   // and its vectors are not resized.
@@ -82,6 +91,9 @@ class SeenContext {
 // [min, max]. `what` names it in the error message.
 int64_t parse_number(const std::string& text, int64_t min, int64_t max, const std::string& what);
 
+// "unknown domain 'xx' (expected one of: root, drv, ...)".
+std::string unknown_domain_text(const std::string& word);
+
 // Parses DOMAIN and ID: a known domain and an id inside its range.
 void parse_domain_and_id(const std::string& domain, const std::string& id, Domain* d, uint16_t* n);
 
@@ -94,16 +106,50 @@ void build_query(const orv::Image& image, const QueryArgs& args, Query* query);
 // values a combination reads.
 constexpr const char* kFixedClock = "20261206184429";   // YYYYMMDDhhmmss, as --clock takes it
 constexpr const char* kFixedPrinter = "fixed printer";  // a printer without configuration values
-constexpr const char* kFixedCountry = "1";              // the country code where none is read
+constexpr int32_t kFixedCountry = 1;                    // the country code where none is read
 // "2026-12-06 18:44:29": kFixedClock as text.
 std::string fixed_clock_text();
 // Resets the stand-in platform, fixes its clock and country code and adds
 // the printer, without configuration values.
 void set_up_fixed_platform();
 
+// The fixed platform as JSON: clock, printer and country code.
+nlohmann::json fixed_platform_json();
+
+// The context a query was asked with, whole, as JSON: every selector and
+// match string of the context, the printer and its values, the country code
+// and the clock the stand-in platform reports (see output_schema.json).
+nlohmann::json context_json(const Query& query);
+
 // "DB_NOT_FOUND", or "result 7" for a code without a name.
 std::string result_name(int32_t result);
-// Exit status for a result: 0 DB_OK, 1 not found or no entry, 3 otherwise.
+
+// The tool's exit statuses.
+enum ExitStatus : int {
+  kExitOk = 0,
+  kExitNoAnswer = 1,
+  kExitUsage = 2,
+  kExitOtherResult = 3,
+  kExitOutput = 4,
+  kExitInternal = 5,
+};
+// What each exit status means, as the help and the README list them.
+struct ExitStatusMeaning {
+  ExitStatus status;    // the status
+  const char* meaning;  // when the tool ends with it
+};
+inline constexpr ExitStatusMeaning kExitStatuses[] = {
+    {kExitOk, "DB_OK; diff: the images agree"},
+    {kExitNoAnswer,
+     "no answer: DB_NOT_FOUND or DB_NO_ENTRY, an id that does not exist (from every "
+     "subcommand), a sweep in which no combination answers; diff: the images differ"},
+    {kExitUsage, "a usage error, or an image file that cannot be read"},
+    {kExitOtherResult, "any other result code, or an image the verifier faults"},
+    {kExitOutput, "the output could not be written (a full disk, an I/O error)"},
+    {kExitInternal, "an unexpected internal error"},
+};
+// Exit status for a result: kExitOk for DB_OK, kExitNoAnswer for not found
+// or no entry, kExitOtherResult otherwise.
 int exit_status(int32_t result);
 
 }  // namespace orvtool

@@ -159,6 +159,18 @@ struct DrvReadStop : orv::NoDrvObserver {
   void walk_ends(int32_t, const orv::Leaf&) {
     if (!stopped) stopped = walk.stopped;
   }
+  // The attribute lookups walk once for all records, forked at the selector
+  // the records set.
+  WalkObserver* forked_walk_starts(orv::DrvWalk, uint32_t, const ORV_QUERY_CONTEXT*,
+                                   const orv::ForkedWalks& fork) {
+    walk = ReadStop{};
+    walk.set = set;
+    walk.set_by_library = fork.selector;
+    return &walk;
+  }
+  void forked_walk_ends(const orv::ForkedWalks&) {
+    if (!stopped) stopped = walk.stopped;
+  }
   void record_starts(uint32_t, uint16_t selector, uint32_t) { record_selector = selector; }
 };
 
@@ -179,7 +191,8 @@ template <typename Value>
 std::vector<Value> choices_of(const std::map<uint16_t, std::vector<Value>>& values, uint16_t index,
                               const Value& none) {
   auto found = values.find(index);
-  return found == values.end() ? std::vector<Value>{none} : found->second;
+  if (found != values.end()) return found->second;
+  return std::vector<Value>(1, none);
 }
 
 std::string cell_text(const std::string& s) {
@@ -188,8 +201,10 @@ std::string cell_text(const std::string& s) {
   return q + "\"";
 }
 
+// A CSV field as RFC 4180 writes it: quoted, with its quotes doubled, when
+// it holds a comma, a quote or a line break.
 std::string csv_field(const std::string& s) {
-  if (s.find_first_of(",\"\n") == std::string::npos) return s;
+  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
   std::string q = "\"";
   for (char c : s) q += c == '"' ? std::string("\"\"") : std::string(1, c);
   return q + "\"";
@@ -236,7 +251,9 @@ std::vector<std::vector<std::string>> table(const Sweep& sweep, bool csv) {
     }
     if (sweep.country_column) cells.push_back(c.country ? std::to_string(*c.country) : "-");
     cells.push_back(result_name(r.answer.result));
-    cells.push_back(r.answer.result == DB_OK ? answer_line(r.answer) : "");
+    cells.push_back(r.answer.result != DB_OK ? ""
+                    : csv                    ? answer_cell(r.answer)
+                                             : answer_line(r.answer));
     rows.push_back(cells);
   }
   return rows;
@@ -292,13 +309,13 @@ nlohmann::json combination_json(const Combination& c) {
   for (const auto& [index, value] : c.selectors) j["selectors"][std::to_string(index)] = value;
   j["strings"] = nlohmann::json::object();
   for (const auto& [index, text] : c.strings) j["strings"][std::to_string(index)] = text;
-  j["printer data"] = nlohmann::json::object();
+  j["printer_values"] = nlohmann::json::object();
   for (const auto& [tag, value] : c.printer_data) {
-    j["printer data"][std::to_string(tag)] = value.state == PrinterValue::State::kSet
-                                                 ? nlohmann::json(value.value)
-                                                 : nlohmann::json(printer_value_text(value));
+    j["printer_values"][std::to_string(tag)] = value.state == PrinterValue::State::kSet
+                                                   ? nlohmann::json(value.value)
+                                                   : nlohmann::json(printer_value_text(value));
   }
-  if (c.country) j["country"] = *c.country;
+  j["country"] = c.country ? nlohmann::json(*c.country) : nlohmann::json(nullptr);
   return j;
 }
 
@@ -439,7 +456,7 @@ std::string SweepPlatform::set_up(const Combination& c) {
     set_up_fixed_platform();  // a printer without any value
     values_set_ = false;
   }
-  orv_host_set_country(c.country ? std::to_string(*c.country).c_str() : kFixedCountry);
+  orv_host_set_country(std::to_string(c.country.value_or(kFixedCountry)).c_str());
   if (c.no_printer()) return "";
   for (const auto& [tag, v] : c.printer_data) {
     if (v.state != PrinterValue::State::kSet) continue;
@@ -475,13 +492,26 @@ std::string held_fixed_text(const std::vector<IdInfo>& infos) {
   return s;
 }
 
-Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
+Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer,
+               const std::function<void(const SweepRow&)>& stream) {
   Sweep sweep;
   const IdInfo& info = query->info;
   sweep.held_fixed = held_fixed_text({info});
   std::set<uint16_t> sel_cols, str_cols, printer_cols;
   std::vector<uint32_t> base = query->selectors;
   SweepPlatform platform({&image});
+  // Keeps or streams a row; false when the sweep ends with it.
+  auto add = [&](SweepRow row) {
+    ++sweep.row_count;
+    sweep.answered = sweep.answered || row.answer.result == DB_OK;
+    bool more = !until_answer || row.answer.result != DB_OK;
+    if (stream) {
+      stream(row);
+    } else {
+      sweep.rows.push_back(std::move(row));
+    }
+    return more;
+  };
   if (info.path == DrvPath::kModeRecord && image.drv_tables && image.drv_tables->mode_rows) {
     // The mode table is the id's decision table: one combination per row.
     const orv::DrvTables* t = image.drv_tables;
@@ -497,8 +527,7 @@ Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
         if (s < query->selectors.size()) query->selectors[s] = v;
       }
       r.answer = ask(image, query);
-      sweep.rows.push_back(std::move(r));
-      if (until_answer && sweep.rows.back().answer.result == DB_OK) break;
+      if (!add(std::move(r))) break;
     }
   } else {
     std::vector<std::string> base_strings = query->strings;
@@ -513,7 +542,7 @@ Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
       return query->context();
     };
     auto each = [&](const Combination& c) {
-      if (sweep.rows.size() >= kMaxRows) {
+      if (sweep.row_count >= kMaxRows) {
         throw UsageError("the answer space of " + hex_id(info.id) + " has more than " +
                          std::to_string(kMaxRows) + " combinations");
       }
@@ -521,8 +550,7 @@ Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer) {
       for (auto& [m, v] : c.strings) str_cols.insert(m);
       for (auto& [p, v] : c.printer_data) printer_cols.insert(p);
       sweep.country_column = sweep.country_column || c.country.has_value();
-      sweep.rows.push_back(SweepRow{c, ask(image, query)});
-      return !until_answer || sweep.rows.back().answer.result != DB_OK;
+      return add(SweepRow{c, ask(image, query)});
     };
     for_each_combination({AnswerWalks{&image, info}},
                          collect_values({{&image, value_trees(image, info)}}), context, each);
@@ -549,30 +577,41 @@ void print_sweep_text(const Sweep& sweep, std::ostream& out) {
     while (!line.empty() && line.back() == ' ') line.pop_back();
     out << line << "\n";
   }
-  out << sweep.rows.size() << " combinations\n";
+  out << sweep.rows.size() << (sweep.rows.size() == 1 ? " combination\n" : " combinations\n");
 }
 
 void print_sweep_csv(const Sweep& sweep, std::ostream& out) {
   for (auto& r : table(sweep, true)) {
     for (size_t i = 0; i < r.size(); ++i) out << (i ? "," : "") << csv_field(r[i]);
-    out << "\n";
+    out << "\r\n";
   }
 }
 
-nlohmann::json sweep_json(const Sweep& sweep) {
-  nlohmann::json j;
-  j["held fixed"] = sweep.held_fixed;
-  j["selectors"] = sweep.selector_columns;
-  j["strings"] = sweep.string_columns;
-  j["printer data"] = sweep.printer_columns;
-  j["country code"] = sweep.country_column;
-  nlohmann::json rows = nlohmann::json::array();
-  for (const SweepRow& r : sweep.rows) {
-    nlohmann::json row = combination_json(r.settings);
-    row["answer"] = answer_json(r.answer);
-    rows.push_back(row);
-  }
-  j["rows"] = rows;
+nlohmann::json sweep_head_json(const Query& query) {
+  return {{"domain", domain_name(query.domain)},
+          {"id", query.id},
+          {"held_fixed", held_fixed_text({query.info})},
+          {"platform", fixed_platform_json()}};
+}
+
+nlohmann::json sweep_row_json(const SweepRow& row) {
+  return {{"combination", combination_json(row.settings)}, {"answer", answer_json(row.answer)}};
+}
+
+nlohmann::json sweep_end_json(const Sweep& sweep) {
+  return {{"columns",
+           {{"selectors", sweep.selector_columns},
+            {"strings", sweep.string_columns},
+            {"printer_values", sweep.printer_columns},
+            {"country", sweep.country_column}}},
+          {"count", sweep.row_count}};
+}
+
+nlohmann::json sweep_json(const Query& query, const Sweep& sweep) {
+  nlohmann::json j = sweep_head_json(query);
+  j["rows"] = nlohmann::json::array();
+  for (const SweepRow& r : sweep.rows) j["rows"].push_back(sweep_row_json(r));
+  j.update(sweep_end_json(sweep));
   return j;
 }
 

@@ -54,7 +54,8 @@ struct Combination {
 // "s28=9 m0=\"QXR\" p1=2 country=30": the values a combination sets, in
 // that order ("p1=absent", "no printer"); empty when it sets none.
 std::string combination_text(const Combination& c);
-// The same as JSON: selectors, strings, printer data and country.
+// The same as JSON: selectors, strings, printer values and the country code
+// (null when not read).
 nlohmann::json combination_json(const Combination& c);
 
 // One combination and its answer.
@@ -63,13 +64,16 @@ struct SweepRow {
   Answer answer;         // the library's answer
 };
 
+// A sweep: its rows (unless streamed) and what they read.
 struct Sweep {
   std::string held_fixed;                  // what the sweep held fixed (held_fixed_text)
+  size_t row_count = 0;                    // rows found, streamed ones too
+  bool answered = false;                   // some row answered DB_OK
   std::vector<uint16_t> selector_columns;  // every selector some row reads, ascending
   std::vector<uint16_t> string_columns;    // every match string some row reads, ascending
   std::vector<uint16_t> printer_columns;   // every printer-data tag some row reads, ascending
   bool country_column = false;             // some row reads the country code
-  std::vector<SweepRow> rows;              // in walk order
+  std::vector<SweepRow> rows;              // in walk order; empty when streamed
 };
 
 // Distinguishing values of each input in a set of trees: every case value,
@@ -141,23 +145,33 @@ class SweepPlatform {
 };
 
 // What a sweep or comparison of the ids `infos` holds fixed, as one line
-// ("clock 2026-12-06 18:44:29; selectors 29 30 at 0 ..."): the clock, the selectors only computed items read (at 0), the selectors
-// computed items read beyond the values the trees tell apart, and the
-// printer values only computed items read (absent).
+// ("clock 2026-12-06 18:44:29; selectors 29 30 at 0 ..."): the clock, the selectors only computed
+// items read (at 0), the selectors computed items read beyond the values the trees tell apart, and
+// the printer values only computed items read (absent).
 std::string held_fixed_text(const std::vector<IdInfo>& infos);
 
 // Sweeps the query's id with the fixed platform (its selectors and strings
 // as built are the base). Throws UsageError when the space is too large to
 // list. With `until_answer`, the sweep ends after the first combination
-// answered DB_OK.
-Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer = false);
+// answered DB_OK. With `stream`, each row goes to it as it is found instead
+// of into the result.
+Sweep sweep_id(const orv::Image& image, Query* query, bool until_answer = false,
+               const std::function<void(const SweepRow&)>& stream = nullptr);
 
 // The sweep as a table, its first line what it held fixed and its last the
 // number of combinations.
 void print_sweep_text(const Sweep& sweep, std::ostream& out);
-// The sweep as CSV, header first (what it held fixed is not in it).
+// The sweep as CSV (RFC 4180: CRLF line ends, fields quoted as needed),
+// header first; what it held fixed is not in it. A text answer's cell holds
+// its text as the plain answer shows it.
 void print_sweep_csv(const Sweep& sweep, std::ostream& out);
-nlohmann::json sweep_json(const Sweep& sweep);
+// The sweep as JSON (see output_schema.json): its head (domain, id, what it
+// held fixed, the platform), a row (combination and answer), its end
+// (columns and count), and all three in one object.
+nlohmann::json sweep_head_json(const Query& query);
+nlohmann::json sweep_row_json(const SweepRow& row);
+nlohmann::json sweep_end_json(const Sweep& sweep);
+nlohmann::json sweep_json(const Query& query, const Sweep& sweep);
 
 }  // namespace orvtool
 

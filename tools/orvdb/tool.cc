@@ -1,7 +1,9 @@
 #include "tool.h"
 
+#include <errno.h>
+#include <string.h>
+
 #include <CLI/CLI.hpp>
-#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -10,8 +12,8 @@
 #include "engine/image.h"
 #include "explain.h"
 #include "id_info.h"
+#include "inspect.h"
 #include "meanings.h"
-#include "modelc/image_dump.h"
 #include "modelc/image_file.h"
 #include "modelc/verifier.h"
 #include "query_setup.h"
@@ -21,10 +23,6 @@
 namespace orvtool {
 namespace {
 
-constexpr int kUsage = 2;
-constexpr int kUnreadableImage = 2;
-constexpr int kFaultyImage = 3;
-
 // The image a run reads: the built-in one, or one loaded from an image file.
 class ToolImage {
  public:
@@ -32,10 +30,12 @@ class ToolImage {
   ToolImage(const ToolImage&) = delete;
   ToolImage& operator=(const ToolImage&) = delete;
 
-  // Loads the image file at `path`: 0, or the exit status, with its one line
-  // written to `err`: kUnreadableImage for a file that is no image file,
-  // kFaultyImage for an image the verifier faults (unless `faults_allowed`).
-  int load(const std::string& path, bool faults_allowed, std::ostream& err);
+  // Loads the image file at `path`: kExitOk, or the exit status with its one
+  // line written to `err` (naming `program`): kExitUsage for a file that is
+  // no image file, kExitOtherResult for an image the verifier faults
+  // (unless `faults_allowed`).
+  int load(const std::string& program, const std::string& path, bool faults_allowed,
+           std::ostream& err);
 
   const orv::Image& image() const { return image_; }
   const Meanings& meanings() const { return *meanings_; }
@@ -54,27 +54,165 @@ class ToolImage {
   bool verified_ = false;           // report_ is made
 };
 
-// Adds DOMAIN, ID and the context options shared by query and explain.
-void add_query_options(CLI::App* app, QueryArgs* a) {
-  app->add_option("DOMAIN", a->domain, "root, drv, lm, mnt, pa or sm")->required();
-  app->add_option("ID", a->id, "data id, decimal or 0x hex")->required();
+int ToolImage::load(const std::string& program, const std::string& path, bool faults_allowed,
+                    std::ostream& err) {
+  std::string fault;
+  if (!orv::model::load_image_file(path, &loaded_, &fault)) {
+    err << program << ": error: " << path << ": " << fault << "\n";
+    return kExitUsage;
+  }
+  image_ = loaded_.tables.view();
+  loaded_meanings_ = file_meanings(loaded_.meanings);
+  meanings_ = &loaded_meanings_;
+  report_ = loaded_.report;
+  verified_ = true;
+  if (!faults_allowed && !report_.faults.empty()) {
+    err << program << ": error: " << path << ": the image fails the verifier ("
+        << report_.faults.size() << " faults; `" << program << " --image " << path
+        << " check` lists them): " << fault_line(image_, report_.faults[0]) << "\n";
+    return kExitOtherResult;
+  }
+  return kExitOk;
+}
+
+// What the command line gave, for every subcommand.
+struct Options {
+  std::optional<std::string> image_path;  // --image FILE
+  QueryArgs query;                        // DOMAIN, ID and the context options
+  bool json = false;                      // --json
+  bool json_lines = false;                // --json-lines (sweep, diff)
+  bool csv = false;                       // --csv (sweep)
+  bool stat = false;                      // --stat (diff)
+  std::optional<std::string> domain;      // ids [DOMAIN]
+  std::optional<std::string> id;          // dump [ID]
+  std::string old_file;                   // diff OLD
+  std::optional<std::string> new_file;    // diff [NEW]
+};
+
+// One run of a subcommand: who runs it, what it reads and where it writes.
+struct Run {
+  const std::string& program;  // the tool's name, for messages
+  ToolImage& image;            // the image read (the built-in one or --image)
+  const Options& options;      // the command line
+  std::ostream& out;           // standard output
+  std::ostream& err;           // standard error
+};
+
+// How a subcommand reads the image --image names.
+enum class ImageUse {
+  kSound,      // loads it and refuses an image the verifier faults
+  kAnyFaults,  // loads it whatever the verifier finds (check)
+  kItself,     // loads what it needs itself (diff)
+};
+
+// A positional argument, shown in the help by its name alone.
+CLI::Option* positional(CLI::App* app, const std::string& name, std::string* word,
+                        const std::string& help) {
+  return app->add_option(name, *word, help)->type_name("");
+}
+CLI::Option* positional(CLI::App* app, const std::string& name, std::optional<std::string>* word,
+                        const std::string& help) {
+  return app->add_option(name, *word, help)->type_name("");
+}
+
+void add_domain_and_id(CLI::App* app, Options* o) {
+  positional(app, "DOMAIN", &o->query.domain, "one of: " + domain_ranges_text())->required();
+  positional(app, "ID", &o->query.id, "data id, decimal or 0x hex, in the domain's range")
+      ->required();
+}
+
+// The context options of query and explain; an option of one value may be
+// given once.
+void add_context(CLI::App* app, Options* o) {
+  QueryArgs* a = &o->query;
   app->add_option("-s,--selector", a->selectors, "selector INDEX=VALUE (others are 0)")
       ->type_name("INDEX=VALUE");
   app->add_option("-m,--match", a->strings, "match string INDEX=TEXT (others are empty)")
       ->type_name("INDEX=TEXT");
   app->add_option("--selectors", a->count,
                   "selectors in the context (default: as many as the id can read)")
-      ->type_name("N");
+      ->type_name("N")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
   app->add_option("--printer", a->printer, "query a stand-in printer of this name")
-      ->type_name("NAME");
+      ->type_name("NAME")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
   app->add_option("--printer-data", a->printer_data, "a 32-bit configuration value of the printer")
       ->type_name("NAME=VALUE");
-  app->add_option("--clock", a->clock, "fix the local clock")->type_name("YYYYMMDDhhmmss");
+  app->add_option("--clock", a->clock, "fix the local clock")
+      ->type_name("YYYYMMDDhhmmss")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
   app->add_option("--country", a->country, "the country code the user's locale reports")
-      ->type_name("N");
+      ->type_name("N")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
 }
 
-std::string context_text(Query& q) {
+void add_json(CLI::App* app, Options* o) {
+  app->add_flag("--json", o->json, "print JSON (shapes: output_schema.json)");
+}
+
+// --json and --json-lines, of which one may be given.
+void add_json_and_lines(CLI::App* app, Options* o) {
+  CLI::Option* json = app->add_flag("--json", o->json, "print one JSON object");
+  CLI::Option* lines =
+      app->add_flag("--json-lines", o->json_lines, "print JSON Lines: one object a line, streamed");
+  json->excludes(lines);
+}
+
+void add_query(CLI::App* app, Options* o) {
+  add_domain_and_id(app, o);
+  add_context(app, o);
+  add_json(app, o);
+}
+
+void add_ids(CLI::App* app, Options* o) {
+  positional(app, "DOMAIN", &o->domain, "only this domain: one of " + domain_words());
+  add_json(app, o);
+}
+
+void add_dump(CLI::App* app, Options* o) {
+  positional(app, "ID", &o->id,
+             "only the tree of this id (of a Drv special id: the trees and table rows its path "
+             "reads)");
+  add_json(app, o);
+}
+
+void add_sweep(CLI::App* app, Options* o) {
+  add_domain_and_id(app, o);
+  CLI::Option* csv = app->add_flag("--csv", o->csv, "print CSV (RFC 4180)");
+  add_json_and_lines(app, o);
+  csv->excludes("--json")->excludes("--json-lines");
+}
+
+void add_diff(CLI::App* app, Options* o) {
+  positional(app, "OLD", &o->old_file, "the old image file")->required();
+  positional(app, "NEW", &o->new_file,
+             "the new image file (default: the image the tool reads, --image or built-in)");
+  add_json_and_lines(app, o);
+  app->add_flag("--stat", o->stat,
+                "per id the number of combinations that differ, per table the number of rows");
+}
+
+void add_nothing(CLI::App*, Options*) {}
+
+void write_json(std::ostream& out, const nlohmann::json& j) { out << json_text(j) << "\n"; }
+
+int run_query(Run& r) {
+  const orv::Image& image = r.image.image();
+  Query q;
+  build_query(image, r.options.query, &q);
+  Answer answer = ask(image, &q);
+  if (r.options.json) {
+    write_json(r.out, {{"domain", domain_name(q.domain)},
+                       {"id", q.id},
+                       {"context", context_json(q)},
+                       {"answer", answer_json(answer)}});
+  } else {
+    print_answer(answer, r.out);
+  }
+  return exit_status(answer.result);
+}
+
+std::string context_text(const Query& q) {
   std::string s = std::to_string(q.selectors.size()) + " selectors";
   std::string set;
   for (size_t i = 0; i < q.selectors.size(); ++i) {
@@ -92,341 +230,279 @@ std::string context_text(Query& q) {
   return s;
 }
 
-int run_query(const orv::Image& image, const QueryArgs& a, bool json, std::ostream& out) {
-  Query q;
-  build_query(image, a, &q);
-  Answer answer = ask(image, &q);
-  if (json) {
-    nlohmann::json j = answer_json(answer);
-    j["domain"] = domain_name(q.domain);
-    j["id"] = hex_id(q.id);
-    j["selectors"] = q.selectors.size();
-    j["strings"] = q.strings;
-    out << j.dump(2) << "\n";
-  } else {
-    print_answer(answer, out);
+// The lines explain prints before its result, with their indentation as depth.
+nlohmann::json explain_steps(const std::string& text) {
+  nlohmann::json steps = nlohmann::json::array();
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line) && line.rfind("result: ", 0) != 0;) {
+    size_t indent = line.find_first_not_of(' ');
+    if (indent == std::string::npos) continue;
+    steps.push_back({{"depth", indent / 2}, {"text", line.substr(indent)}});
   }
-  return exit_status(answer.result);
+  return steps;
 }
 
-int run_explain(const orv::Image& image, const QueryArgs& a, std::ostream& out) {
+int run_explain(Run& r) {
+  const orv::Image& image = r.image.image();
   Query q;
-  build_query(image, a, &q);
-  out << domain_title(q.domain) << " " << hex_id(q.id) << " with " << context_text(q) << "\n";
-  out << "answered: " << answered_text(q.info) << "\n";
-  return exit_status(explain_query(image, q.domain, q.info, q.context(), out).answer.result);
+  build_query(image, r.options.query, &q);
+  if (!r.options.json) {
+    r.out << domain_title(q.domain) << " " << hex_id(q.id) << " with " << context_text(q) << "\n";
+    r.out << "answered: " << answered_text(q.info) << "\n";
+    return exit_status(explain_query(image, q.domain, q.info, q.context(), r.out).answer.result);
+  }
+  std::ostringstream text;
+  Explained e = explain_query(image, q.domain, q.info, q.context(), text);
+  nlohmann::json walks = nlohmann::json::array();
+  for (const ExplainedWalk& w : e.walks) {
+    walks.push_back(
+        {{"tree", w.item == orv::kUnknownItem ? nlohmann::json(nullptr) : nlohmann::json(w.item)},
+         {"id", w.id},
+         {"result", result_name(w.result)}});
+  }
+  write_json(r.out, {{"domain", domain_name(q.domain)},
+                     {"id", q.id},
+                     {"context", context_json(q)},
+                     {"answered", answered_text(q.info)},
+                     {"steps", explain_steps(text.str())},
+                     {"walks", walks},
+                     {"answer", answer_json(e.answer)}});
+  return exit_status(e.answer.result);
 }
 
-int run_ids(const orv::Image& image, const Meanings& meanings, const std::string& domain_word,
-            std::ostream& out) {
+int run_ids(Run& r) {
   std::vector<Domain> domains = all_domains();
-  if (!domain_word.empty()) {
-    std::optional<Domain> d = parse_domain(domain_word);
-    if (!d) {
-      throw UsageError("unknown domain '" + domain_word +
-                       "' (expected root, drv, lm, mnt, pa or sm)");
-    }
+  if (r.options.domain) {
+    std::optional<Domain> d = parse_domain(*r.options.domain);
+    if (!d) throw UsageError(unknown_domain_text(*r.options.domain));
     domains = {*d};
   }
-  for (Domain d : domains) {
-    for (uint16_t id : domain_ids(image, d)) {
-      IdInfo info = analyse_id(image, d, id);
-      out << domain_name(d) << " " << hex_id(id) << "  " << answered_text(info)
-          << "  leaves: " << leaves_text(info) << "  reads: " << reads_text(info)
-          << "  context: " << info.selector_count << " selectors, " << info.string_count
-          << " strings  means: " << meaning_text(meanings, info) << "\n";
-    }
-  }
-  return 0;
-}
-
-// The rows of the Drv tables a special id's path reads, as the dump shows
-// them: its key selector's slot, its command sequence, or the mode table
-// and its part tables whole.
-std::string special_table_rows(const orv::Image& image, const orv::DrvSpecialId& row) {
-  std::istringstream lines(orv::dump_drv_tables(image));
-  std::string kept, section, rows;
-  bool whole = false;  // the section is shown whole
-  auto close = [&] {
-    if (!section.empty() && (whole || !rows.empty())) kept += section + rows;
-    section.clear();
-    rows.clear();
-  };
-  for (std::string line; std::getline(lines, line);) {
-    if (line.empty() || line == "drv tables") continue;
-    if (line.rfind("  ", 0) != 0) {
-      close();
-      section = line + "\n";
-      whole = row.path == DrvPath::kModeRecord && line.rfind("mode ", 0) == 0;
-      continue;
-    }
-    bool wanted =
-        whole ||
-        (row.key_selector != orv::kNoSelector && section.rfind("selector values", 0) == 0 &&
-         line.find(" selector " + std::to_string(row.key_selector) + " values@") !=
-             std::string::npos) ||
-        (row.path == DrvPath::kCommandSequence && section.rfind("command sequences", 0) == 0 &&
-         line.find(" id=" + hex_id(row.id) + " ") != std::string::npos);
-    if (wanted) rows += line + "\n";
-  }
-  close();
-  return kept;
-}
-
-// `dump ID` of a Drv special id: its row, the trees its path reads (with
-// why) and the table rows it reads.
-void dump_special(const orv::Image& image, const IdInfo& info, std::ostream& out) {
-  out << special_row_text(*info.special) << "\n";
-  std::vector<AnswerTree> trees = answer_trees(image, info);
-  for (size_t k = 0; k < trees.size(); ++k) {
-    const AnswerTree& t = trees[k];
-    out << t.role;
-    if (t.role == "fragment") out << " " << k << " of " << trees.size() << ", for";
-    out << " " << hex_id(t.id) << ": tree [" << t.item << "]\n" << orv::dump_tree(image, t.item, 1);
-  }
-  if (trees.empty()) out << "no tree: the path reads tables alone\n";
-  out << special_table_rows(image, *info.special);
-}
-
-int run_dump(const orv::Image& image, const std::optional<std::string>& id_word,
-             std::ostream& out) {
-  if (!id_word) {
-    out << orv::dump_image(image);
-    return 0;
-  }
-  uint16_t id = static_cast<uint16_t>(parse_number(*id_word, 0, 0xFFFF, "id"));
-  if (std::optional<Domain> d = domain_of(id); d && special_row(*d, id) != nullptr) {
-    dump_special(image, analyse_id(image, *d, id), out);
-    return 0;
-  }
-  uint32_t root = 0;
-  if (orv::find_root_item(image, id, &root) != DB_OK) {
-    throw UsageError("id " + hex_id(id) + " is not in the root index");
-  }
-  // A view of the image whose root index holds only this tree's slots.
-  std::vector<uint16_t> ids;
-  std::vector<uint32_t> items;
-  for (uint32_t k = 0; k < image.root_count; ++k) {
-    if (image.root_items[k] == root) {
-      ids.push_back(image.root_ids[k]);
-      items.push_back(root);
-    }
-  }
-  orv::Image view = image;
-  view.root_ids = ids.data();
-  view.root_items = items.data();
-  view.root_count = static_cast<uint32_t>(ids.size());
-  std::string text = orv::dump_image(view);
-  std::string key = "root " + hex_id(id) + " ";
-  size_t begin = text.find(key);
-  size_t end = text.find("\n", begin);
-  // Keep the id's own entry: up to the next root line, the unreached list or
-  // the Drv tables.
-  size_t next = text.find("\nroot ", end);
-  size_t rest = text.find("\nnot in any tree", end);
-  size_t tables = text.find("\ndrv tables", end);
-  size_t stop = std::min({next, rest, tables});
-  out << (begin == std::string::npos
-              ? text
-              : text.substr(begin,
-                            stop == std::string::npos ? std::string::npos : stop + 1 - begin));
-  return 0;
-}
-
-// A fault as `check` prints it: where, in which tree, what.
-std::string fault_line(const orv::Image& image, const orv::model::ImageFault& f) {
-  std::string where;
-  if (f.item != orv::model::kNoItem) where += "[" + std::to_string(f.item) + "] ";
-  if (f.slot != orv::model::kNoItem) where += "root slot " + std::to_string(f.slot) + " ";
-  if (f.tree != orv::model::kNoItem) {
-    std::string ids;
-    for (uint32_t k = 0; k < image.root_count; ++k) {
-      if (image.root_items[k] == f.tree) ids += " " + hex_id(image.root_ids[k]);
-    }
-    where += ids.empty() ? "fragment tree " + std::to_string(f.tree) + ": " : "tree" + ids + ": ";
-  }
-  return where + f.message;
-}
-
-int run_check(ToolImage& tool_image, std::ostream& out) {
-  const orv::Image& image = tool_image.image();
-  const orv::model::ImageReport& r = tool_image.report();
-  out << "model " << model_name_of(image) << "\n";
-  for (const std::string& s : r.sizes) out << s << "\n";
-  out << "items no tree reaches " << r.unreached << "\n";
-  for (const orv::model::ImageFault& f : r.faults) out << "fault: " << fault_line(image, f) << "\n";
-  out << (r.faults.empty() ? "image sound\n" : std::to_string(r.faults.size()) + " faults\n");
-  return r.faults.empty() ? 0 : kFaultyImage;
-}
-
-int ToolImage::load(const std::string& path, bool faults_allowed, std::ostream& err) {
-  std::string fault;
-  if (!orv::model::load_image_file(path, &loaded_, &fault)) {
-    err << "orvdb: error: " << path << ": " << fault << "\n";
-    return kUnreadableImage;
-  }
-  image_ = loaded_.tables.view();
-  loaded_meanings_ = file_meanings(loaded_.meanings);
-  meanings_ = &loaded_meanings_;
-  report_ = loaded_.report;
-  verified_ = true;
-  if (!faults_allowed && !report_.faults.empty()) {
-    err << "orvdb: error: " << path << ": the image fails the verifier (" << report_.faults.size()
-        << " faults; `orvdb --image " << path
-        << " check` lists them): " << fault_line(image_, report_.faults[0]) << "\n";
-    return kFaultyImage;
-  }
-  return 0;
-}
-
-int run_sweep(const orv::Image& image, const QueryArgs& a, bool csv, bool json, std::ostream& out,
-              std::ostream& err) {
-  Query q;
-  build_query(image, a, &q);
-  Sweep s = sweep_id(image, &q);
-  if (json) {
-    nlohmann::json j = sweep_json(s);
-    j["domain"] = domain_name(q.domain);
-    j["id"] = hex_id(q.id);
-    out << j.dump(2) << "\n";
-  } else if (csv) {
-    // CSV holds the table alone: what the sweep held fixed goes to stderr.
-    err << "held fixed: " << s.held_fixed << "\n";
-    print_sweep_csv(s, out);
+  if (r.options.json) {
+    write_json(r.out, ids_json(r.image.image(), r.image.meanings(), domains));
   } else {
-    print_sweep_text(s, out);
+    print_ids(r.image.image(), r.image.meanings(), domains, r.out);
   }
-  return 0;
+  return kExitOk;
 }
 
-// `diff A [B]`: A against B, or against the image the tool reads (--image
-// or the built-in one) when B is not given.
-int run_diff_files(const std::vector<std::string>& files,
-                   const std::optional<std::string>& image_path, const DiffOptions& options,
-                   std::ostream& out, std::ostream& err) {
+int run_dump(Run& r) {
+  const orv::Image& image = r.image.image();
+  std::optional<uint16_t> id;
+  if (r.options.id) {
+    id = static_cast<uint16_t>(parse_number(*r.options.id, 0, 0xFFFF, "id"));
+    if (!dump_has_id(image, *id)) {
+      // An id that does not exist ends every subcommand alike.
+      r.err << r.program << ": id " << hex_id(*id)
+            << " does not exist: neither in the root index nor a Drv special id\n";
+      return kExitNoAnswer;
+    }
+  }
+  if (r.options.json) {
+    write_json(r.out, dump_json(image, id));
+  } else {
+    print_dump(image, id, r.out);
+  }
+  return kExitOk;
+}
+
+int run_check(Run& r) {
+  const orv::model::ImageReport& report = r.image.report();
+  if (r.options.json) {
+    write_json(r.out, check_json(r.image.image(), report));
+  } else {
+    print_check(r.image.image(), report, r.out);
+  }
+  return report.faults.empty() ? kExitOk : kExitOtherResult;
+}
+
+int run_sweep(Run& r) {
+  const orv::Image& image = r.image.image();
+  Query q;
+  build_query(image, r.options.query, &q);
+  Sweep s;
+  if (r.options.json_lines) {
+    // One object a line, each under the name of its kind.
+    r.out << json_line({{"sweep", sweep_head_json(q)}}) << "\n";
+    s = sweep_id(image, &q, false, [&](const SweepRow& row) {
+      r.out << json_line({{"row", sweep_row_json(row)}}) << "\n";
+    });
+    r.out << json_line({{"end", sweep_end_json(s)}}) << "\n";
+  } else {
+    s = sweep_id(image, &q);
+    if (r.options.json) {
+      write_json(r.out, sweep_json(q, s));
+    } else if (r.options.csv) {
+      // CSV holds the table alone: what the sweep held fixed goes to stderr.
+      r.err << "held fixed: " << s.held_fixed << "\n";
+      print_sweep_csv(s, r.out);
+    } else {
+      print_sweep_text(s, r.out);
+    }
+  }
+  return s.answered ? kExitOk : kExitNoAnswer;
+}
+
+int run_reference(Run& r) {
+  print_reference(r.image.image(), r.image.meanings(), r.out);
+  return kExitOk;
+}
+
+// `diff OLD [NEW]`: OLD against NEW, or against the image the tool reads
+// (--image or the built-in one) when NEW is not given.
+int run_diff(Run& r) {
+  const Options& o = r.options;
   ToolImage old_image, new_image;
-  int status = old_image.load(files[0], false, err);
-  if (status != 0) return status;
+  int status = old_image.load(r.program, o.old_file, false, r.err);
+  if (status != kExitOk) return status;
   std::string new_name = "built-in";
-  if (files.size() > 1 || image_path) {
-    new_name = files.size() > 1 ? files[1] : *image_path;
-    status = new_image.load(new_name, false, err);
-    if (status != 0) return status;
+  if (o.new_file || o.image_path) {
+    new_name = o.new_file ? *o.new_file : *o.image_path;
+    status = new_image.load(r.program, new_name, false, r.err);
+    if (status != kExitOk) return status;
   }
-  return run_diff(DiffSide{&old_image.image(), files[0]}, DiffSide{&new_image.image(), new_name},
-                  out, options);
+  DiffOptions options;
+  options.json = o.json;
+  options.json_lines = o.json_lines;
+  options.stat = o.stat;
+  return run_diff(DiffSide{&old_image.image(), o.old_file}, DiffSide{&new_image.image(), new_name},
+                  r.out, options);
 }
 
-}  // namespace
+// One subcommand: the one table the parser, the help and the messages read.
+struct Subcommand {
+  const char* name;                          // as typed
+  const char* summary;                       // its line in the help
+  void (*add_options)(CLI::App*, Options*);  // its positionals and options
+  int (*run)(Run&);                          // runs it; the exit status
+  ImageUse image;                            // how it reads --image
+};
+const Subcommand kSubcommands[] = {
+    {"query", "ask one id and print its answer", add_query, run_query, ImageUse::kSound},
+    {"explain", "ask one id and print the walk (or a Drv special id's path) step by step",
+     add_query, run_explain, ImageUse::kSound},
+    {"ids", "list every id: leaves, reads, how it is answered", add_ids, run_ids, ImageUse::kSound},
+    {"dump", "the image as text, tree by tree", add_dump, run_dump, ImageUse::kSound},
+    {"check", "verify the image's structure, print its sizes", add_json, run_check,
+     ImageUse::kAnyFaults},
+    {"sweep", "every combination of the inputs the id's answer reads that its trees tell apart",
+     add_sweep, run_sweep, ImageUse::kSound},
+    {"reference", "every id with its meaning and an example, as Markdown", add_nothing,
+     run_reference, ImageUse::kSound},
+    {"diff", "the answers and Drv table rows in which image file OLD differs from NEW", add_diff,
+     run_diff, ImageUse::kItself},
+};
 
-int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CLI::App app{"orvdb: ask, explain and inspect the " + model_name_of(orv::builtin_image()) +
-                   " model data base",
-               "orvdb"};
-  app.require_subcommand(1);
-  app.set_help_all_flag("--help-all", "show help for every subcommand");
+// "query, explain, ..., diff": every subcommand's name.
+std::string subcommand_words() {
+  std::string s;
+  for (const Subcommand& c : kSubcommands) s += (s.empty() ? "" : ", ") + std::string(c.name);
+  return s;
+}
 
-  QueryArgs qa;
-  bool json = false, csv = false;
-  std::string ids_domain;
-  std::optional<std::string> dump_id;
-  std::optional<std::string> image_path;
-
-  app.add_option("--image", image_path,
-                 "read this image file (as the model compiler writes it) instead of the "
-                 "built-in image")
-      ->type_name("FILE");
-
-  CLI::App* query = app.add_subcommand("query", "ask one id and print its answer");
-  add_query_options(query, &qa);
-  query->add_flag("--json", json, "print the answer as JSON");
-
-  CLI::App* explain = app.add_subcommand(
-      "explain", "ask one id and print the walk (or a Drv special id's path) step by step");
-  add_query_options(explain, &qa);
-
-  CLI::App* ids = app.add_subcommand("ids", "list every id: leaves, reads, how it is answered");
-  ids->add_option("DOMAIN", ids_domain, "only this domain");
-
-  CLI::App* dump = app.add_subcommand("dump", "the image as text, tree by tree");
-  dump->add_option("ID", dump_id,
-                   "only the tree of this id (of a Drv special id: the trees and table rows "
-                   "its path reads)");
-
-  CLI::App* check = app.add_subcommand("check", "verify the image's structure, print its sizes");
-
-  CLI::App* reference =
-      app.add_subcommand("reference", "every id with its meaning and an example, as Markdown");
-
-  std::vector<std::string> diff_files;
-  CLI::App* diff = app.add_subcommand(
-      "diff", "the answers and Drv table rows in which image file A differs from B");
-  diff->add_option("A", diff_files, "the old image file, then the new one (default: built-in)")
-      ->required()
-      ->expected(1, 2)
-      ->type_name("A [B]");
-  DiffOptions diff_options;
-  diff->add_flag("--json", diff_options.json, "print JSON");
-  diff->add_flag("--stat", diff_options.stat,
-                 "per id the number of combinations that differ, per table the number of rows");
-
-  CLI::App* sweep = app.add_subcommand(
-      "sweep", "every combination of the inputs the id's answer reads that its trees tell apart");
-  sweep->add_option("DOMAIN", qa.domain, "root, drv, lm, mnt, pa or sm")->required();
-  sweep->add_option("ID", qa.id, "data id, decimal or 0x hex")->required();
-  CLI::Option* csv_flag = sweep->add_flag("--csv", csv, "print CSV");
-  CLI::Option* json_flag = sweep->add_flag("--json", json, "print JSON");
-  csv_flag->excludes(json_flag);
-
-  static const char* const kSubcommands[] = {"query", "explain", "ids",       "dump",
-                                             "check", "sweep",   "reference", "diff"};
-  // The first word after the global options names the subcommand.
-  size_t first = 0;
-  while (first < args.size() && (args[first] == "--image" || args[first].rfind("--image=", 0) == 0))
-    first += args[first] == "--image" ? 2 : 1;
-  if (first < args.size() && !args[first].empty() && args[first][0] != '-' &&
-      std::find(std::begin(kSubcommands), std::end(kSubcommands), args[first]) ==
-          std::end(kSubcommands)) {
-    err << "orvdb: error: unknown subcommand '" << args[first]
-        << "' (expected query, explain, ids, dump, check, sweep, reference or diff)\n";
-    return kUsage;
+// The help's closing lines: every exit status and what it means.
+std::string exit_status_text() {
+  std::string s = "Exit status:";
+  for (const ExitStatusMeaning& e : kExitStatuses) {
+    s += "\n  " + std::to_string(e.status) + "  " + e.meaning;
   }
-  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  return s;
+}
+
+// Parses the command line and runs the subcommand it names.
+int parse_and_run(const std::string& program, const std::vector<std::string>& args,
+                  std::ostream& out, std::ostream& err) {
+  const std::string model = model_name_of(orv::builtin_image());
+  CLI::App app{program + ": ask, explain and inspect the " + model + " model data base", program};
+  app.require_subcommand(0, 1);
+  app.allow_extras();
+  app.set_help_all_flag("--help-all", "show help for every subcommand");
+  app.set_version_flag("--version", program + " " + ORVDB_VERSION + " (" + model + ")");
+  app.footer(exit_status_text());
+  Options options;
+  app.add_option("--image", options.image_path,
+                 "read this image file (as the model compiler writes it) instead of the "
+                 "built-in image; before or after the subcommand")
+      ->type_name("FILE")
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+  std::vector<CLI::App*> apps;
+  for (const Subcommand& c : kSubcommands) {
+    CLI::App* sub = app.add_subcommand(c.name, c.summary);
+    sub->fallthrough();  // global options after the subcommand, too
+    sub->allow_extras();
+    sub->footer(exit_status_text());
+    c.add_options(sub, &options);
+    apps.push_back(sub);
+  }
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());  // as CLI11 takes them
   try {
     app.parse(reversed);
   } catch (const CLI::CallForHelp&) {
     out << app.help();
-    return 0;
+    return kExitOk;
   } catch (const CLI::CallForAllHelp&) {
     out << app.help("", CLI::AppFormatMode::All);
-    return 0;
+    return kExitOk;
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << "\n";
+    return kExitOk;
   } catch (const CLI::ParseError& e) {
-    err << "orvdb: error: " << e.what() << "\n";
-    return kUsage;
+    throw UsageError(e.what());
   }
-  if (diff->parsed()) return run_diff_files(diff_files, image_path, diff_options, out, err);
-  ToolImage tool_image;
-  if (image_path) {
-    int status = tool_image.load(*image_path, check->parsed(), err);
-    if (status != 0) return status;
+  const Subcommand* chosen = nullptr;
+  for (size_t k = 0; k < apps.size(); ++k) {
+    if (apps[k]->parsed()) chosen = &kSubcommands[k];
   }
-  const orv::Image& image = tool_image.image();
+  std::vector<std::string> extras = app.remaining(true);
+  if (chosen == nullptr && !extras.empty() && extras[0].rfind("-", 0) != 0) {
+    throw UsageError("unknown subcommand '" + extras[0] +
+                     "' (expected one of: " + subcommand_words() + ")");
+  }
+  if (chosen == nullptr) {
+    throw UsageError("a subcommand is required (one of: " + subcommand_words() + ")");
+  }
+  if (!extras.empty()) {
+    std::string words;
+    for (const std::string& w : extras) words += " " + w;
+    throw UsageError(std::string(chosen->name) + ": not expected:" + words);
+  }
+
+  ToolImage image;
+  if (options.image_path && chosen->image != ImageUse::kItself) {
+    int status =
+        image.load(program, *options.image_path, chosen->image == ImageUse::kAnyFaults, err);
+    if (status != kExitOk) return status;
+  }
+  Run run{program, image, options, out, err};
+  return chosen->run(run);
+}
+
+}  // namespace
+
+int run_tool(const std::string& program, const std::vector<std::string>& args, std::ostream& out,
+             std::ostream& err) {
   try {
-    if (query->parsed()) return run_query(image, qa, json, out);
-    if (explain->parsed()) return run_explain(image, qa, out);
-    if (ids->parsed()) return run_ids(image, tool_image.meanings(), ids_domain, out);
-    if (dump->parsed()) return run_dump(image, dump_id, out);
-    if (check->parsed()) return run_check(tool_image, out);
-    if (sweep->parsed()) return run_sweep(image, qa, csv, json, out, err);
-    if (reference->parsed()) {
-      print_reference(image, tool_image.meanings(), out);
-      return 0;
+    int status = parse_and_run(program, args, out, err);
+    out.flush();
+    if (!out) throw OutputError(0);
+    return status;
+  } catch (const OutputError& e) {
+    // A reader that closed the pipe wants no more: no message.
+    if (e.error_number() != EPIPE) {
+      err << program << ": error: cannot write the output: "
+          << (e.error_number() != 0 ? strerror(e.error_number()) : "the stream failed") << "\n";
     }
+    return kExitOutput;
   } catch (const UsageError& e) {
-    err << "orvdb: error: " << e.what() << "\n";
-    return kUsage;
+    err << program << ": error: " << e.what() << "\n";
+    return kExitUsage;
+  } catch (const std::exception& e) {
+    err << program << ": internal error: " << e.what() << "\n";
+    return kExitInternal;
+  } catch (...) {
+    err << program << ": internal error: an exception of unknown type\n";
+    return kExitInternal;
   }
-  return kUsage;
 }
 
 }  // namespace orvtool

@@ -1,20 +1,37 @@
-// The orvdb command line: query, explain, ids, dump, check, sweep and
-// reference over the built-in image or, with --image FILE, an image file.
-// Exit status: 0 DB_OK, 1 not found or no entry, 2 a usage error or an
-// unreadable image file, 3 any other result code or an image the verifier
-// faults.
+// The orvdb command line: query, explain, ids, dump, check, sweep, reference
+// and diff over the built-in image or, with --image FILE, an image file. The
+// exit statuses are kExitStatuses (query_setup.h); the JSON shapes are in
+// output_schema.json.
 #ifndef ORVDB_TOOLS_ORVDB_TOOL_H_
 #define ORVDB_TOOLS_ORVDB_TOOL_H_
 
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace orvtool {
 
-// Runs the tool with `args` (without the program name), writing to out and
-// err; returns the exit status.
-int run_tool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Standard output could not be written: what a stream over it throws.
+class OutputError : public std::runtime_error {
+ public:
+  // `error_number`: the system's error number, 0 when none is known.
+  explicit OutputError(int error_number)
+      : std::runtime_error("cannot write the output"), error_number_(error_number) {}
+  int error_number() const { return error_number_; }
+
+ private:
+  int error_number_;  // errno of the failed write, or 0
+};
+
+// Runs the tool named `program` (its name in the help and every message)
+// with `args` (the words after the program name), writing to out and err;
+// returns the exit status. No exception leaves it: a stream that throws
+// OutputError or fails ends the run with kExitOutput (quietly for EPIPE, a
+// reader that closed the pipe), anything unexpected with kExitInternal, each
+// with one line on `err`.
+int run_tool(const std::string& program, const std::vector<std::string>& args, std::ostream& out,
+             std::ostream& err);
 
 }  // namespace orvtool
 

@@ -2,8 +2,10 @@
 // another model's file answers as that model, and an unreadable or faulty
 // file is refused with one line and its exit status.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -55,7 +57,7 @@ void expect_refused(const std::vector<std::string>& args, int status, const std:
   ToolRun r = tool(args);
   EXPECT_EQ(r.status, status);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err.rfind("orvdb: error: " + path + ": ", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind(ORVDB_TOOL_NAME ": error: " + path + ": ", 0), 0u) << r.err;
   EXPECT_NE(r.err.find(fault), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
 }
@@ -84,7 +86,57 @@ TEST(ToolImageFile, UnreadableFilesExitTwoWithOneLine) {
     expect_refused({"diff", path}, 2, path, f.fault);
   }
   expect_refused({"--image", "/nonexistent/x.orvimg", "ids"}, 2, "/nonexistent/x.orvimg",
-                 "cannot open");
+                 "No such file or directory");
+}
+
+// The header of an image file of format version 1 that gives `size` as its
+// size: what the loader reads before it allocates anything.
+std::string header_giving(uint32_t size) {
+  std::string h(orv::model::kImageFileMagic, sizeof orv::model::kImageFileMagic);
+  for (uint32_t word : {orv::model::kImageFileVersion, 0u, size, 0u}) {
+    for (int i = 0; i < 4; ++i) h += static_cast<char>(word >> (8 * i));
+  }
+  return h;
+}
+
+// Paths that are no image file are refused by what they are or by their
+// header alone: nothing past the header is read, and a named pipe is not
+// opened, so that a writer that never writes cannot hold the tool.
+// (tool_process_test holds the tool's time and memory for these.)
+TEST(ToolImageFile, WhatIsNoImageFileIsRefusedBeforeItIsRead) {
+  orv::testing::TestFolder folder;
+  const std::string fifo = folder.path("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string zeros = folder.path("zeros.orvimg");
+  std::ofstream(zeros).close();
+  std::filesystem::resize_file(zeros, 100u << 20);  // sparse: 100 MiB of zeros
+  const struct {
+    std::string path;   // the path given to --image
+    const char* fault;  // in the line
+  } paths[] = {
+      {folder.path(), "a directory, not a regular file"},
+      {"/dev/zero", "a character device, not a regular file"},
+      {fifo, "a named pipe (FIFO), not a regular file"},
+      {zeros, "not an image file: it does not begin with the magic"},
+      {write_file(folder, "huge.orvimg", header_giving(0xFFFFFFFFu)),
+       "the header gives a size of 4294967295 bytes, more than the largest image file"},
+      {write_file(folder, "short.orvimg", header_giving(4096)),
+       "truncated: 24 of the 4096 bytes the header gives"},
+  };
+  for (const auto& p : paths) {
+    SCOPED_TRACE(p.path);
+    expect_refused({"--image", p.path, "query", "root", "2"}, 2, p.path, p.fault);
+    expect_refused({"query", "root", "2", "--image", p.path}, 2, p.path, p.fault);
+  }
+}
+
+// --image may stand before or after the subcommand.
+TEST(ToolImageFile, ImageOptionBeforeOrAfterTheSubcommand) {
+  ToolRun before = tool({"--image", kOtherFile, "check"});
+  ToolRun after = tool({"check", "--image", kOtherFile});
+  EXPECT_EQ(before.status, 0);
+  EXPECT_EQ(after.out, before.out);
+  EXPECT_NE(after.out, tool({"check"}).out);
 }
 
 TEST(ToolImageFile, VerifierFaultsExitThree) {

@@ -1,18 +1,23 @@
 // The orvdb tool end to end: answers checked against the model's known
 // values, exit statuses, error messages, JSON and CSV read back, and golden
 // outputs of every subcommand (rewritten only by `ninja update_tool_golden`).
+#include <errno.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 
 #include "explain.h"
+#include "query_setup.h"
 #include "tool_test_util.h"
 
 namespace orvtool {
 namespace {
 
+// The words of a command line.
 std::vector<std::string> words(const std::string& line) {
   std::istringstream in(line);
   std::vector<std::string> w;
@@ -74,36 +79,46 @@ TEST(Tool, JsonAnswersParseBack) {
   ToolRun r = tool({"query", "drv", "0x1003", "-s", "28=9", "--json"});
   ASSERT_EQ(r.status, 0);
   nlohmann::json j = nlohmann::json::parse(r.out);
-  EXPECT_EQ(j["result"], "DB_OK");
-  EXPECT_EQ(j["id"], "0x1003");
-  EXPECT_EQ(j["size"], 8);
-  EXPECT_EQ(j["value"], nlohmann::json({21000, 29700}));
+  EXPECT_EQ(j["id"], 0x1003);
+  EXPECT_EQ(j["context"]["selectors"].size(), 29u);  // 0 to 28, the highest it reads
+  EXPECT_EQ(j["context"]["selectors"]["28"], 9);
+  EXPECT_EQ(j["answer"]["result"], "DB_OK");
+  EXPECT_EQ(j["answer"]["size"], 8);
+  EXPECT_EQ(j["answer"]["value"], nlohmann::json({21000, 29700}));
 
-  r = tool({"query", "root", "0x23", "--json"});
+  r = tool({"query", "root", "0x23", "--json", "--printer", "p", "--printer-data", "ZelUI_InkDry=7",
+            "--clock", "20240229235959", "--country", "49"});
   j = nlohmann::json::parse(r.out);
-  EXPECT_EQ(j["value"], "Vexal QXR-7310 Print Processor");
-  EXPECT_EQ(j["size"], 62);
+  EXPECT_EQ(j["answer"]["value"], "Vexal QXR-7310 Print Processor");
+  EXPECT_EQ(j["answer"]["size"], 62);
+  EXPECT_EQ(j["context"]["printer"],
+            nlohmann::json({{"name", "p"}, {"values", {{"ZelUI_InkDry", 7}}}}));
+  EXPECT_EQ(j["context"]["country"], 49);
+  EXPECT_EQ(j["context"]["clock"], "2024-02-29 23:59:59");
+  EXPECT_EQ(j["context"]["clock_fixed"], true);
+
+  // Bytes carry their hex and, when printable, their text.
+  r = tool({"query", "mnt", "0x300B", "-s", "0=100", "--json"});
+  j = nlohmann::json::parse(r.out);
+  EXPECT_EQ(j["answer"]["value"],
+            nlohmann::json({{"hex", "40 43 6C 65 61 6E 69 6E 67 3D 31"}, {"text", "@Cleaning=1"}}));
 
   r = tool({"query", "mnt", "0x300B", "-s", "0=1000", "--json"});
   EXPECT_EQ(r.status, 1);
   j = nlohmann::json::parse(r.out);
-  EXPECT_EQ(j["result"], "DB_NOT_FOUND");
-  EXPECT_EQ(j["code"], 1);
+  EXPECT_EQ(j["answer"]["result"], "DB_NOT_FOUND");
+  EXPECT_EQ(j["answer"]["code"], 1);
 }
 
 TEST(Tool, SweepCsvAndJsonHoldTheWholeAnswerSpace) {
   // 0x200F by match string 1: BK 2, CL/VC 1, LD/VL 3, NO 23, PB 24, SC 20, UK 22, else 21.
   ToolRun r = tool({"sweep", "lm", "0x200F", "--csv"});
   ASSERT_EQ(r.status, 0) << r.err;
-  std::istringstream csv(r.out);
+  auto csv = read_csv(r.out);
+  ASSERT_TRUE(csv) << r.out;
+  EXPECT_EQ((*csv)[0], (std::vector<std::string>{"m1", "result", "answer"}));
   std::map<std::string, std::string> answer;
-  std::string line;
-  std::getline(csv, line);
-  EXPECT_EQ(line, "m1,result,answer");
-  while (std::getline(csv, line)) {
-    size_t a = line.find(','), b = line.rfind(',');
-    answer[line.substr(0, a)] = line.substr(b + 1);
-  }
+  for (size_t k = 1; k < csv->size(); ++k) answer[(*csv)[k][0]] = (*csv)[k][2];
   std::map<std::string, std::string> want = {{"BK", "2"},  {"CL", "1"},  {"VC", "1"},  {"LD", "3"},
                                              {"VL", "3"},  {"NO", "23"}, {"PB", "24"}, {"SC", "20"},
                                              {"UK", "22"}, {"", "21"}};
@@ -113,9 +128,41 @@ TEST(Tool, SweepCsvAndJsonHoldTheWholeAnswerSpace) {
   r = tool({"sweep", "pa", "0x4002", "--json"});
   nlohmann::json j = nlohmann::json::parse(r.out);
   ASSERT_EQ(j["rows"].size(), 5u);
-  EXPECT_EQ(j["rows"][3]["selectors"]["0"], 4);
+  EXPECT_EQ(j["count"], 5);
+  EXPECT_EQ(j["rows"][3]["combination"]["selectors"]["0"], 4);
   EXPECT_EQ(j["rows"][3]["answer"]["value"], nlohmann::json({1, 2051}));
   EXPECT_EQ(j["rows"][4]["answer"]["result"], "DB_NOT_FOUND");
+  // JSON Lines: the same rows, one object a line between a head and an end.
+  r = tool({"sweep", "pa", "0x4002", "--json-lines"});
+  std::istringstream lines(r.out);
+  std::vector<nlohmann::json> objects;
+  for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
+  ASSERT_EQ(objects.size(), 7u);
+  EXPECT_EQ(objects.front()["sweep"]["id"], 0x4002);
+  EXPECT_EQ(objects.back()["end"]["count"], 5);
+  for (size_t k = 0; k < 5; ++k) EXPECT_EQ(objects[k + 1]["row"], j["rows"][k]) << k;
+}
+
+// Every text answer of the value names, read back from its CSV cell with an
+// RFC 4180 reader, is the text the plain query prints.
+TEST(Tool, CsvTextAnswersReadBackAsThePlainAnswer) {
+  ToolRun r = tool({"sweep", "root", "0x0008", "--csv"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto csv = read_csv(r.out);
+  ASSERT_TRUE(csv) << "not RFC 4180 CSV:\n" << r.out;
+  ASSERT_EQ((*csv)[0], (std::vector<std::string>{"s0", "result", "answer"}));
+  size_t texts = 0;
+  for (size_t k = 1; k < csv->size(); ++k) {
+    const std::vector<std::string>& row = (*csv)[k];
+    ToolRun plain = tool({"query", "root", "0x0008", "-s", "0=" + row[0]});
+    if (row[1] != "DB_OK") {
+      EXPECT_EQ(plain.out, row[1] + "\n");
+      continue;
+    }
+    EXPECT_EQ(row[2] + "\n", plain.out) << "s0=" << row[0];
+    ++texts;
+  }
+  EXPECT_GT(texts, 50u);
 }
 
 // What a sweep holds fixed is on its first line: the clock, and the
@@ -169,17 +216,90 @@ TEST(Tool, BadInputGetsOneLineErrorAndStatus2) {
       {"query", "DOMAIN is required"},
       {"frobnicate", "unknown subcommand 'frobnicate'"},
       {"sweep pa 0x4002 --csv --json", "excludes"},
-      {"dump 0x7777", "id 0x7777 is not in the root index"},
-      {"ids zz", "unknown domain 'zz'"},
+      {"ids zz", "unknown domain 'zz' (expected one of: root, drv, lm, mnt, pa, sm)"},
+      // Arguments as users expect them.
+      {"query root 2 --foo --bar baz", "query: not expected: --foo --bar baz"},
+      {"query drv 0x1003 -s 28=9 -s 28=8", "selector 28 is given twice (-s 28=8)"},
+      {"query lm 0x2001 -m 1=BK -m 1=SC", "match string 1 is given twice (-m 1=SC)"},
+      {"query root 2 --printer p --printer-data A=1 --printer-data a=2",
+       "printer value a is given twice (--printer-data a=2)"},
+      {"query root 2 --clock 20240101000000 --clock 20240101000001", "--clock"},
+      {"",
+       "a subcommand is required (one of: query, explain, ids, dump, check, sweep, "
+       "reference, diff)"},
   };
   for (const Bad& b : bad) {
     ToolRun r = tool(words(b.args));
     EXPECT_EQ(r.status, 2) << b.args;
     EXPECT_EQ(r.out, "") << b.args;
     EXPECT_NE(r.err.find(b.message), std::string::npos) << b.args << ": " << r.err;
-    EXPECT_EQ(r.err.rfind("orvdb: error: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.rfind(ORVDB_TOOL_NAME ": error: ", 0), 0u) << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
   }
+}
+
+// An id that does not exist ends every subcommand that takes an id with
+// status 1, as a query of it does.
+TEST(Tool, AnIdThatDoesNotExistExitsOneEverywhere) {
+  for (const char* args : {"query drv 0x1FFF", "explain drv 0x1FFF", "sweep drv 0x1FFF",
+                           "dump 0x1FFF", "query root 0x0FFF", "sweep sm 0x6FFF"}) {
+    ToolRun r = tool(words(args));
+    EXPECT_EQ(r.status, 1) << args << "\n" << r.out << r.err;
+  }
+}
+
+// A stream that cannot be written ends the run with status 4 and one line
+// naming the system's error; a closed pipe (EPIPE) ends it quietly.
+TEST(Tool, OutputThatCannotBeWrittenIsAnError) {
+  struct Failing : std::streambuf {
+    int error;  // the errno it throws with, or 0 to fail without throwing
+    explicit Failing(int e) : error(e) {}
+    int_type overflow(int_type) override {
+      if (error != 0) throw OutputError(error);
+      return traits_type::eof();
+    }
+  };
+  const struct {
+    int error;            // what the stream fails with
+    const char* message;  // the line on standard error, empty for none
+  } cases[] = {
+      {ENOSPC, ORVDB_TOOL_NAME ": error: cannot write the output: No space left on device\n"},
+      {EIO, ORVDB_TOOL_NAME ": error: cannot write the output: Input/output error\n"},
+      {EPIPE, ""},
+      {0, ORVDB_TOOL_NAME ": error: cannot write the output: the stream failed\n"},
+  };
+  for (const auto& c : cases) {
+    Failing buffer(c.error);
+    std::ostream out(&buffer);
+    out.exceptions(c.error != 0 ? std::ios::badbit : std::ios::goodbit);
+    std::ostringstream err;
+    EXPECT_EQ(run_tool(ORVDB_TOOL_NAME, {"dump"}, out, err), 4) << c.error;
+    EXPECT_EQ(err.str(), c.message);
+  }
+}
+
+// --version, the help's exit statuses and its plain positionals.
+TEST(Tool, HelpAndVersionSayWhatUsersLookFor) {
+  ToolRun version = tool({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(
+      std::regex_match(version.out, std::regex(ORVDB_TOOL_NAME R"( \d+\.\d+\.\d+ \(QXR-7310\)\n)")))
+      << version.out;
+  for (const char* sub : {"", "query", "sweep", "diff"}) {
+    ToolRun help =
+        tool(sub[0] ? std::vector<std::string>{sub, "--help"} : std::vector<std::string>{"--help"});
+    for (const ExitStatusMeaning& e : kExitStatuses) {
+      EXPECT_NE(help.out.find("  " + std::to_string(e.status) + "  " + e.meaning),
+                std::string::npos)
+          << sub << " " << e.status;
+    }
+  }
+  ToolRun diff = tool({"diff", "--help"});
+  EXPECT_NE(diff.out.find("Usage: " ORVDB_TOOL_NAME " diff [OPTIONS] OLD [NEW]\n"),
+            std::string::npos)
+      << diff.out;
+  EXPECT_NE(diff.out.find("\n  OLD REQUIRED "), std::string::npos) << diff.out;
+  EXPECT_EQ(diff.out.find("(1x)"), std::string::npos) << diff.out;
 }
 
 TEST(Tool, CheckFindsTheImageSound) {
@@ -206,12 +326,16 @@ struct Golden {
 const Golden kGolden[] = {
     {"query_root_text", "query root 2"},
     {"query_root_name", "query root 8 -s 0=154"},
-    {"query_root_json", "query root 0x12 -m 0=SSR --json"},
+    // JSON with the clock and the country fixed, which the query echoes.
+    {"query_root_json", "query root 0x12 -m 0=SSR --json --clock 20261206184429 --country 1"},
     {"query_drv_numbers", "query drv 0x1003 -s 28=9"},
-    {"query_drv_json", "query drv 0x1003 -s 28=9 --json"},
+    {"query_drv_json", "query drv 0x1003 -s 28=9 --json --clock 20261206184429 --country 1"},
     {"query_lm_numbers", "query lm 0x2001 -m 1=BK -s 0=16 -s 1=0x10000"},
     {"query_mnt_block", "query mnt 0x300B -s 0=1"},
-    {"query_mnt_json", "query mnt 0x300B -s 0=1 --json"},
+    {"query_mnt_json", "query mnt 0x300B -s 0=1 --json --clock 20261206184429 --country 1"},
+    {"query_drv_sequence_json",
+     "query drv 0x1018 -s 79=0x800000 --json --clock 20261206184429 --country 1"},
+    {"explain_drv_json", "explain drv 0x1003 -s 28=9 --json --clock 20261206184429 --country 1"},
     {"query_pa_numbers", "query pa 0x4005 -s 0=2 -s 1=277"},
     {"query_sm_numbers", "query sm 0x6011"},
     {"query_drv_records", "query drv 0x100D"},
@@ -240,11 +364,16 @@ const Golden kGolden[] = {
     {"sweep_lm_csv", "sweep lm 0x2001 --csv"},
     {"sweep_lm_json", "sweep lm 0x2013 --json"},
     {"help_query", "query --help"},
+    {"help", "--help"},
+    {"ids_json", "ids sm --json"},
+    {"dump_json_tree", "dump 0x2009 --json"},
+    {"check_json", "check --json"},
+    {"sweep_pa_json_lines", "sweep pa 0x4002 --json-lines"},
 };
 
 std::string transcript(const Golden& g) {
   ToolRun r = tool(words(g.args));
-  return "$ orvdb " + std::string(g.args) + "\nexit " + std::to_string(r.status) +
+  return "$ " ORVDB_TOOL_NAME " " + std::string(g.args) + "\nexit " + std::to_string(r.status) +
          "\n--- stdout\n" + r.out + "--- stderr\n" + r.err;
 }
 
