@@ -137,14 +137,14 @@ struct MiniModel {
     tables.sel_value_count = 33;
     tables.mode_rows = kModeRows;
     tables.mode_count = 4;
-    tables.part_a = kParts.a;
-    tables.part_a_count = 2;
-    tables.part_b = kParts.b;
-    tables.part_b_count = 1;
-    tables.part_c = kParts.c;
-    tables.part_c_count = 2;
-    tables.part_d = kParts.d;
-    tables.part_d_count = 1;
+    tables.mode_parts[0].records = kParts.a;
+    tables.mode_parts[0].count = 2;
+    tables.mode_parts[1].records = kParts.b;
+    tables.mode_parts[1].count = 1;
+    tables.mode_parts[2].records = kParts.c;
+    tables.mode_parts[2].count = 2;
+    tables.mode_parts[3].records = kParts.d;
+    tables.mode_parts[3].count = 1;
   }
 
   Image image() {
