@@ -35,11 +35,16 @@ count() {
   sed -n 's/^totals: *\([0-9]*\).*/\1/p' "$out/cg"
 }
 
-printf '| Path | Instructions/query | Floor instructions/query | Ratio |\n'
-printf '|---|--:|--:|--:|\n'
+# The generic paths also have a scan floor: the same linear scans by the
+# simplest loop (bench/scan_floor.h); the special paths have none ("-").
+printf '| Path | Instructions/query | Floor instructions/query | Ratio | Scan floor instructions/query | Ratio to scan floor |\n'
+printf '|---|--:|--:|--:|--:|--:|\n'
 for case in "$@"; do
   library=$(count "$case" "$n")
   floor=$(count "$case" "$n" floor)
-  awk -v c="$case" -v l="$library" -v f="$floor" -v n="$n" \
-    'BEGIN { printf "| %s | %.0f | %.0f | %.1f |\n", c, l / n, f / n, l / f }'
+  scan=-1
+  if "$program" "$case" 0 scan >/dev/null 2>&1; then scan=$(count "$case" "$n" scan); fi
+  awk -v c="$case" -v l="$library" -v f="$floor" -v s="$scan" -v n="$n" \
+    'BEGIN { if (s < 0) printf "| %s | %.0f | %.0f | %.1f | - | - |\n", c, l / n, f / n, l / f;
+             else printf "| %s | %.0f | %.0f | %.1f | %.0f | %.2f |\n", c, l / n, f / n, l / f, s / n, l / s }'
 done

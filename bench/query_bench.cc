@@ -1,8 +1,10 @@
-// Each query path against its floor, in one run: for every case a library
+// Each query path against its floors, in one run: for every case a library
 // benchmark (the exported function) and a floor benchmark (the same answer
-// from a precomputed table). The summary at the end gives time, the ratio to
-// the floor and the heap blocks per query, and marks the paths that miss
-// their goal (generic paths 3x the floor, special paths 10x).
+// from a precomputed table); for every generic case also a scan floor (the
+// same linear scans by the simplest loop, scan_floor.h). The summary at the
+// end gives time, the ratios to the floors and the heap blocks per query,
+// and marks the paths that miss their goal (generic paths 3x the floor,
+// special paths 10x).
 //
 //   orvdb_bench [--summary_out=FILE] [benchmark flags]
 #include <benchmark/benchmark.h>
@@ -18,6 +20,7 @@
 #include "heap_counter.h"
 #include "platform/host/host_counters.h"
 #include "query_cases.h"
+#include "scan_floor.h"
 
 namespace orvbench {
 namespace {
@@ -60,6 +63,15 @@ void record_answer(const QueryCase& c) {
     exit(1);
   }
   g_floor.add(c, result, buffer.data(), c.buffer_bytes);
+  if (c.kind != PathKind::kGeneric) return;
+  // The scan floor must follow the same path to the same answer.
+  std::vector<uint8_t> scanned(c.buffer_bytes);
+  if (scan_floor_query(orv::builtin_image(), c.id, &c.ctx, c.buffer_bytes, scanned.data(),
+                       &needed) != DB_OK ||
+      needed != c.buffer_bytes || scanned != buffer) {
+    fprintf(stderr, "%s: the scan floor does not give the library's answer\n", c.name);
+    exit(1);
+  }
 }
 
 void bench_library(benchmark::State& state, const QueryCase* c) {
@@ -85,10 +97,23 @@ void bench_floor(benchmark::State& state, const QueryCase* c) {
   }
 }
 
+void bench_scan_floor(benchmark::State& state, const QueryCase* c) {
+  std::vector<uint8_t> buffer(c->buffer_bytes);
+  const orv::Image& image = orv::builtin_image();
+  for (auto _ : state) {
+    uint32_t needed = 0;
+    int32_t result =
+        scan_floor_query(image, c->id, &c->ctx, c->buffer_bytes, buffer.data(), &needed);
+    benchmark::DoNotOptimize(result);
+    benchmark::ClobberMemory();
+  }
+}
+
 // One line of the summary, filled from the runs as they are reported.
 struct Row {
   double library_ns = -1;  // fastest repetition of the library benchmark
   double floor_ns = -1;    // fastest repetition of the floor benchmark
+  double scan_ns = -1;     // fastest repetition of the scan floor benchmark (generic paths)
   double heap_blocks = 0;
   double platform_blocks = 0;
 };
@@ -109,9 +134,10 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       // Per iteration, in nanoseconds: every benchmark here uses that unit.
       double ns = run.GetAdjustedCPUTime();
       bool floor = name.compare(slash + 1, std::string::npos, "floor") == 0;
-      double& slot = floor ? row.floor_ns : row.library_ns;
+      bool scan = name.compare(slash + 1, std::string::npos, "scan") == 0;
+      double& slot = scan ? row.scan_ns : floor ? row.floor_ns : row.library_ns;
       if (slot < 0 || ns < slot) slot = ns;
-      if (!floor) {
+      if (!floor && !scan) {
         auto heap = run.counters.find("heap_blocks");
         auto platform = run.counters.find("platform_blocks");
         if (heap != run.counters.end()) row.heap_blocks = heap->second.value;
@@ -138,9 +164,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
  private:
   std::string summary() const {
     std::string out =
-        "\n| Path | Query | Time (ns) | Floor (ns) | Ratio | Goal | Blocks/query (malloc) "
-        "| Blocks/query (platform) | By design |\n"
-        "|---|---|--:|--:|--:|--:|--:|--:|--:|\n";
+        "\n| Path | Query | Time (ns) | Floor (ns) | Ratio | Goal | Scan floor (ns) "
+        "| Ratio to scan floor | Blocks/query (malloc) | Blocks/query (platform) | By design |\n"
+        "|---|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n";
     char line[512];
     for (const auto& c : query_cases()) {
       auto it = rows_.find(c->name);
@@ -150,11 +176,17 @@ class SummaryReporter : public benchmark::ConsoleReporter {
       double goal = c->kind == PathKind::kGeneric ? kGenericGoal : kSpecialGoal;
       bool blocks_ok =
           row.heap_blocks == c->design_blocks && row.platform_blocks == c->design_blocks;
+      char scan[64] = "-";
+      char scan_ratio[64] = "-";
+      if (row.scan_ns > 0) {
+        snprintf(scan, sizeof scan, "%.1f", row.scan_ns);
+        snprintf(scan_ratio, sizeof scan_ratio, "%.2f", row.library_ns / row.scan_ns);
+      }
       snprintf(line, sizeof line,
-               "| %s | %s | %.1f | %.1f | %.2f | %s%.0fx%s | %.2f | %.2f | %u%s |\n", c->name,
-               c->what, row.library_ns, row.floor_ns, ratio, ratio <= goal ? "" : "**", goal,
-               ratio <= goal ? "" : " missed**", row.heap_blocks, row.platform_blocks,
-               c->design_blocks, blocks_ok ? "" : " (differs)");
+               "| %s | %s | %.1f | %.1f | %.2f | %s%.0fx%s | %s | %s | %.2f | %.2f | %u%s |\n",
+               c->name, c->what, row.library_ns, row.floor_ns, ratio, ratio <= goal ? "" : "**",
+               goal, ratio <= goal ? "" : " missed**", scan, scan_ratio, row.heap_blocks,
+               row.platform_blocks, c->design_blocks, blocks_ok ? "" : " (differs)");
       out += line;
     }
     return out;
@@ -188,6 +220,10 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kNanosecond);
     benchmark::RegisterBenchmark((name + "/floor").c_str(), orvbench::bench_floor, c.get())
         ->Unit(benchmark::kNanosecond);
+    if (c->kind == orvbench::PathKind::kGeneric) {
+      benchmark::RegisterBenchmark((name + "/scan").c_str(), orvbench::bench_scan_floor, c.get())
+          ->Unit(benchmark::kNanosecond);
+    }
   }
   orvbench::SummaryReporter reporter(summary_path);
   benchmark::RunSpecifiedBenchmarks(&reporter);

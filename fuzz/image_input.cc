@@ -26,14 +26,7 @@ uint16_t decode_tag(Reader& in, uint16_t query_id) {
   return t == 0 ? query_id : t;
 }
 
-// A table pointer: null when the image says the table is missing, whatever
-// its count (the engine must treat that as a data base error).
-template <typename T>
-const T* table(const std::vector<T>& v, uint32_t missing_bits, int bit) {
-  return (missing_bits >> bit) & 1 ? nullptr : v.data();
-}
-
-void decode_items(Reader& in, uint16_t query_id, DecodedImage* d) {
+void decode_items(Reader& in, uint16_t query_id, model::ImageTableStore* d) {
   for (Item& item : d->items) {
     const uint8_t mode = in.u8();
     if (mode & 0x80) {
@@ -52,8 +45,12 @@ void decode_items(Reader& in, uint16_t query_id, DecodedImage* d) {
   }
 }
 
-void decode_drv_tables(Reader& in, DecodedImage* d) {
+// The Drv tables; bit k of the first u16 drops the k-th table of the list
+// (a null table whatever its count, which the engine must treat as a data
+// base error).
+void decode_drv_tables(Reader& in, DecodedImage* image) {
   const uint16_t missing = in.u16();
+  model::DrvTableStore* d = &image->drv_store;
   d->sel_indices.resize(in.u8() % 6);
   d->sel_value_counts.resize(d->sel_indices.size());
   d->sel_first.resize(d->sel_indices.size());
@@ -93,47 +90,26 @@ void decode_drv_tables(Reader& in, DecodedImage* d) {
     row.part_c = in.u8() % 4;
     row.part_d = in.u8() % 4;
   }
-  const uint32_t a = in.u8() % 3, b = in.u8() % 3, c = in.u8() % 3, dd = in.u8() % 3;
-  d->part_a.assign(a * kModePartASize, 0xA0);
-  d->part_b.assign(b * kModePartBSize, 0xB0);
-  d->part_c.assign(c * kModePartCSize, 0xC0);
-  d->part_d.assign(dd * kModePartDSize, 0xD0);
+  uint32_t records[kModePartCount];
+  for (uint32_t& n : records) n = in.u8() % 3;
+  for (uint32_t p = 0; p < kModePartCount; ++p)
+    d->mode_parts[p].assign(records[p] * kModePartSizes[p], static_cast<uint8_t>(0xA0 + 0x10 * p));
 
-  DrvTables& t = d->drv;
-  t.sel_indices = table(d->sel_indices, missing, 0);
-  t.sel_value_counts = table(d->sel_value_counts, missing, 1);
-  t.sel_first = table(d->sel_first, missing, 2);
-  t.sel_count = static_cast<uint32_t>(d->sel_indices.size());
-  t.sel_values = table(d->sel_values, missing, 3);
-  t.sel_value_ids = table(d->sel_value_ids, missing, 4);
-  t.sel_value_count = static_cast<uint32_t>(d->sel_values.size());
-  t.seq_ids = table(d->seq_ids, missing, 5);
-  t.seq_fragment_counts = table(d->seq_fragment_counts, missing, 6);
-  t.seq_first = table(d->seq_first, missing, 7);
-  t.seq_count = static_cast<uint32_t>(d->seq_ids.size());
-  t.seq_fragments = table(d->seq_fragments, missing, 8);
-  t.seq_fragment_count = static_cast<uint32_t>(d->seq_fragments.size());
-  t.mode_rows = table(d->mode_rows, missing, 9);
-  t.mode_count = static_cast<uint32_t>(d->mode_rows.size());
-  t.part_a = table(d->part_a, missing, 10);
-  t.part_a_count = a;
-  t.part_b = table(d->part_b, missing, 11);
-  t.part_b_count = b;
-  t.part_c = table(d->part_c, missing, 12);
-  t.part_c_count = c;
-  t.part_d = table(d->part_d, missing, 13);
-  t.part_d_count = dd;
+  image->drv = model::view_of<DrvTables>(*d, missing);
 }
 
-void decode_image(Reader& in, uint16_t query_id, DecodedImage* d) {
-  const uint8_t missing = in.u8();  // one bit per table that the image lacks
+// The image: its counts, a bit per table of the list that it lacks (bit k:
+// the k-th), whether it has Drv tables, then each table's elements.
+void decode_image(Reader& in, uint16_t query_id, DecodedImage* image) {
+  model::ImageTableStore* d = &image->tables;
+  const uint8_t missing = in.u8();
   d->items.resize(in.u8());
   d->root_ids.resize(in.u8() % 33);
   d->root_items.resize(d->root_ids.size());
-  d->i32.resize(in.u8() % 17);
-  d->i16.resize(in.u8() % 65);
-  d->bytes.resize(in.u8());
-  d->match.resize(in.u8() % 65);
+  d->i32_pool.resize(in.u8() % 17);
+  d->i16_pool.resize(in.u8() % 65);
+  d->byte_pool.resize(in.u8());
+  d->match_pool.resize(in.u8() % 65);
   const bool with_drv_tables = in.u8() % 4 != 0;
 
   decode_items(in, query_id, d);
@@ -141,27 +117,14 @@ void decode_image(Reader& in, uint16_t query_id, DecodedImage* d) {
     d->root_ids[s] = decode_tag(in, query_id);
     d->root_items[s] = in.u8();
   }
-  for (int32_t& v : d->i32) v = static_cast<int32_t>(in.u32());
-  for (uint16_t& v : d->i16) v = in.u16();
-  in.bytes(d->bytes.data(), d->bytes.size());
-  in.bytes(d->match.data(), d->match.size());
-  if (with_drv_tables) decode_drv_tables(in, d);
+  for (int32_t& v : d->i32_pool) v = static_cast<int32_t>(in.u32());
+  for (uint16_t& v : d->i16_pool) v = in.u16();
+  in.bytes(d->byte_pool.data(), d->byte_pool.size());
+  in.bytes(d->match_pool.data(), d->match_pool.size());
+  if (with_drv_tables) decode_drv_tables(in, image);
 
-  Image& image = d->image;
-  image.items = table(d->items, missing, 0);
-  image.item_count = static_cast<uint32_t>(d->items.size());
-  image.root_ids = table(d->root_ids, missing, 1);
-  image.root_items = table(d->root_items, missing, 2);
-  image.root_count = static_cast<uint32_t>(d->root_ids.size());
-  image.i32_pool = table(d->i32, missing, 3);
-  image.i32_count = static_cast<uint32_t>(d->i32.size());
-  image.i16_pool = table(d->i16, missing, 4);
-  image.i16_count = static_cast<uint32_t>(d->i16.size());
-  image.byte_pool = table(d->bytes, missing, 5);
-  image.byte_count = static_cast<uint32_t>(d->bytes.size());
-  image.match_pool = table(d->match, missing, 6);
-  image.match_count = static_cast<uint32_t>(d->match.size());
-  image.drv_tables = with_drv_tables ? &d->drv : nullptr;
+  image->image = model::view_of<Image>(*d, missing);
+  image->image.drv_tables = with_drv_tables ? &image->drv : nullptr;
 }
 
 }  // namespace

@@ -14,27 +14,17 @@
 #include "drvrecords/drv_tables.h"
 #include "engine/image.h"
 #include "fuzz_support.h"
+#include "modelc/table_schema.h"
 
 namespace orv::fuzz {
 
-// Tables of the decoded image; each vector is exactly its declared count.
+// Tables of the decoded image, each vector exactly its declared count
+// (fields as the list of tables names them), and the image over them.
 struct DecodedImage {
-  std::vector<Item> items;
-  std::vector<uint16_t> root_ids;
-  std::vector<uint32_t> root_items;
-  std::vector<int32_t> i32;
-  std::vector<uint16_t> i16;
-  std::vector<uint8_t> bytes;
-  std::vector<uint8_t> match;
-  // The Drv tables.
-  std::vector<uint16_t> sel_indices, sel_value_counts, sel_values;
-  std::vector<uint32_t> sel_first, sel_value_ids;
-  std::vector<uint16_t> seq_ids, seq_fragment_counts;
-  std::vector<uint32_t> seq_first, seq_fragments;
-  std::vector<ModeRow> mode_rows;
-  std::vector<uint8_t> part_a, part_b, part_c, part_d;
-  DrvTables drv{};
-  Image image{};
+  model::ImageTableStore tables;   // the image's own tables
+  model::DrvTableStore drv_store;  // the Drv tables
+  DrvTables drv{};                 // the Drv tables over drv_store
+  Image image{};                   // the image over tables (and drv, when it has them)
 };
 
 // The country codes the input chooses among for the locale (null: the

@@ -81,7 +81,7 @@ Keys keys_of(const ModeRow& r) {
 TEST(DrvTables, ModeTableHasOneRowPerCombination) {
   const DrvTables& t = tables();
   ASSERT_EQ(t.mode_count, 262u);
-  ASSERT_EQ(t.part_a_count, 262u);
+  ASSERT_EQ(t.mode_parts[0].count, 262u);
   // The allowed combinations, with selector 6 limited to 2, 1 (1 for selector 4 = 3).
   struct Group {
     int s4;
@@ -132,12 +132,12 @@ TEST(DrvTables, ModeRowsNamedByNumber) {
   const std::vector<uint8_t> row203 = {0x1A, 0x00, 0x06, 0x00, 0x02, 0x00, 0x00, 0x01, 0x01,
                                        0x00, 0x00, 0x00, 0x02, 0x00, 0x01, 0x00, 0x02, 0x00,
                                        0xB4, 0x00, 0xB4, 0x00, 0xB4, 0x00, 0xB4, 0x00, 0x05};
-  const uint8_t* a0 = t.part_a;
-  const uint8_t* a203 = t.part_a + 203 * kModePartASize;
+  const uint8_t* a0 = t.mode_parts[0].records;
+  const uint8_t* a203 = t.mode_parts[0].records + 203 * kModePartASize;
   EXPECT_EQ(std::vector<uint8_t>(a0, a0 + 27), row0);
   EXPECT_EQ(std::vector<uint8_t>(a203, a203 + 27), row203);
   EXPECT_TRUE(std::all_of(a0 + 27, a0 + 48, [](uint8_t b) { return b == 0; }));
-  const uint8_t* a255 = t.part_a + 255 * kModePartASize;
+  const uint8_t* a255 = t.mode_parts[0].records + 255 * kModePartASize;
   EXPECT_EQ(a255[4], 4);
   EXPECT_EQ(a255[8], 2);
   EXPECT_EQ(a255[10], 128);
@@ -146,10 +146,10 @@ TEST(DrvTables, ModeRowsNamedByNumber) {
 
 TEST(DrvTables, EveryPartARecordFollowsItsKeys) {
   const DrvTables& t = tables();
-  for (uint32_t i = 0; i < t.mode_count && i < t.part_a_count; ++i) {
+  for (uint32_t i = 0; i < t.mode_count && i < t.mode_parts[0].count; ++i) {
     const ModeRow& m = t.mode_rows[i];
     const int s4 = m.keys[0], s9 = m.keys[1], s8 = m.keys[3], s6 = m.keys[4];
-    const uint8_t* a = t.part_a + m.part_a * kModePartASize;
+    const uint8_t* a = t.mode_parts[0].records + m.part_a * kModePartASize;
     EXPECT_EQ(a[0], 26) << i;
     EXPECT_EQ(a[4], s4 == 1 ? 3 : s4 == 2 ? 2 : 4) << i;
     EXPECT_EQ(a[14], s6 == 1 ? 1 : 0) << i;
@@ -159,8 +159,8 @@ TEST(DrvTables, EveryPartARecordFollowsItsKeys) {
     EXPECT_EQ(le16(a + 22), y) << i;
     EXPECT_EQ(a[26], 5) << i;
     // Through the part C index: field 4 is 5 x (selector 8 - 1), field 2 by selector 5.
-    ASSERT_LT(m.part_c, t.part_c_count) << i;
-    const uint8_t* c = t.part_c + m.part_c * kModePartCSize;
+    ASSERT_LT(m.part_c, t.mode_parts[2].count) << i;
+    const uint8_t* c = t.mode_parts[2].records + m.part_c * kModePartCSize;
     EXPECT_EQ(le16(c + 6), 5u * (s8 - 1)) << i;
     int s5 = m.keys[2];
     EXPECT_EQ(le16(c + 2), (s5 == 259 || s5 == 261 || s5 == 383) ? 4u : 7u) << i;
@@ -169,15 +169,17 @@ TEST(DrvTables, EveryPartARecordFollowsItsKeys) {
 
 TEST(DrvTables, PartTablesBCD) {
   const DrvTables& t = tables();
-  ASSERT_EQ(t.part_b_count, 1u);
-  ASSERT_EQ(t.part_d_count, 1u);
-  EXPECT_TRUE(std::all_of(t.part_b, t.part_b + 40, [](uint8_t b) { return b == 0; }));
-  EXPECT_TRUE(std::all_of(t.part_d, t.part_d + 48, [](uint8_t b) { return b == 0; }));
-  ASSERT_EQ(t.part_c_count, 10u);
+  ASSERT_EQ(t.mode_parts[1].count, 1u);
+  ASSERT_EQ(t.mode_parts[3].count, 1u);
+  EXPECT_TRUE(std::all_of(t.mode_parts[1].records, t.mode_parts[1].records + 40,
+                          [](uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(std::all_of(t.mode_parts[3].records, t.mode_parts[3].records + 48,
+                          [](uint8_t b) { return b == 0; }));
+  ASSERT_EQ(t.mode_parts[2].count, 10u);
   const uint32_t field2[] = {7, 7, 7, 7, 7, 4, 4, 4, 4, 4};
   const uint32_t field4[] = {0, 5, 10, 15, 20, 0, 5, 20, 10, 15};
   for (uint32_t r = 0; r < 10; ++r) {
-    const uint8_t* c = t.part_c + r * kModePartCSize;
+    const uint8_t* c = t.mode_parts[2].records + r * kModePartCSize;
     EXPECT_EQ(le16(c), 13u) << r;
     EXPECT_EQ(le16(c + 2), field2[r]) << r;
     EXPECT_EQ(le16(c + 4), 3u) << r;

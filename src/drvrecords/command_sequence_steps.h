@@ -60,11 +60,9 @@ int32_t assemble(const Image& image, const DrvTables& tables, uint32_t first, ui
     uint32_t size = 0;
     int32_t result = fetch(image, ctx, cbBuf - used, out + used, &size, slots[k]);
     if constexpr (O::kWatches) observer->fetched(result, size);
-    // The buffer holds the total just measured; a fragment that now wants
-    // more is inconsistent, and DB_MORE_DATA here would carry no usable size.
-    if (result == DB_MORE_DATA) return DB_ERROR;
+    // The buffer holds the total just measured, and a fragment's size does
+    // not change between the two fetches: only a failure can stop the copy.
     if (result != DB_OK) return result;
-    if (size > cbBuf - used) return DB_ERROR;
     used += size;
   }
   *pcbNeeded = used;

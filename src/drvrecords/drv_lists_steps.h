@@ -31,9 +31,9 @@ int32_t stored_list_steps(const Image& image, const DrvSpecialId& row, const ORV
   uint32_t size = 0;
   result = fetch(image, ctx, need, pBuf, &size, leaf);
   if constexpr (O::kWatches) observer->fetched(result, size);
-  // The buffer holds a whole record per element, so a numeric list always
-  // fits: a longer answer, or one of another size, is not a list of numbers.
-  if (result == DB_MORE_DATA) return DB_ERROR;
+  // The buffer holds a whole record per element, so any leaf of n elements
+  // fits (a computed item answers at most 65 bytes for a count of 1 to 7):
+  // an answer of another size than n numbers is not a list of numbers.
   if (result != DB_OK) return result;
   if (size != 4 * n) return DB_ERROR;
   return fill_value_records_observed(image, row, ctx, cbBuf, pBuf, n, observer);

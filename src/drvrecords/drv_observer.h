@@ -55,6 +55,14 @@ struct NoDrvObserver {
     return nullptr;
   }
   void walk_ends(int32_t /*result*/, const Leaf& /*leaf*/) {}
+  // A forked walk of the tree at `item` begins: the walks of `fork`, made at
+  // once (see resolve_forked). Returns the observer of the walk;
+  // forked_walk_ends follows with each walk's result and leaf in `fork`.
+  WalkObserver* forked_walk_starts(DrvWalk /*why*/, uint32_t /*item*/,
+                                   const ORV_QUERY_CONTEXT* /*ctx*/, const ForkedWalks& /*fork*/) {
+    return nullptr;
+  }
+  void forked_walk_ends(const ForkedWalks& /*fork*/) {}
   // A leaf's value was fetched: the fetcher's result and the size it gave.
   void fetched(int32_t /*result*/, uint32_t /*size*/) {}
   // The size the path works out for its answer, before it looks at the buffer.

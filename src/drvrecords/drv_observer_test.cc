@@ -103,6 +103,21 @@ struct StepLog : NoDrvObserver {
     return &walk;
   }
   void walk_ends(int32_t result, const Leaf&) { add("=> " + std::to_string(result)); }
+  WalkWatch* forked_walk_starts(DrvWalk why, uint32_t, const ORV_QUERY_CONTEXT*,
+                                const ForkedWalks& fork) {
+    walk = WalkWatch{};
+    walk.stop = stop_walks;
+    std::string ids;
+    for (uint32_t k = 0; k < fork.count; ++k) ids += " " + hex(fork.ids[k]);
+    add("forked walk " + std::to_string(static_cast<int>(why)) + ids + " s" +
+        std::to_string(fork.selector));
+    return &walk;
+  }
+  void forked_walk_ends(const ForkedWalks& fork) {
+    std::string results;
+    for (uint32_t k = 0; k < fork.count; ++k) results += " " + std::to_string(fork.results[k]);
+    add("=>" + results);
+  }
   void fetched(int32_t result, uint32_t size) {
     add("fetched " + std::to_string(result) + " " + std::to_string(size));
   }
@@ -148,17 +163,15 @@ TEST_F(DrvObserverTest, StoredListTellsEveryStepInOrder) {
   StepLog log;
   ASSERT_EQ(Ask(0x100C, 40, &log), DB_OK);
   // Record words: attr1 at byte 4, attr2 at 8, attr3 at 12, mark at 16.
-  // Walks: 0 the list, 1 an attribute, 3 the marker pair.
+  // Walks: 0 the list, 1 an attribute (one forked walk per attribute id for
+  // both records), 3 the marker pair.
   const std::string want =
       "row 100C\n"
       "walk 0 100C\n=> 0\nneeded 40\nfetched 0 8\n"
       "table 0 0\ntable 1 1\nword 0@4=15001\ntable 1 0\nword 1@4=15002\n"
-      "record 0 s4=2\n"
-      "walk 1 500C\n=> 0\nfetched 0 4\nword 0@8=102\n"
-      "walk 1 500B\n=> 0\nfetched 0 4\nword 0@12=202\n"
-      "record 1 s4=1\n"
-      "walk 1 500C\n=> 0\nfetched 0 4\nword 1@8=101\n"
-      "walk 1 500B\n=> 0\nfetched 0 4\nword 1@12=201\n"
+      "forked walk 1 500C 500C s4\n=> 0 0\nforked walk 1 500B 500B s4\n=> 0 0\n"
+      "record 0 s4=2\nfetched 0 4\nword 0@8=102\nfetched 0 4\nword 0@12=202\n"
+      "record 1 s4=1\nfetched 0 4\nword 1@8=101\nfetched 0 4\nword 1@12=201\n"
       "walk 3 5003\n=> 0\nfetched 0 8\nword 0@16=9\nword 1@16=0\n";
   EXPECT_EQ(log.steps, want);
 }

@@ -137,14 +137,14 @@ struct MiniModel {
     tables.sel_value_count = 33;
     tables.mode_rows = kModeRows;
     tables.mode_count = 4;
-    tables.part_a = kParts.a;
-    tables.part_a_count = 2;
-    tables.part_b = kParts.b;
-    tables.part_b_count = 1;
-    tables.part_c = kParts.c;
-    tables.part_c_count = 2;
-    tables.part_d = kParts.d;
-    tables.part_d_count = 1;
+    tables.mode_parts[0].records = kParts.a;
+    tables.mode_parts[0].count = 2;
+    tables.mode_parts[1].records = kParts.b;
+    tables.mode_parts[1].count = 1;
+    tables.mode_parts[2].records = kParts.c;
+    tables.mode_parts[2].count = 2;
+    tables.mode_parts[3].records = kParts.d;
+    tables.mode_parts[3].count = 1;
   }
 
   Image image() {
@@ -475,6 +475,65 @@ TEST_F(DrvQueryTest, LookupsOnlyOtherImagesFail) {
     Image image = m.image();
     std::vector<uint8_t> buf;
     EXPECT_EQ(List(image, c.list, Context(29, {{4, 1}}), &buf), c.result) << c.what;
+  }
+}
+
+// A leaf whose pool bounds are only read when it is copied: sized as asked,
+// refused when copied; and a list that cannot be fetched at all.
+TEST_F(DrvQueryTest, ValuesThatFailOnlyWhenCopied) {
+  struct Case {
+    const char* what;
+    uint16_t id;
+    uint32_t (*leaf)(ImageBuilder&);  // put in front of the id's own root
+    uint32_t size;                    // the size query's answer
+    int32_t result;                   // the answer with a buffer of that size
+  };
+  const Case cases[] = {
+      {"empty list beyond its pool", 0x1014,
+       [](ImageBuilder& b) { return b.add(ITEM_INT8, 0xFFFFFF, 0x1014, 0); }, 0, DB_ERROR},
+      {"list of a computed item without its selectors", 0x1014,
+       [](ImageBuilder& b) { return b.computed_leaf(0x1014, 1); }, 20, DB_NO_SELECTOR},
+  };
+  for (const Case& c : cases) {
+    MiniModel m;
+    uint32_t leaf = c.leaf(m.b);
+    m.b.root_ids.insert(m.b.root_ids.begin(), c.id);
+    m.b.root_items.insert(m.b.root_items.begin(), leaf);
+    Image image = m.image();
+    Context ctx(10);
+    uint32_t needed = 0;
+    ASSERT_EQ(drv_query(image, c.id, &ctx.ctx, 0, nullptr, &needed), DB_MORE_DATA) << c.what;
+    EXPECT_EQ(needed, c.size) << c.what;
+    std::vector<uint8_t> buf(c.size + 1);
+    EXPECT_EQ(drv_query(image, c.id, &ctx.ctx, c.size, buf.data(), &needed), c.result) << c.what;
+  }
+  // A command sequence's fragment beyond its pool: the size counts it, the copy fails.
+  MiniModel m;
+  m.seq_fragments[3] = m.b.add(ITEM_BYTES, 0xFFFFFF, 0x5008, 2);
+  Image image = m.image();
+  Context ctx(8);
+  uint32_t needed = 0;
+  ASSERT_EQ(drv_query(image, 0x101B, &ctx.ctx, 0, nullptr, &needed), DB_MORE_DATA);
+  EXPECT_EQ(needed, 2u);
+  uint8_t buf[4];
+  EXPECT_EQ(drv_query(image, 0x101B, &ctx.ctx, 4, buf, &needed), DB_ERROR);
+}
+
+// Each array of the command-sequence table missing alone.
+TEST_F(DrvQueryTest, CommandSequenceTableArraysMissingAlone) {
+  for (int missing = 0; missing < 4; ++missing) {
+    MiniModel m;
+    m.image();
+    const void** arrays[] = {reinterpret_cast<const void**>(&m.tables.seq_ids),
+                             reinterpret_cast<const void**>(&m.tables.seq_fragment_counts),
+                             reinterpret_cast<const void**>(&m.tables.seq_first),
+                             reinterpret_cast<const void**>(&m.tables.seq_fragments)};
+    *arrays[missing] = nullptr;
+    Image image = m.b.image();
+    Context ctx(8, {{7, 4}});
+    uint8_t buf[16];
+    uint32_t needed = 0;
+    EXPECT_EQ(drv_query(image, 0x1019, &ctx.ctx, sizeof buf, buf, &needed), DB_ERROR) << missing;
   }
 }
 

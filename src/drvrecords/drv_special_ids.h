@@ -98,7 +98,8 @@ constexpr uint32_t kDrvSpecialIdCount = sizeof kDrvSpecialIds / sizeof kDrvSpeci
 
 // What the rows must agree on: one row per id; a list that looks attributes
 // up demands the selector it sets, which its scratch context holds, and sets
-// one exactly when it has ids to look up; a full list names its selector;
+// one exactly when it has ids to look up; no other row but the mode
+// record's demands selectors; a full list names its selector;
 // attr3 is either looked up or compared, not both; a required marker exists;
 // only list paths fill records.
 constexpr bool drv_special_ids_consistent() {
@@ -108,6 +109,11 @@ constexpr bool drv_special_ids_consistent() {
       if (kDrvSpecialIds[other].id == row.id) return false;
     }
     if (row.attr_selector != kNoSelector && row.min_selectors <= row.attr_selector) return false;
+    // Only the attribute lookups and the mode record demand selectors.
+    if (row.attr_selector == kNoSelector && row.path != DrvPath::kModeRecord &&
+        row.min_selectors != 0) {
+      return false;
+    }
     if (row.attr_selector != kNoSelector &&
         row.attr_selector >= kScratchCapacities[kAttributeScratch].selectors) {
       return false;

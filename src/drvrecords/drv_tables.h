@@ -9,6 +9,7 @@
 
 #include <stdint.h>
 
+#include "engine/image_tables.h"
 #include "orvdb/orvdb.h"
 
 namespace orv {
@@ -47,60 +48,17 @@ struct ModeRow {
 };
 static_assert(sizeof(ModeRow) == 20, "a mode-table row is 20 bytes");
 
-struct DrvTables {
-  // Selector-value table: slot s of the first three arrays describes the
-  // selector sel_indices[s], whose values are sel_values[p .. p + c - 1]
-  // with p = sel_first[s] and c = sel_value_counts[s].
-  const uint16_t* sel_indices;       // selector index of each slot
-  const uint16_t* sel_value_counts;  // number of values of each slot's selector
-  const uint32_t* sel_first;         // position of each slot's first value in sel_values
-  uint32_t sel_count;                // slots in the three arrays above
-  const uint16_t* sel_values;        // the selector values, slot after slot, in list order
-  const uint32_t* sel_value_ids;     // value identifier paired with sel_values[k]
-  uint32_t sel_value_count;          // entries in sel_values and sel_value_ids
-
-  // Command-sequence table: sequence s concatenates the kFragmentId fragments of
-  // the trees seq_fragments[p .. p + c - 1], p = seq_first[s], c = seq_fragment_counts[s].
-  const uint16_t* seq_ids;              // Drv id of each command sequence
-  const uint16_t* seq_fragment_counts;  // fragments of each sequence
-  const uint32_t* seq_first;            // position of each sequence's first fragment
-  uint32_t seq_count;                   // sequences in the three arrays above
-  const uint32_t* seq_fragments;        // item index of each fragment tree, in concatenation order
-  uint32_t seq_fragment_count;          // entries in seq_fragments
-
-  // Mode table and its part tables. Part records are raw little-endian bytes
-  // of the record sizes above, record after record.
-  const ModeRow* mode_rows;  // mode table, scanned for the first row matching all keys
-  uint32_t mode_count;       // rows in the mode table
-  const uint8_t* part_a;     // mode part A records (kModePartASize bytes each)
-  uint32_t part_a_count;     // records in mode part A
-  const uint8_t* part_b;     // mode part B records (kModePartBSize bytes each)
-  uint32_t part_b_count;     // records in mode part B
-  const uint8_t* part_c;     // mode part C records (kModePartCSize bytes each)
-  uint32_t part_c_count;     // records in mode part C
-  const uint8_t* part_d;     // mode part D records (kModePartDSize bytes each)
-  uint32_t part_d_count;     // records in mode part D
-};
-
 // One mode part table: its records and how many there are.
 struct ModePartTable {
   const uint8_t* records;  // raw records of kModePartSizes[part] bytes each
   uint32_t count;          // records in the table
 };
 
-// Part table `part` (0 to kModePartCount - 1, A to D) of `t`.
-inline ModePartTable mode_part_table(const DrvTables& t, uint32_t part) {
-  switch (part) {
-    case 0:
-      return {t.part_a, t.part_a_count};
-    case 1:
-      return {t.part_b, t.part_b_count};
-    case 2:
-      return {t.part_c, t.part_c_count};
-    default:
-      return {t.part_d, t.part_d_count};
-  }
-}
+// The Drv tables; their fields, each a pointer with a count, come from the
+// list in engine/image_tables.h.
+struct DrvTables {
+  ORV_TABLE_FIELDS(drv)
+};
 
 // The record index a mode-table row gives into part table `part`.
 inline uint16_t mode_row_part(const ModeRow& row, uint32_t part) {

@@ -25,11 +25,11 @@ constexpr uint32_t kPartDOffset = offsetof(ORV_MODE_RECORD, partD);
 // Record `index` of a part table, or null when the table lacks it; the
 // observer is told the record read.
 template <typename O>
-inline const uint8_t* part_record(const uint8_t* table, uint32_t count, uint32_t size,
-                                  uint32_t index, DrvTable which, O* observer) {
-  if (table == nullptr || index >= count) return nullptr;
+inline const uint8_t* part_record(const ModePartTable& table, uint32_t size, uint32_t index,
+                                  DrvTable which, O* observer) {
+  if (table.records == nullptr || index >= table.count) return nullptr;
   if constexpr (O::kWatches) observer->table_row(which, index);
-  return table + static_cast<size_t>(index) * size;
+  return table.records + static_cast<size_t>(index) * size;
 }
 
 }  // namespace mode_record_internal
@@ -59,14 +59,15 @@ int32_t mode_record_steps(const Image& image, const DrvSpecialId& row, const ORV
   if (match == nullptr) return DB_NOT_FOUND;
 
   using mode_record_internal::part_record;
-  const uint8_t* a = part_record(tables->part_a, tables->part_a_count, kModePartASize,
-                                 match->part_a, DrvTable::kModePartA, observer);
-  const uint8_t* b = part_record(tables->part_b, tables->part_b_count, kModePartBSize,
-                                 match->part_b, DrvTable::kModePartB, observer);
-  const uint8_t* c = part_record(tables->part_c, tables->part_c_count, kModePartCSize,
-                                 match->part_c, DrvTable::kModePartC, observer);
-  const uint8_t* d = part_record(tables->part_d, tables->part_d_count, kModePartDSize,
-                                 match->part_d, DrvTable::kModePartD, observer);
+  const ModePartTable* parts = tables->mode_parts;
+  const uint8_t* a =
+      part_record(parts[0], kModePartASize, match->part_a, DrvTable::kModePartA, observer);
+  const uint8_t* b =
+      part_record(parts[1], kModePartBSize, match->part_b, DrvTable::kModePartB, observer);
+  const uint8_t* c =
+      part_record(parts[2], kModePartCSize, match->part_c, DrvTable::kModePartC, observer);
+  const uint8_t* d =
+      part_record(parts[3], kModePartDSize, match->part_d, DrvTable::kModePartD, observer);
   if (a == nullptr || b == nullptr || c == nullptr || d == nullptr) return DB_ERROR;
 
   uint8_t* out = static_cast<uint8_t*>(pBuf);

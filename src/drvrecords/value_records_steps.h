@@ -40,40 +40,60 @@ inline void widen_value_records(uint8_t* records, uint32_t n) {
   }
 }
 
-// An internal id looked up once per record of a list. Its root slot is found
-// on first use and kept for the rest of the call: the root index does not
-// change, so every record would find the same slot.
+// An internal id looked up for every record of a list.
 struct AttributeSource {
   uint16_t id;          // the internal id
   uint32_t field;       // byte offset of the record field it fills
-  bool looked_up;       // root_status and root are known
   int32_t root_status;  // the root lookup's result
   uint32_t root;        // item index of the id's tree, when root_status is DB_OK
+  uint32_t walks;       // the forked walk its lookups are in (kUnknownItem: none)
+  uint32_t slot;        // its place among the ids of that walk
 };
 
-// Walks the source's tree with `ctx` and writes its one-number value into
-// the 4 bytes at `dest`. A value longer than 4 bytes means the data base is
-// inconsistent (DB_ERROR); lookup results other than DB_OK pass through.
+// The attribute ids of a list whose trees are one tree walk it together.
+struct AttributeWalk {
+  uint32_t root;                   // the tree
+  uint32_t id_count;               // ids walked in it
+  uint16_t ids[kAttributeFields];  // those ids, in the row's order
+  uint32_t values[kForkWidth];     // each walk's value of the attribute selector
+  uint16_t walk_ids[kForkWidth];   // each walk's id
+  ForkedWalks fork;  // the walks: record r's lookup of ids[j] is walk r * id_count + j
+};
+
+// The lookups of a chunk of records in one tree: one forked walk at the
+// attribute selector of `ctx`, told to `observer`.
 template <typename O>
-int32_t fetch_attribute(const Image& image, AttributeSource* source, const ORV_QUERY_CONTEXT* ctx,
-                        uint8_t* dest, O* observer) {
-  if (!source->looked_up) {
-    source->root_status = find_root_item(image, source->id, &source->root);
-    source->looked_up = true;
-  }
-  if (source->root_status != DB_OK) {
-    if constexpr (O::kWatches) {
-      observer->walk_starts(DrvWalk::kAttribute, source->id, kUnknownItem, ctx);
-      observer->walk_ends(source->root_status, Leaf{});
+void walk_attributes(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint16_t selector,
+                     const uint32_t* values, uint32_t records, AttributeWalk* walk, O* observer) {
+  ForkedWalks& fork = walk->fork;
+  fork.selector = selector;
+  fork.count = records * walk->id_count;
+  fork.values = walk->values;
+  fork.ids = walk->walk_ids;
+  for (uint32_t r = 0, k = 0; r < records; ++r) {
+    for (uint32_t j = 0; j < walk->id_count; ++j, ++k) {
+      walk->values[k] = values[r];
+      walk->walk_ids[k] = walk->ids[j];
     }
-    return source->root_status;
   }
-  Leaf leaf{};
-  int32_t result =
-      drv_resolve(image, source->id, ctx, source->root, &leaf, DrvWalk::kAttribute, observer);
-  if (result != DB_OK) return result;
+  if constexpr (O::kWatches) {
+    typename O::WalkObserver* watch =
+        observer->forked_walk_starts(DrvWalk::kAttribute, walk->root, ctx, fork);
+    observe_forked_walk(image, ctx, walk->root, &fork, watch);
+    observer->forked_walk_ends(fork);
+  } else {
+    resolve_forked(image, ctx, walk->root, &fork);
+  }
+}
+
+// Writes the one-number value of `leaf` (found for `ctx`) into the 4 bytes
+// at `dest`. A value longer than 4 bytes means the data base is
+// inconsistent (DB_ERROR); other results pass through.
+template <typename O>
+int32_t fetch_attribute(const Image& image, const Leaf& leaf, const ORV_QUERY_CONTEXT* ctx,
+                        uint8_t* dest, O* observer) {
   uint32_t size = 0;
-  result = fetch(image, ctx, 4, dest, &size, leaf);
+  int32_t result = fetch(image, ctx, 4, dest, &size, leaf);
   if constexpr (O::kWatches) observer->fetched(result, size);
   // The field holds 4 bytes: a longer value is an inconsistent data base, and
   // passing DB_MORE_DATA up without a size would leave the caller asking again.
@@ -154,30 +174,73 @@ int32_t fill_value_identifiers(const Image& image, uint16_t key, uint8_t* record
 // The attribute lookups of a row: per record, the row's attribute selector
 // of a scratch copy of the caller's context = the value, then each attribute
 // id into its field. The scratch context is of the kind every row's
-// attribute selector fits (drv_special_ids.h checks it).
+// attribute selector fits (drv_special_ids.h checks it). The ids whose
+// trees are one tree are looked up together, by one walk per chunk of
+// records forked at the attribute selector; the records are then filled in
+// order, record by record and id by id, so that the first failing lookup
+// ends the call with what the lookups before it wrote, as if each record
+// were looked up alone.
 template <typename O>
 int32_t fill_attributes(const Image& image, const DrvSpecialId& row, const ORV_QUERY_CONTEXT* ctx,
                         uint8_t* records, uint32_t n, O* observer) {
   if (usable_selectors(ctx) < row.min_selectors) return DB_NO_SELECTOR;
-  const uint32_t selector = row.attr_selector;
+  const uint16_t selector = row.attr_selector;
   AttributeSource sources[kAttributeFields];
+  AttributeWalk walks[kAttributeFields];
   uint32_t lookups = 0;
+  uint32_t walk_count = 0;
+  uint32_t most_ids = 1;  // ids of the tree walked for the most ids
   for (uint32_t f = 0; f < kAttributeFields; ++f) {
     if (row.attr_ids[f] == kNoId) continue;
-    sources[lookups++] = AttributeSource{row.attr_ids[f], kAttributeField[f], false, 0, 0};
+    AttributeSource& source = sources[lookups++];
+    source = AttributeSource{row.attr_ids[f], kAttributeField[f], DB_OK, 0, kUnknownItem, 0};
+    source.root_status = find_root_item(image, source.id, &source.root);
+    if (source.root_status != DB_OK) continue;
+    uint32_t w = 0;
+    while (w < walk_count && walks[w].root != source.root) ++w;
+    if (w == walk_count) {
+      walks[walk_count].root = source.root;
+      walks[walk_count++].id_count = 0;
+    }
+    source.walks = w;
+    source.slot = walks[w].id_count;
+    walks[w].ids[walks[w].id_count++] = source.id;
+    if (walks[w].id_count > most_ids) most_ids = walks[w].id_count;
   }
   ScratchContext* scratch = create_scratch_context(kAttributeScratch, ctx);
   if (scratch == nullptr) return DB_ERROR;
   int32_t result = DB_OK;
-  for (uint32_t i = 0; i < n && result == DB_OK; ++i) {
-    const uint32_t value = record_word(records, i, kRecordValue);
-    scratch->selectors()[selector] = value;
-    if constexpr (O::kWatches) observer->record_starts(i, row.attr_selector, value);
-    for (uint32_t l = 0; l < lookups && result == DB_OK; ++l) {
-      uint8_t* dest = records + i * kValueRecordSize + sources[l].field;
-      result = fetch_attribute(image, &sources[l], &scratch->context, dest, observer);
-      if constexpr (O::kWatches) {
-        if (result == DB_OK) observer->record_word(i, sources[l].field, record_word(dest, 0, 0));
+  uint32_t values[kForkWidth];
+  const uint32_t chunk_size = kForkWidth / most_ids;
+  for (uint32_t from = 0; from < n && result == DB_OK; from += chunk_size) {
+    const uint32_t chunk = n - from < chunk_size ? n - from : chunk_size;
+    for (uint32_t k = 0; k < chunk; ++k) values[k] = record_word(records, from + k, kRecordValue);
+    for (uint32_t w = 0; w < walk_count; ++w) {
+      walk_attributes(image, &scratch->context, selector, values, chunk, &walks[w], observer);
+    }
+    for (uint32_t k = 0; k < chunk && result == DB_OK; ++k) {
+      const uint32_t i = from + k;
+      // A computed value reads the context: it sees the record's value.
+      scratch->selectors()[selector] = values[k];
+      if constexpr (O::kWatches) observer->record_starts(i, selector, values[k]);
+      uint8_t* record = records + i * kValueRecordSize;
+      for (uint32_t l = 0; l < lookups && result == DB_OK; ++l) {
+        const AttributeSource& source = sources[l];
+        if (source.root_status != DB_OK) {
+          result = source.root_status;
+          break;
+        }
+        const AttributeWalk& walk = walks[source.walks];
+        const uint32_t at = k * walk.id_count + source.slot;
+        result = walk.fork.results[at];
+        if (result != DB_OK) break;
+        result = fetch_attribute(image, walk.fork.leaves[at], &scratch->context,
+                                 record + source.field, observer);
+        if constexpr (O::kWatches) {
+          if (result == DB_OK) {
+            observer->record_word(i, source.field, record_word(record + source.field, 0, 0));
+          }
+        }
       }
     }
   }

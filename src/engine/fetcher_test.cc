@@ -175,11 +175,17 @@ TEST(FetchTest, EachPoolMissingOnItsOwn) {
 }
 
 TEST(FetchTest, NonLeafKindsAreErrors) {
-  Image image{};
-  for (uint8_t kind : {0, 8, 9, 11, 15, 17, 20, 21, 22}) {
+  // Every pool holds values, so that only the kind can refuse the leaf.
+  ImageBuilder b;
+  b.int32_leaf(1, {1, 2});
+  b.int16_leaf(1, {1, 2});
+  b.bytes_leaf(1, {1, 2});
+  const Image image = b.image();
+  for (uint8_t kind : {0, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 19, 20, 21, 22, 0x7F, 0xFF}) {
     uint32_t needed = 5;
     uint8_t buf[8];
-    EXPECT_EQ(fetch(image, nullptr, 8, buf, &needed, Leaf{make_word0(kind, 0), 0}), DB_ERROR)
+    EXPECT_EQ(fetch(image, nullptr, 8, buf, &needed, Leaf{make_word0(kind, 0), make_word1(1, 1)}),
+              DB_ERROR)
         << int(kind);
     EXPECT_EQ(needed, 5u);
   }

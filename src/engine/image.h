@@ -7,6 +7,8 @@
 
 #include <stdint.h>
 
+#include "engine/image_tables.h"
+
 namespace orv {
 
 // Values of an item's kind byte.
@@ -134,21 +136,10 @@ inline const KindInfo& kind_info(uint8_t kind) {
 
 struct DrvTables;  // the Drv special records' own tables (drvrecords/drv_tables.h)
 
-// The whole image. Read-only; shared by every call.
+// The whole image. Read-only; shared by every call. Its tables' fields,
+// each a pointer with a count, come from the list in image_tables.h.
 struct Image {
-  const Item* items;            // item table
-  uint32_t item_count;          // items in it
-  const uint16_t* root_ids;     // root index: data id of each slot
-  const uint32_t* root_items;   // root index: item index of each slot's tree
-  uint32_t root_count;          // slots in both root arrays
-  const int32_t* i32_pool;      // 32-bit leaf values and range bounds
-  uint32_t i32_count;           // elements in the i32 pool
-  const uint16_t* i16_pool;     // 16-bit leaf values, read signed or unsigned by kind
-  uint32_t i16_count;           // elements in the i16 pool
-  const uint8_t* byte_pool;     // 8-bit numbers, strings and command bytes
-  uint32_t byte_count;          // bytes in the byte pool
-  const uint8_t* match_pool;    // case texts of string switches, unterminated
-  uint32_t match_count;         // bytes in the match-string pool
+  ORV_TABLE_FIELDS(image)
   const DrvTables* drv_tables;  // tables of the Drv special records; may be null
   const char* model_name;       // the printer model the image describes; may be null
 };

@@ -43,6 +43,14 @@ int32_t resolve(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, u
                                    &none);
 }
 
+int32_t resolve_forked(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t index,
+                       ForkedWalks* fork) {
+  Item item{};
+  if (!item_at(image, index, &item)) return DB_ERROR;
+  NoObserver none;
+  return walk_internal::start_forked_walk(image, ctx, index, item, fork, &none);
+}
+
 int32_t resolve_at_depth(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                          uint32_t word0, uint32_t word1, Leaf* leaf, int depth) {
   NoObserver none;

@@ -35,6 +35,45 @@ int32_t find_root(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
 int32_t resolve(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t word0,
                 uint32_t word1, Leaf* leaf);
 
+// Walks one forked walk makes at most; longer lists are walked in chunks.
+constexpr uint32_t kForkWidth = 64;
+// Distinct data ids the walks of one forked walk may be for.
+constexpr uint32_t kForkIds = 4;
+
+// The walks a forked walk makes at once: walk k is the walk for `ids[k]`
+// that a query with `values[k]` in `selector` makes, every other read coming
+// from the same context. Each ends with its own result and leaf.
+struct ForkedWalks {
+  uint16_t selector;            // the selector the values are given for
+  uint32_t count;               // walks, at most kForkWidth
+  const uint32_t* values;       // walk k's value of the selector
+  const uint16_t* ids;          // the data id walk k is for
+  int32_t results[kForkWidth];  // out: result of walk k
+  Leaf leaves[kForkWidth];      // out: leaf of walk k, where its result is DB_OK
+
+  // The walk's own state.
+  uint16_t distinct_ids[kForkIds];  // the ids of the walks, each once
+  uint64_t id_walks[kForkIds];      // the walks (bit k: walk k) of each of those ids
+  uint32_t id_count;                // ids in distinct_ids
+  uint32_t targets[kForkWidth];     // the case target walk k chose at a fork point
+  uint32_t visits_left;             // containers the walks together may still enter
+  bool one_walk;                    // a single walk: visits_left is its own budget
+  bool budget_ran_out;              // the walks together ran out; each is walked alone again
+};
+
+// Walks the subtree of item `index` once for every walk of `fork`:
+// fork->results[k] and fork->leaves[k] are what the walk of find_root for
+// fork->ids[k] gives with fork->values[k] in the fork's selector (whose
+// value in `ctx` is never read); every other read comes from `ctx`. Steps
+// that do not read the selector are made once for all the walks. DB_OK, or
+// DB_ERROR when the image has no item table, the item lies beyond it, or
+// the fork holds more than kForkWidth walks or kForkIds ids. Cost: the
+// items the walks visit, each once per group of walks that visits it; no
+// allocation beyond the walk's own. Stack: as a single walk, the per-walk
+// state living in `fork`.
+int32_t resolve_forked(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t index,
+                       ForkedWalks* fork);
+
 // 1 when a and b are non-null and their first `length` bytes are equal, or
 // when length is 0; else 0.
 int equal_counted(const void* a, const void* b, uint16_t length);

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 
+#include "engine/walk.h"
 #include "support/image_builder.h"
 
 namespace orv {
@@ -160,6 +162,12 @@ TEST(ResolveTest, DepthLimitAllowsDeepButFiniteTrees) {
     b.int8_leaf(1, {1});
     b.root(1, 0);
     EXPECT_EQ(Walk(b, 1, nullptr), depth <= kMaxWalkDepth ? DB_OK : DB_ERROR) << depth;
+    // resolve, started from the same item, has the same limit.
+    Image image = b.image();
+    Leaf leaf{};
+    EXPECT_EQ(resolve(image, 1, nullptr, b.items[0].word0, b.items[0].word1, &leaf),
+              depth <= kMaxWalkDepth ? DB_OK : DB_ERROR)
+        << depth;
   }
 }
 
@@ -550,9 +558,22 @@ TEST(WalkFaultTest, BudgetOfAHugeImage) {
   EXPECT_EQ(find_root(image, 1, nullptr, &leaf), DB_OK);
 }
 
+// The visit budget at its limits: 4 per item and 64 more, never wrapping.
+TEST(WalkFaultTest, BudgetBounds) {
+  const std::pair<uint32_t, uint32_t> rows[] = {
+      {0, 64},
+      {1, 68},
+      {(0xFFFFFFFFu - 64) / 4, 4 * ((0xFFFFFFFFu - 64) / 4) + 64},
+      {(0xFFFFFFFFu - 64) / 4 + 1, 0xFFFFFFFFu},
+      {0xFFFFFFFFu, 0xFFFFFFFFu},
+  };
+  for (auto [items, budget] : rows) EXPECT_EQ(walk_internal::walk_budget(items), budget) << items;
+}
+
 TEST(EqualCountedTest, ComparesCountedBytes) {
   EXPECT_EQ(equal_counted("abc", "abd", 2), 1);
   EXPECT_EQ(equal_counted("abc", "abd", 3), 0);
+  EXPECT_EQ(equal_counted("xbc", "abc", 3), 0);  // the first byte counts too
   EXPECT_EQ(equal_counted(nullptr, "a", 0), 1);
   EXPECT_EQ(equal_counted(nullptr, "a", 1), 0);
   EXPECT_EQ(equal_counted("a", nullptr, 1), 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace orv {
@@ -115,6 +116,10 @@ TEST(FirstStopTest, KindIsComparedWhole) {
   EXPECT_EQ(first_stop(items.data(), 0, 6, ITEM_CASE, 0xFFFFFFFFu, 99), 5u);
   EXPECT_EQ(first_stop(items.data(), 0, 6, ITEM_CASE, 0xFFFFFFFFu, 13), 3u);
   EXPECT_EQ(first_stop(items.data(), 0, 5, ITEM_CASE, 0xFFFFFFFFu, 99), 5u);
+  // The same inside the first step of four, which the SSE2 form compares at once.
+  std::swap(items[1], items[5]);
+  EXPECT_EQ(first_stop(items.data(), 0, 6, ITEM_CASE, 0xFFFFFFFFu, 99), 1u);
+  EXPECT_EQ(first_stop_portable(items.data(), 0, 6, ITEM_CASE, 0xFFFFFFFFu, 99), 1u);
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ TEST_F(ScratchContextTest, KindsAndCapacities) {
     EXPECT_EQ(s->context.pSelectors == nullptr, row.selectors == 0);
     EXPECT_EQ(s->context.ppStrings == nullptr, row.strings == 0);
     EXPECT_EQ(s->context.hPrinter, nullptr);
+    EXPECT_EQ(s->context.dwReserved, 0u);
     EXPECT_EQ(s->context.pPrinterName, nullptr);
     for (uint32_t i = 0; i < row.selectors; ++i) EXPECT_EQ(s->selectors()[i], 0u);
     for (uint32_t i = 0; i < row.strings; ++i) EXPECT_EQ(s->strings()[i], nullptr);

@@ -224,6 +224,9 @@ TEST_F(SwitchesTest, ReadPrinterDwordArguments) {
   SetWindow(&stored, 4);
   EXPECT_EQ(read_printer_dword(image, h, name.word0, name.word1, &value), 0);
   EXPECT_EQ(value, 0x03FC01E0u);
+  orv_host_fail_allocation(1);  // no memory for the widened name
+  EXPECT_EQ(read_printer_dword(image, h, name.word0, name.word1, &value), -1);
+  orv_host_fail_allocation(0);
   image.byte_pool = nullptr;  // the name's pool is gone
   EXPECT_EQ(read_printer_dword(image, h, name.word0, name.word1, &value), -1);
   orv_host_close_printer(h);
@@ -289,6 +292,11 @@ TEST_F(SwitchesTest, LocaleSwitchNeedsItsTagAndMemory) {
   EXPECT_EQ(read_country_code(kLocaleTag, nullptr), -1);
   EXPECT_EQ(read_country_code(kLocaleTag, &code), 0);
   EXPECT_EQ(code, 1);
+  // An empty text, one byte with its terminator, reads as 0.
+  orv_host_set_country("");
+  code = 7;
+  EXPECT_EQ(read_country_code(kLocaleTag, &code), 0);
+  EXPECT_EQ(code, 0);
 }
 
 }  // namespace

@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "drvrecords/drv_tables.h"
+#include "engine/image.h"
 
 namespace orv::model {
 
@@ -57,33 +58,40 @@ struct Loc {
   unsigned line() const { return line_; }
 };
 
-// What a description node stands for; each maps to one item kind of the image
-// (NODE_REF and NODE_LABEL stand for the node they name or wrap).
+// What a description node stands for. A node that stands for an item has
+// that item's kind as its value, so that the kinds table (kKindInfo,
+// engine/image.h) says what it is; NODE_REF and NODE_LABEL stand for the
+// node they name or wrap and are no item kind.
 enum NodeKind {
-  NODE_NONE,                 // an unset node; a description fault
-  NODE_SEQUENCE,             // children tried in order
-  NODE_SELECT,               // select on a selector over branch children
-  NODE_BRANCH,               // children taken when the select's selector equals the branch value
-  NODE_SWITCH_SELECTOR,      // switch on a selector
-  NODE_SWITCH_MASKED,        // switch on a selector AND a mask
-  NODE_SWITCH_STRING,        // switch on a match string
-  NODE_SWITCH_PRINTER_DATA,  // switch on a printer configuration value
-  NODE_SWITCH_LOCALE,        // switch on the user's country code
-  NODE_CASE,                 // case: switch value equals a 32-bit value
-  NODE_CASE_STRING,          // case: match string equals a text
-  NODE_CASE_RANGE,           // case: lo <= value <= hi, signed
-  NODE_DEFAULT,              // case: always
-  NODE_INT8,                 // leaf: signed 8-bit numbers
-  NODE_UINT8,                // leaf: unsigned 8-bit numbers
-  NODE_INT16,                // leaf: signed 16-bit numbers
-  NODE_UINT16,               // leaf: unsigned 16-bit numbers
-  NODE_INT32,                // leaf: signed 32-bit numbers
-  NODE_STRING,               // leaf: 8-bit text, stored with its NUL
-  NODE_BYTES,                // leaf: raw bytes
-  NODE_COMPUTED,             // leaf: computed function
-  NODE_REF,                  // the named tree `name` (Model::tree)
-  NODE_LABEL,                // children[0], whose item is known by the label `name`
+  NODE_NONE = 0,                                // an unset node; a description fault
+  NODE_SEQUENCE = ITEM_SEQUENCE,                // children tried in order
+  NODE_SELECT = ITEM_SELECT,                    // select on a selector over branch children
+  NODE_BRANCH = ITEM_BRANCH,                    // children taken when the selector equals it
+  NODE_SWITCH_SELECTOR = ITEM_SWITCH_SELECTOR,  // switch on a selector
+  NODE_SWITCH_MASKED = ITEM_SWITCH_MASKED,      // switch on a selector AND a mask
+  NODE_SWITCH_STRING = ITEM_SWITCH_STRING,      // switch on a match string
+  NODE_SWITCH_PRINTER_DATA = ITEM_SWITCH_PRINTER_DATA,  // switch on a printer configuration value
+  NODE_SWITCH_LOCALE = ITEM_SWITCH_LOCALE,              // switch on the user's country code
+  NODE_CASE = ITEM_CASE,                                // case: switch value equals a 32-bit value
+  NODE_CASE_STRING = ITEM_CASE_STRING,                  // case: match string equals a text
+  NODE_CASE_RANGE = ITEM_CASE_RANGE,                    // case: lo <= value <= hi, signed
+  NODE_DEFAULT = ITEM_DEFAULT,                          // case: always
+  NODE_INT8 = ITEM_INT8,                                // leaf: signed 8-bit numbers
+  NODE_UINT8 = ITEM_UINT8,                              // leaf: unsigned 8-bit numbers
+  NODE_INT16 = ITEM_INT16,                              // leaf: signed 16-bit numbers
+  NODE_UINT16 = ITEM_UINT16,                            // leaf: unsigned 16-bit numbers
+  NODE_INT32 = ITEM_INT32,                              // leaf: signed 32-bit numbers
+  NODE_STRING = ITEM_STRING,                            // leaf: 8-bit text, stored with its NUL
+  NODE_BYTES = ITEM_BYTES,                              // leaf: raw bytes
+  NODE_COMPUTED = ITEM_COMPUTED,                        // leaf: computed function
+  NODE_REF = 0x100,                                     // the named tree `name` (Model::tree)
+  NODE_LABEL = 0x101,  // children[0], whose item is known by the label `name`
 };
+
+// The item kind a node stands for; 0 (no kind) for NODE_REF and NODE_LABEL.
+inline uint8_t node_item_kind(NodeKind kind) {
+  return static_cast<int>(kind) <= int{ITEM_CASE_RANGE} ? static_cast<uint8_t>(kind) : 0;
+}
 
 // One node of a description tree. Built only through the functions below;
 // the fields are public so that the compiler and verifier can read them.

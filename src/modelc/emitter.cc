@@ -1,9 +1,13 @@
 // The emitter: one static const array per table, an Image object over them
-// (and a DrvTables object over the Drv tables) and builtin_image() returning it. Everything is
-// constant-initialised, so the tables land in the library's read-only data.
+// (and a DrvTables object over the Drv tables) and builtin_image() returning
+// it, each table and count taken from the list of tables (table_schema.h).
+// Everything is constant-initialised, so the tables land in the library's
+// read-only data.
 #include "modelc/emitter.h"
 
 #include <stdio.h>
+
+#include <type_traits>
 
 namespace orv::model {
 namespace {
@@ -14,82 +18,95 @@ std::string hex32(uint32_t v) {
   return buf;
 }
 
-// `static const type name[n] = {...};`, or nothing when empty; returns the
-// expression that names the table (nullptr when empty).
-template <typename T, typename Format>
-std::string table(std::string& out, const char* type, const char* name, const std::vector<T>& v,
-                  size_t per_line, Format format) {
+// One element as the generated source writes it, by element type.
+std::string element_text(uint8_t v) { return std::to_string(v); }
+std::string element_text(uint16_t v) { return std::to_string(v); }
+std::string element_text(uint32_t v) { return std::to_string(v) + "u"; }
+std::string element_text(int32_t v) {
+  return v == INT32_MIN ? std::string("INT32_MIN") : std::to_string(v);
+}
+std::string element_text(const Item& it) {
+  return "{" + hex32(it.word0) + ", " + hex32(it.word1) + "}";
+}
+std::string element_text(const ModeRow& r) {
+  std::string keys;
+  for (uint32_t k = 0; k < kModeKeyCount; ++k) keys += (k ? ", " : "") + std::to_string(r.keys[k]);
+  return "{{" + keys + "}, " + std::to_string(r.part_a) + ", " + std::to_string(r.part_b) + ", " +
+         std::to_string(r.part_c) + ", " + std::to_string(r.part_d) + "}";
+}
+
+// The C++ type name of an element type.
+template <typename E>
+const char* type_name() {
+  if constexpr (std::is_same_v<E, Item>) return "Item";
+  if constexpr (std::is_same_v<E, ModeRow>) return "ModeRow";
+  if constexpr (std::is_same_v<E, uint8_t>) return "uint8_t";
+  if constexpr (std::is_same_v<E, uint16_t>) return "uint16_t";
+  if constexpr (std::is_same_v<E, uint32_t>) return "uint32_t";
+  if constexpr (std::is_same_v<E, int32_t>) return "int32_t";
+}
+
+// The name of a table's array: "kItems", "kDrvSelFirst", "kDrvModePartA".
+std::string array_name(const TableInfo& info) {
+  std::string name = info.owner == TableOwner::kDrv ? "kDrv" : "k";
+  bool upper = true;
+  for (const char* c = info.letter != 0 ? info.name : info.field; *c != 0; ++c) {
+    if (*c == '_' || *c == ' ') {
+      upper = true;
+      continue;
+    }
+    name += upper && *c >= 'a' && *c <= 'z' ? static_cast<char>(*c - 'a' + 'A') : *c;
+    upper = false;
+  }
+  if (info.letter != 0) name += info.letter;
+  return name;
+}
+
+// `static const type name[n] = {...};` of the table `d` describes, or
+// nothing when it is empty; returns the expression that names the table
+// (nullptr when empty).
+template <typename D, typename Store>
+std::string table(std::string& out, const D& d, const Store& store) {
+  using E = typename D::Element;
+  const std::vector<E>& v = d.stored(store);
   if (v.empty()) return "nullptr";
+  const std::string name = array_name(d.info);
   out += "static const ";
-  out += type;
-  out += " ";
-  out += name;
-  out += "[" + std::to_string(v.size()) + "] = {";
+  out += type_name<E>();
+  out += " " + name + "[" + std::to_string(v.size()) + "] = {";
   for (size_t i = 0; i < v.size(); ++i) {
-    out += (i % per_line == 0) ? "\n    " : " ";
-    out += format(v[i]);
+    out += (i % d.info.per_line == 0) ? "\n    " : " ";
+    out += element_text(v[i]);
     out += ",";
   }
   out += "\n};\n\n";
   return name;
 }
 
-std::string number(uint32_t v) { return std::to_string(v); }
-std::string unsigned_number(uint32_t v) { return std::to_string(v) + "u"; }
-
 // The Drv tables' arrays and the DrvTables object over them, each field set
 // by name; returns the object's name.
 std::string drv_tables(std::string& out, const CompiledDrvTables& t) {
-  auto count = [](size_t n) { return std::to_string(n) + "u"; };
-  std::string sel_indices = table(out, "uint16_t", "kDrvSelIndices", t.sel_indices, 12, number);
-  std::string sel_counts =
-      table(out, "uint16_t", "kDrvSelValueCounts", t.sel_value_counts, 12, number);
-  std::string sel_first = table(out, "uint32_t", "kDrvSelFirst", t.sel_first, 12, unsigned_number);
-  std::string sel_values = table(out, "uint16_t", "kDrvSelValues", t.sel_values, 12, number);
-  std::string sel_ids =
-      table(out, "uint32_t", "kDrvSelValueIds", t.sel_value_ids, 8, unsigned_number);
-  std::string seq_ids = table(out, "uint16_t", "kDrvSeqIds", t.seq_ids, 12, number);
-  std::string seq_counts =
-      table(out, "uint16_t", "kDrvSeqFragmentCounts", t.seq_fragment_counts, 12, number);
-  std::string seq_first = table(out, "uint32_t", "kDrvSeqFirst", t.seq_first, 12, unsigned_number);
-  std::string seq_fragments =
-      table(out, "uint32_t", "kDrvSeqFragments", t.seq_fragments, 12, unsigned_number);
-  std::string rows = table(out, "ModeRow", "kDrvModeRows", t.mode_rows, 2, [](const ModeRow& r) {
-    std::string keys;
-    for (uint32_t k = 0; k < kModeKeyCount; ++k)
-      keys += (k ? ", " : "") + std::to_string(r.keys[k]);
-    return "{{" + keys + "}, " + std::to_string(r.part_a) + ", " + std::to_string(r.part_b) + ", " +
-           std::to_string(r.part_c) + ", " + std::to_string(r.part_d) + "}";
+  const DrvTables view = t.view();
+  std::string fields;
+  visit_schema([&](const auto& d) {
+    using D = std::decay_t<decltype(d)>;
+    if constexpr (!std::is_same_v<typename D::Struct, DrvTables>) {
+      return;
+    } else if constexpr (!D::kIsTable) {
+      fields +=
+          std::string("    .") + d.info.field + " = " + std::to_string(d.count(view)) + "u,\n";
+    } else {
+      const std::string name = table(out, d, t);
+      if (d.info.parts == 0) {
+        fields += std::string("    .") + d.info.field + " = " + name + ",\n";
+        return;
+      }
+      if (d.info.part == 0) fields += std::string("    .") + d.info.field + " = {\n";
+      fields += "        {" + name + ", " + std::to_string(d.count(view)) + "u},\n";
+      if (d.info.part + 1 == d.info.parts) fields += "    },\n";
+    }
   });
-  static const char* const kPartNames[kModePartCount] = {"kDrvModePartA", "kDrvModePartB",
-                                                         "kDrvModePartC", "kDrvModePartD"};
-  std::string parts[kModePartCount];
-  for (uint32_t p = 0; p < kModePartCount; ++p)
-    parts[p] = table(out, "uint8_t", kPartNames[p], t.parts[p], 16,
-                     [](uint8_t v) { return std::to_string(v); });
-  const char* const part_fields[kModePartCount] = {"part_a", "part_b", "part_c", "part_d"};
-  out += "static const DrvTables kDrvTables = {\n";
-  out += "    .sel_indices = " + sel_indices + ",\n";
-  out += "    .sel_value_counts = " + sel_counts + ",\n";
-  out += "    .sel_first = " + sel_first + ",\n";
-  out += "    .sel_count = " + count(t.sel_indices.size()) + ",\n";
-  out += "    .sel_values = " + sel_values + ",\n";
-  out += "    .sel_value_ids = " + sel_ids + ",\n";
-  out += "    .sel_value_count = " + count(t.sel_values.size()) + ",\n";
-  out += "    .seq_ids = " + seq_ids + ",\n";
-  out += "    .seq_fragment_counts = " + seq_counts + ",\n";
-  out += "    .seq_first = " + seq_first + ",\n";
-  out += "    .seq_count = " + count(t.seq_ids.size()) + ",\n";
-  out += "    .seq_fragments = " + seq_fragments + ",\n";
-  out += "    .seq_fragment_count = " + count(t.seq_fragments.size()) + ",\n";
-  out += "    .mode_rows = " + rows + ",\n";
-  out += "    .mode_count = " + count(t.mode_rows.size()) + ",\n";
-  for (uint32_t p = 0; p < kModePartCount; ++p) {
-    out += std::string("    .") + part_fields[p] + " = " + parts[p] + ",\n";
-    out += std::string("    .") + part_fields[p] +
-           "_count = " + count(t.parts[p].size() / kModePartSizes[p]) + ",\n";
-  }
-  out += "};\n\n";
+  out += "static const DrvTables kDrvTables = {\n" + fields + "};\n\n";
   return "kDrvTables";
 }
 
@@ -121,22 +138,19 @@ std::string emit_source(const CompiledImage& img) {
   out += "#include <stdint.h>\n\n#include \"engine/image.h\"\n";
   if (img.has_drv_tables) out += "#include \"drvrecords/drv_tables.h\"\n";
   out += "\nnamespace orv {\n\n";
-  std::string items = table(out, "Item", "kItems", img.items, 3, [](const Item& it) {
-    return "{" + hex32(it.word0) + ", " + hex32(it.word1) + "}";
+  // The image's own tables, positionally: each line its tables and their count.
+  const Image view = img.view();
+  std::string fields = "    ";
+  visit_schema([&](const auto& d) {
+    using D = std::decay_t<decltype(d)>;
+    if constexpr (std::is_same_v<typename D::Struct, Image>) {
+      if constexpr (D::kIsTable) {
+        fields += table(out, d, img) + ", ";
+      } else {
+        fields += std::to_string(d.count(view)) + "u,\n    ";
+      }
+    }
   });
-  std::string root_ids = table(out, "uint16_t", "kRootIds", img.root_ids, 12,
-                               [](uint16_t v) { return std::to_string(v); });
-  std::string root_items = table(out, "uint32_t", "kRootItems", img.root_items, 12,
-                                 [](uint32_t v) { return std::to_string(v) + "u"; });
-  std::string i32 = table(out, "int32_t", "kI32Pool", img.i32_pool, 8, [](int32_t v) {
-    return v == INT32_MIN ? std::string("INT32_MIN") : std::to_string(v);
-  });
-  std::string i16 = table(out, "uint16_t", "kI16Pool", img.i16_pool, 12,
-                          [](uint16_t v) { return std::to_string(v); });
-  std::string bytes = table(out, "uint8_t", "kBytePool", img.byte_pool, 16,
-                            [](uint8_t v) { return std::to_string(v); });
-  std::string match = table(out, "uint8_t", "kMatchPool", img.match_pool, 16,
-                            [](uint8_t v) { return std::to_string(v); });
   std::string drv = img.has_drv_tables ? "&" + drv_tables(out, img.drv) : "nullptr";
   std::string name = "nullptr";
   if (!img.model_name.empty()) {
@@ -144,14 +158,7 @@ std::string emit_source(const CompiledImage& img) {
     name = "kModelName";
   }
   out += "static const Image kImage = {\n";
-  out += "    " + items + ", " + std::to_string(img.items.size()) + "u,\n";
-  out +=
-      "    " + root_ids + ", " + root_items + ", " + std::to_string(img.root_ids.size()) + "u,\n";
-  out += "    " + i32 + ", " + std::to_string(img.i32_pool.size()) + "u,\n";
-  out += "    " + i16 + ", " + std::to_string(img.i16_pool.size()) + "u,\n";
-  out += "    " + bytes + ", " + std::to_string(img.byte_pool.size()) + "u,\n";
-  out += "    " + match + ", " + std::to_string(img.match_pool.size()) + "u,\n";
-  out += "    " + drv + ",\n";
+  out += fields + drv + ",\n";
   out += "    " + name + ",\n};\n\n";
   out += "const Image& builtin_image() { return kImage; }\n\n}  // namespace orv\n";
   return out;

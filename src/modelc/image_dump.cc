@@ -7,9 +7,11 @@
 #include <stdio.h>
 
 #include <set>
+#include <type_traits>
 #include <vector>
 
 #include "drvrecords/drv_tables.h"
+#include "modelc/table_schema.h"
 
 namespace orv {
 namespace {
@@ -171,14 +173,18 @@ void Dumper::item(uint32_t index, int depth) {
 std::string Dumper::run() {
   out_ += "orvdb image dump 1\n";
   if (img_.model_name) out_ += std::string("model ") + img_.model_name + "\n";
-  out_ += "items " + std::to_string(img_.item_count) + "\n";
-  out_ += "roots " + std::to_string(img_.root_count) + "\n";
-  out_ += "i32 " + std::to_string(img_.i32_count) + "\n";
-  out_ += "i16 " + std::to_string(img_.i16_count) + "\n";
-  out_ += "bytes " + std::to_string(img_.byte_count) + "\n";
-  out_ += "match " + std::to_string(img_.match_count) + "\n";
-  uint64_t total = img_.item_count * 8ull + img_.root_count * 6ull + img_.i32_count * 4ull +
-                   img_.i16_count * 2ull + img_.byte_count + img_.match_count;
+  // The image's own counts, as the list of tables names them, and its bytes.
+  uint64_t total = 0;
+  model::visit_schema([&](const auto& d) {
+    using D = std::decay_t<decltype(d)>;
+    if constexpr (!std::is_same_v<typename D::Struct, Image>) {
+      return;
+    } else if constexpr (D::kIsTable) {
+      total += uint64_t{d.count(img_)} * d.info.record_size * sizeof(typename D::Element);
+    } else {
+      out_ += std::string(d.info.brief) + " " + std::to_string(d.count(img_)) + "\n";
+    }
+  });
   out_ += "total bytes " + std::to_string(total) + "\n\n";
   if (!img_.root_ids || !img_.root_items) return out_ + "root index missing\n";
   for (uint32_t k = 0; k < img_.root_count; ++k) {
@@ -255,7 +261,7 @@ void Dumper::drv_tables(const DrvTables& t) {
     out_ += line + "\n";
   }
   for (uint32_t p = 0; p < kModePartCount; ++p) {
-    ModePartTable part = mode_part_table(t, p);
+    const ModePartTable& part = t.mode_parts[p];
     out_ += std::string("mode part ") + kModePartNames[p] + ": records " +
             std::to_string(part.count) + " of " + std::to_string(kModePartSizes[p]) + " bytes\n";
     for (uint32_t r = 0; part.records && r < part.count; ++r) {

@@ -79,9 +79,14 @@ TEST(ImageDump, DrvTablesOneLinePerRow) {
       d(kModePartDSize, 0);
   a[0] = 0x1A;
   c[kModePartCSize - 1] = 0xFF;
-  DrvTables t{sel_indices, sel_counts, sel_first, 2,         sel_values, sel_ids,  3, seq_ids,
-              seq_counts,  seq_first,  1,         fragments, 1,          rows,     1, a.data(),
-              1,           b.data(),   1,         c.data(),  1,          d.data(), 1};
+  DrvTables t{};
+  t.sel_indices = sel_indices, t.sel_value_counts = sel_counts, t.sel_first = sel_first;
+  t.sel_count = 2, t.sel_values = sel_values, t.sel_value_ids = sel_ids, t.sel_value_count = 3;
+  t.seq_ids = seq_ids, t.seq_fragment_counts = seq_counts, t.seq_first = seq_first;
+  t.seq_count = 1, t.seq_fragments = fragments, t.seq_fragment_count = 1;
+  t.mode_rows = rows, t.mode_count = 1;
+  t.mode_parts[0] = {a.data(), 1}, t.mode_parts[1] = {b.data(), 1};
+  t.mode_parts[2] = {c.data(), 1}, t.mode_parts[3] = {d.data(), 1};
   Image img{items, 1, ids, roots, 1, nullptr, 0, nullptr, 0, bytes, 2, nullptr, 0, &t, nullptr};
   std::string dump = dump_image(img);
   std::string tables = dump.substr(dump.find("\ndrv tables\n"));

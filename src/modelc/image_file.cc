@@ -1,10 +1,33 @@
-// The image file format's shared helpers: the table lookup and the checksum.
+// The image file format's shared helpers: the list of its tables, drawn
+// from the list of the image's tables, the table lookup and the checksum.
 #include "modelc/image_file.h"
+
+#include <algorithm>
 
 namespace orv::model {
 
+const std::vector<ImageTableFormat>& image_tables() {
+  static const std::vector<ImageTableFormat> kTables = [] {
+    std::vector<ImageTableFormat> tables;
+    visit_schema([&](const auto& d) {
+      using D = std::decay_t<decltype(d)>;
+      if constexpr (D::kIsTable) {
+        tables.push_back({static_cast<ImageTable>(d.info.file_id), table_name(d.info),
+                          d.info.record_size * FileElement<typename D::Element>::kSize});
+      }
+    });
+    tables.push_back({ImageTable::model_name, "model name", 1});
+    tables.push_back({ImageTable::meanings, "meanings", kMeaningEntrySize});
+    tables.push_back({ImageTable::meaning_texts, "meaning texts", 1});
+    std::sort(tables.begin(), tables.end(),
+              [](const ImageTableFormat& a, const ImageTableFormat& b) { return a.id < b.id; });
+    return tables;
+  }();
+  return kTables;
+}
+
 const ImageTableFormat* image_table_format(uint32_t id) {
-  for (const ImageTableFormat& f : kImageTables) {
+  for (const ImageTableFormat& f : image_tables()) {
     if (static_cast<uint32_t>(f.id) == id) return &f;
   }
   return nullptr;

@@ -15,6 +15,7 @@
 
 #include "engine/image.h"
 #include "modelc/compiler.h"
+#include "modelc/table_schema.h"
 #include "modelc/verifier.h"
 
 namespace orv::model {
@@ -40,75 +41,88 @@ constexpr uint32_t kImageFileChecksumAt = 12;  // CRC-32 of every byte from kIma
 constexpr uint32_t kImageFileSizeAt = 16;
 constexpr uint32_t kImageFileTableCountAt = 20;
 
-// The tables a file may hold, by the id its directory gives them.
-enum class ImageTable : uint32_t {
-  kItems = 1,               // item table: word 0, word 1
-  kRootIds = 2,             // root index: data id of each slot
-  kRootItems = 3,           // root index: item index of each slot
-  kI32Pool = 4,             // i32 pool
-  kI16Pool = 5,             // i16 pool
-  kBytePool = 6,            // byte pool
-  kMatchPool = 7,           // match-string pool
-  kModelName = 8,           // the model's name, without a terminator
-  kSelIndices = 16,         // selector-value table: selector of each slot
-  kSelValueCounts = 17,     // values of each slot
-  kSelFirst = 18,           // position of each slot's first value
-  kSelValues = 19,          // the values, slot after slot
-  kSelValueIds = 20,        // the value identifier of each value
-  kSeqIds = 24,             // command-sequence table: Drv id of each sequence
-  kSeqFragmentCounts = 25,  // fragments of each sequence
-  kSeqFirst = 26,           // position of each sequence's first fragment
-  kSeqFragments = 27,       // item index of every fragment tree
-  kModeRows = 32,           // mode table: six signed keys, four part indices
-  kModePartA = 33,          // mode part A records
-  kModePartB = 34,          // mode part B records
-  kModePartC = 35,          // mode part C records
-  kModePartD = 36,          // mode part D records
-  kMeanings = 48,           // what each root id answers: id, text and unit positions
-  kMeaningTexts = 49,       // the texts the meanings point into
+// How an element of a table's type is written to the file and read back,
+// little-endian, field by field: integers as themselves, an item as word 0
+// then word 1, a mode row as its six keys then its four part indices.
+template <typename E>
+struct FileElement {
+  static constexpr uint32_t kSize = sizeof(E);  // bytes in the file
+  static void put(std::string* out, E value) {
+    for (uint32_t i = 0; i < kSize; ++i)
+      out->push_back(static_cast<char>((static_cast<uint64_t>(value) >> (8 * i)) & 0xFF));
+  }
+  static E get(const uint8_t* at) {
+    uint64_t value = 0;
+    for (uint32_t i = kSize; i-- > 0;) value = value << 8 | at[i];
+    return static_cast<E>(value);
+  }
 };
-
-// One table of the format: its id, its name in messages and the size of one
-// element in the file.
-struct ImageTableFormat {
-  ImageTable id;          // directory id
-  const char* name;       // as messages and the format description name it
-  uint32_t element_size;  // bytes per element in the file
+template <>
+struct FileElement<Item> {
+  static constexpr uint32_t kSize = 8;
+  static void put(std::string* out, const Item& item) {
+    FileElement<uint32_t>::put(out, item.word0);
+    FileElement<uint32_t>::put(out, item.word1);
+  }
+  static Item get(const uint8_t* at) {
+    return Item{FileElement<uint32_t>::get(at), FileElement<uint32_t>::get(at + 4)};
+  }
+};
+template <>
+struct FileElement<ModeRow> {
+  static constexpr uint32_t kSize = 2 * kModeKeyCount + 2 * kModePartCount;
+  static void put(std::string* out, const ModeRow& row) {
+    for (int16_t key : row.keys) FileElement<uint16_t>::put(out, static_cast<uint16_t>(key));
+    for (uint32_t part = 0; part < kModePartCount; ++part)
+      FileElement<uint16_t>::put(out, mode_row_part(row, part));
+  }
+  static ModeRow get(const uint8_t* at) {
+    ModeRow row{};
+    for (uint32_t k = 0; k < kModeKeyCount; ++k, at += 2)
+      row.keys[k] = static_cast<int16_t>(FileElement<uint16_t>::get(at));
+    uint16_t parts[kModePartCount];
+    for (uint32_t part = 0; part < kModePartCount; ++part, at += 2)
+      parts[part] = FileElement<uint16_t>::get(at);
+    row.part_a = parts[0], row.part_b = parts[1], row.part_c = parts[2], row.part_d = parts[3];
+    return row;
+  }
 };
 
 // Bytes of one mode row: its keys, then its part indices, 16 bits each.
-constexpr uint32_t kModeRowFileSize = 2 * kModeKeyCount + 2 * kModePartCount;
+constexpr uint32_t kModeRowFileSize = FileElement<ModeRow>::kSize;
 
 // Bytes of one meaning entry: id (16), reserved (16), text position (32),
 // text length (16), unit length (16), unit position (32).
 constexpr uint32_t kMeaningEntrySize = 16;
 
-inline constexpr ImageTableFormat kImageTables[] = {
-    {ImageTable::kItems, "items", 8},
-    {ImageTable::kRootIds, "root ids", 2},
-    {ImageTable::kRootItems, "root items", 4},
-    {ImageTable::kI32Pool, "i32 pool", 4},
-    {ImageTable::kI16Pool, "i16 pool", 2},
-    {ImageTable::kBytePool, "byte pool", 1},
-    {ImageTable::kMatchPool, "match-string pool", 1},
-    {ImageTable::kModelName, "model name", 1},
-    {ImageTable::kSelIndices, "selector indices", 2},
-    {ImageTable::kSelValueCounts, "selector value counts", 2},
-    {ImageTable::kSelFirst, "selector first values", 4},
-    {ImageTable::kSelValues, "selector values", 2},
-    {ImageTable::kSelValueIds, "selector value ids", 4},
-    {ImageTable::kSeqIds, "sequence ids", 2},
-    {ImageTable::kSeqFragmentCounts, "sequence fragment counts", 2},
-    {ImageTable::kSeqFirst, "sequence first fragments", 4},
-    {ImageTable::kSeqFragments, "sequence fragments", 4},
-    {ImageTable::kModeRows, "mode rows", kModeRowFileSize},
-    {ImageTable::kModePartA, "mode part A", kModePartASize},
-    {ImageTable::kModePartB, "mode part B", kModePartBSize},
-    {ImageTable::kModePartC, "mode part C", kModePartCSize},
-    {ImageTable::kModePartD, "mode part D", kModePartDSize},
-    {ImageTable::kMeanings, "meanings", kMeaningEntrySize},
-    {ImageTable::kMeaningTexts, "meaning texts", 1},
+// The tables a file may hold, by the id its directory gives them: every
+// table of the list of tables under its field's name (a part table array
+// under the id of its first table; table p has that id + p), then the
+// tables only the file holds.
+#define ORV_FILE_ID_TABLE(owner, field, element, count, file_id, ...) field = file_id,
+#define ORV_FILE_ID_NOTHING(...)
+#define ORV_FILE_ID_PARTS(owner, field, table_type, stem, text, n, sizes, letters, first_id, ...) \
+  field = first_id,
+enum class ImageTable : uint32_t {
+  ORV_IMAGE_TABLES(ORV_FILE_ID_TABLE, ORV_FILE_ID_NOTHING, ORV_FILE_ID_PARTS) model_name =
+      8,               // the model's name, without a terminator
+  meanings = 48,       // what each root id answers: id, text and unit positions
+  meaning_texts = 49,  // the texts the meanings point into
 };
+#undef ORV_FILE_ID_TABLE
+#undef ORV_FILE_ID_NOTHING
+#undef ORV_FILE_ID_PARTS
+
+// One table of the format: its id, its name in messages and the size of one
+// element in the file.
+struct ImageTableFormat {
+  ImageTable id;          // directory id
+  std::string name;       // as messages and the format description name it
+  uint32_t element_size;  // bytes per element in the file
+};
+
+// Every table of the format, in id order.
+const std::vector<ImageTableFormat>& image_tables();
 
 // The format of table `id`, or null for an id the format does not know.
 const ImageTableFormat* image_table_format(uint32_t id);

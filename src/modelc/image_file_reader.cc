@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <type_traits>
+#include <utility>
 
 #include "modelc/image_file.h"
 
@@ -157,55 +160,61 @@ const Entry* find(const std::vector<Entry>& entries, ImageTable id) {
   return nullptr;
 }
 
-// Tables read in parallel share one count: all present with it, or all absent.
-bool check_parallel(const std::vector<Entry>& entries, std::initializer_list<ImageTable> group,
-                    std::string* fault) {
-  const Entry* first = nullptr;
-  const ImageTableFormat* first_format = nullptr;
-  for (ImageTable id : group) {
-    const Entry* e = find(entries, id);
-    const ImageTableFormat* f = image_table_format(static_cast<uint32_t>(id));
-    if (first_format == nullptr) {
-      first = e;
-      first_format = f;
-      continue;
+// Tables read in parallel (those of one count field in the list of
+// tables) share one count: all present with it, or all absent.
+bool check_parallel(const std::vector<Entry>& entries, std::string* fault) {
+  std::map<std::string, std::pair<const Entry*, const ImageTableFormat*>> first_of_count;
+  bool ok = true;
+  visit_schema([&](const auto& d) {
+    using D = std::decay_t<decltype(d)>;
+    if constexpr (D::kIsTable) {
+      if (!ok || d.info.count_field == nullptr) return;
+      const ImageTable id = static_cast<ImageTable>(d.info.file_id);
+      const Entry* e = find(entries, id);
+      const ImageTableFormat* f = image_table_format(d.info.file_id);
+      auto [at, added] = first_of_count.emplace(
+          std::to_string(static_cast<int>(d.info.owner)) + d.info.count_field,
+          std::make_pair(e, f));
+      if (added) return;
+      const auto [first, first_format] = at->second;
+      if ((e == nullptr) != (first == nullptr)) {
+        *fault = (e ? table_text(*f) : table_text(*first_format)) + " is present without " +
+                 (e ? table_text(*first_format) : table_text(*f));
+        ok = false;
+      } else if (e != nullptr && e->count != first->count) {
+        *fault = table_text(*f) + " holds " + std::to_string(e->count) + " elements, " +
+                 table_text(*first_format) + " " + std::to_string(first->count);
+        ok = false;
+      }
     }
-    if ((e == nullptr) != (first == nullptr)) {
-      *fault = (e ? table_text(*f) : table_text(*first_format)) + " is present without " +
-               (e ? table_text(*first_format) : table_text(*f));
-      return false;
-    }
-    if (e != nullptr && e->count != first->count) {
-      *fault = table_text(*f) + " holds " + std::to_string(e->count) + " elements, " +
-               table_text(*first_format) + " " + std::to_string(first->count);
-      return false;
-    }
-  }
-  return true;
+  });
+  return ok;
 }
 
-template <typename T>
-void read_numbers(const uint8_t* data, const Entry* e, std::vector<T>* out) {
-  if (e == nullptr) return;
+// Copies the table `d` describes from its entry, when the file has it, into
+// its vector of `store`; true when it was there.
+template <typename D>
+bool read_table(const uint8_t* data, const std::vector<Entry>& entries, const D& d,
+                typename D::Storage* store) {
+  using E = typename D::Element;
+  const Entry* e = find(entries, static_cast<ImageTable>(d.info.file_id));
+  if (e == nullptr) return false;
+  std::vector<E>& out = d.stored(*store);
+  out.resize(size_t{e->count} * d.info.record_size);
   const uint8_t* at = data + e->offset;
-  out->resize(e->count);
-  for (uint32_t i = 0; i < e->count; ++i, at += sizeof(T)) {
-    if constexpr (sizeof(T) == 1) {
-      (*out)[i] = static_cast<T>(at[0]);
-    } else if constexpr (sizeof(T) == 2) {
-      (*out)[i] = static_cast<T>(get16(at));
-    } else {
-      (*out)[i] = static_cast<T>(get32(at));
-    }
+  for (E& element : out) {
+    element = FileElement<E>::get(at);
+    at += FileElement<E>::kSize;
   }
+  return true;
 }
 
 // Copies the meanings; false when one points outside the texts.
 bool read_meanings(const uint8_t* data, const std::vector<Entry>& entries,
                    std::vector<ImageMeaning>* out, std::string* fault) {
-  const Entry* e = find(entries, ImageTable::kMeanings);
+  const Entry* e = find(entries, ImageTable::meanings);
   if (e == nullptr) return true;
-  const Entry* texts = find(entries, ImageTable::kMeaningTexts);
+  const Entry* texts = find(entries, ImageTable::meaning_texts);
   const uint32_t text_size = texts ? texts->count : 0;
   const char* text = texts ? reinterpret_cast<const char*>(data + texts->offset) : "";
   for (uint32_t i = 0; i < e->count; ++i) {
@@ -249,18 +258,11 @@ bool read_image_tables(const uint8_t* data, size_t size, LoadedImage* out, std::
   std::vector<Entry> entries;
   if (!check_header(data, size, &table_count, fault) ||
       !check_directory(data, size, table_count, &entries, fault) ||
-      !check_parallel(entries, {ImageTable::kRootIds, ImageTable::kRootItems}, fault) ||
-      !check_parallel(entries,
-                      {ImageTable::kSelIndices, ImageTable::kSelValueCounts, ImageTable::kSelFirst},
-                      fault) ||
-      !check_parallel(entries, {ImageTable::kSelValues, ImageTable::kSelValueIds}, fault) ||
-      !check_parallel(entries,
-                      {ImageTable::kSeqIds, ImageTable::kSeqFragmentCounts, ImageTable::kSeqFirst},
-                      fault)) {
+      !check_parallel(entries, fault)) {
     return false;
   }
 
-  if (const Entry* e = find(entries, ImageTable::kModelName)) {
+  if (const Entry* e = find(entries, ImageTable::model_name)) {
     const uint8_t* name = data + e->offset;
     if (std::find(name, name + e->count, 0) != name + e->count) {
       *fault = table_text(*e->format) + " holds a NUL byte";
@@ -270,57 +272,18 @@ bool read_image_tables(const uint8_t* data, size_t size, LoadedImage* out, std::
   LoadedImage loaded;
   if (!read_meanings(data, entries, &loaded.meanings, fault)) return false;
   CompiledImage& t = loaded.tables;
-  if (const Entry* e = find(entries, ImageTable::kItems)) {
-    t.items.resize(e->count);
-    for (uint32_t i = 0; i < e->count; ++i) {
-      const uint8_t* at = data + e->offset + size_t{i} * 8;
-      t.items[i] = Item{get32(at), get32(at + 4)};
+  visit_schema([&](const auto& d) {
+    using D = std::decay_t<decltype(d)>;
+    if constexpr (D::kIsTable) {
+      if constexpr (std::is_same_v<typename D::Struct, Image>) {
+        read_table(data, entries, d, &t);
+      } else {
+        t.has_drv_tables = read_table(data, entries, d, &t.drv) || t.has_drv_tables;
+      }
     }
-  }
-  read_numbers(data, find(entries, ImageTable::kRootIds), &t.root_ids);
-  read_numbers(data, find(entries, ImageTable::kRootItems), &t.root_items);
-  read_numbers(data, find(entries, ImageTable::kI32Pool), &t.i32_pool);
-  read_numbers(data, find(entries, ImageTable::kI16Pool), &t.i16_pool);
-  read_numbers(data, find(entries, ImageTable::kBytePool), &t.byte_pool);
-  read_numbers(data, find(entries, ImageTable::kMatchPool), &t.match_pool);
-  if (const Entry* e = find(entries, ImageTable::kModelName))
+  });
+  if (const Entry* e = find(entries, ImageTable::model_name))
     t.model_name.assign(reinterpret_cast<const char*>(data + e->offset), e->count);
-
-  CompiledDrvTables& d = t.drv;
-  read_numbers(data, find(entries, ImageTable::kSelIndices), &d.sel_indices);
-  read_numbers(data, find(entries, ImageTable::kSelValueCounts), &d.sel_value_counts);
-  read_numbers(data, find(entries, ImageTable::kSelFirst), &d.sel_first);
-  read_numbers(data, find(entries, ImageTable::kSelValues), &d.sel_values);
-  read_numbers(data, find(entries, ImageTable::kSelValueIds), &d.sel_value_ids);
-  read_numbers(data, find(entries, ImageTable::kSeqIds), &d.seq_ids);
-  read_numbers(data, find(entries, ImageTable::kSeqFragmentCounts), &d.seq_fragment_counts);
-  read_numbers(data, find(entries, ImageTable::kSeqFirst), &d.seq_first);
-  read_numbers(data, find(entries, ImageTable::kSeqFragments), &d.seq_fragments);
-  if (const Entry* e = find(entries, ImageTable::kModeRows)) {
-    d.mode_rows.resize(e->count);
-    for (uint32_t r = 0; r < e->count; ++r) {
-      const uint8_t* at = data + e->offset + size_t{r} * kModeRowFileSize;
-      ModeRow& row = d.mode_rows[r];
-      for (uint32_t k = 0; k < kModeKeyCount; ++k, at += 2)
-        row.keys[k] = static_cast<int16_t>(get16(at));
-      row.part_a = get16(at);
-      row.part_b = get16(at + 2);
-      row.part_c = get16(at + 4);
-      row.part_d = get16(at + 6);
-    }
-  }
-  for (uint32_t part = 0; part < kModePartCount; ++part) {
-    ImageTable id = static_cast<ImageTable>(static_cast<uint32_t>(ImageTable::kModePartA) + part);
-    if (const Entry* e = find(entries, id)) {
-      const uint8_t* at = data + e->offset;
-      d.parts[part].assign(at, at + size_t{e->count} * kModePartSizes[part]);
-    }
-  }
-  for (const Entry& e : entries) {
-    uint32_t id = static_cast<uint32_t>(e.format->id);
-    t.has_drv_tables = t.has_drv_tables || (id >= static_cast<uint32_t>(ImageTable::kSelIndices) &&
-                                            id <= static_cast<uint32_t>(ImageTable::kModePartD));
-  }
   *out = std::move(loaded);
   return true;
 }

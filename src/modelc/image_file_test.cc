@@ -27,7 +27,7 @@ void reseal(std::string* s) {
   set32(s, 12, image_file_crc32(reinterpret_cast<const uint8_t*>(s->data()) + 16, s->size() - 16));
 }
 
-// A small image with every table of the format.
+// A small image with every table of the format as it stood when written.
 struct SmallImage {
   Item items[3] = {{make_word0(ITEM_SEQUENCE, 1), make_word1(0, 2)},
                    {make_word0(ITEM_INT16, 0), make_word1(0x1003, 2)},
@@ -52,10 +52,17 @@ struct SmallImage {
   uint8_t part_b[kModePartBSize] = {};
   uint8_t part_c[kModePartCSize] = {13, 0, 7};
   uint8_t part_d[kModePartDSize] = {};
-  DrvTables drv{sel_indices, sel_counts, sel_first,  1,         sel_values, sel_ids,
-                2,           seq_ids,    seq_counts, seq_first, 1,          seq_fragments,
-                1,           rows,       2,          part_a,    2,          part_b,
-                1,           part_c,     1,          part_d,    1};
+  DrvTables drv = [this] {
+    DrvTables t{};
+    t.sel_indices = sel_indices, t.sel_value_counts = sel_counts, t.sel_first = sel_first;
+    t.sel_count = 1, t.sel_values = sel_values, t.sel_value_ids = sel_ids, t.sel_value_count = 2;
+    t.seq_ids = seq_ids, t.seq_fragment_counts = seq_counts, t.seq_first = seq_first;
+    t.seq_count = 1, t.seq_fragments = seq_fragments, t.seq_fragment_count = 1;
+    t.mode_rows = rows, t.mode_count = 2;
+    t.mode_parts[0] = {part_a, 2}, t.mode_parts[1] = {part_b, 1};
+    t.mode_parts[2] = {part_c, 1}, t.mode_parts[3] = {part_d, 1};
+    return t;
+  }();
   Image image{items, 3,     root_ids, root_items, 2, i32,  2,         i16,
               2,     bytes, 3,        match,      3, &drv, "QXR-0001"};
   std::vector<ImageMeaning> meanings{{0x0002, "the version text", ""},
@@ -79,11 +86,11 @@ TEST(ImageFile, HeaderAndTablesAreLaidOutAsDescribed) {
   EXPECT_EQ(get32(f, 16), f.size());
   EXPECT_EQ(get32(f, 12),
             image_file_crc32(reinterpret_cast<const uint8_t*>(f.data()) + 16, f.size() - 16));
-  EXPECT_EQ(get32(f, 20), 24u);  // every table of the format is present
+  EXPECT_EQ(get32(f, 20), 24u);  // every table the small image fills
   for (uint32_t k = 0; k < get32(f, 20); ++k) EXPECT_EQ(get32(f, 24 + 16 * k + 8) % 8, 0u);
 
   // Mode rows field by field: keys as signed 16-bit, then the part indices.
-  size_t rows = entry_of(f, ImageTable::kModeRows);
+  size_t rows = entry_of(f, ImageTable::mode_rows);
   ASSERT_NE(rows, std::string::npos);
   EXPECT_EQ(get32(f, rows + 4), 20u);
   EXPECT_EQ(get32(f, rows + 12), 2u);
@@ -92,7 +99,7 @@ TEST(ImageFile, HeaderAndTablesAreLaidOutAsDescribed) {
                                 "\x01\x00\x00\x00\x09\x00\x00\x00",
                                 20));
   // Items as word 0 then word 1, little-endian.
-  size_t items = entry_of(f, ImageTable::kItems);
+  size_t items = entry_of(f, ImageTable::items);
   EXPECT_EQ(get32(f, get32(f, items + 8) + 8), make_word0(ITEM_INT16, 0));
   EXPECT_EQ(get32(f, get32(f, items + 8) + 12), make_word1(0x1003, 2));
 }
@@ -129,9 +136,9 @@ TEST(ImageFile, EveryTableComesBackAsWritten) {
   EXPECT_EQ(d.mode_rows[1].keys[0], -2);
   EXPECT_EQ(d.mode_rows[1].keys[5], -32768);
   EXPECT_EQ(d.mode_rows[1].part_c, 9);
-  EXPECT_EQ(d.part_a_count, 2u);
-  EXPECT_EQ(d.part_a[4], 3);
-  EXPECT_EQ(d.part_c[2], 7);
+  EXPECT_EQ(d.mode_parts[0].count, 2u);
+  EXPECT_EQ(d.mode_parts[0].records[4], 3);
+  EXPECT_EQ(d.mode_parts[2].records[2], 7);
   ASSERT_EQ(loaded.meanings.size(), 2u);
   EXPECT_EQ(loaded.meanings[1].meaning, "the paper size");
   EXPECT_EQ(loaded.meanings[1].unit, "1/100 mm");
@@ -193,9 +200,9 @@ TEST(ImageFile, EveryPrefixAndEveryFlippedByteIsRefused) {
 
 TEST(ImageFile, DamageIsNamed) {
   const std::string good = SmallImage().file();
-  const size_t items = entry_of(good, ImageTable::kItems);
-  const size_t roots = entry_of(good, ImageTable::kRootItems);
-  const size_t meanings = entry_of(good, ImageTable::kMeanings);
+  const size_t items = entry_of(good, ImageTable::items);
+  const size_t roots = entry_of(good, ImageTable::root_items);
+  const size_t meanings = entry_of(good, ImageTable::meanings);
   struct Case {
     const char* what;                       // the damage
     std::function<void(std::string*)> do_;  // applied to a copy, which is then resealed
@@ -229,7 +236,7 @@ TEST(ImageFile, DamageIsNamed) {
       {"parallel counts", [&](std::string* s) { set32(s, roots + 12, 1); }, "holds 1 elements",
        true},
       {"NUL in the name",
-       [](std::string* s) { (*s)[get32(*s, entry_of(*s, ImageTable::kModelName) + 8) + 3] = 0; },
+       [](std::string* s) { (*s)[get32(*s, entry_of(*s, ImageTable::model_name) + 8) + 3] = 0; },
        "holds a NUL byte", true},
       {"meaning outside", [&](std::string* s) { set32(s, get32(*s, meanings + 8) + 4, 1000); },
        "outside the meaning texts", true},
@@ -259,7 +266,7 @@ TEST(ImageFile, FormatDescriptionListsEveryTable) {
     EXPECT_EQ((*m)[2], f->name);
     EXPECT_EQ(std::stoul((*m)[3]), f->element_size) << f->name;
   }
-  EXPECT_EQ(rows, std::size(kImageTables));
+  EXPECT_EQ(rows, image_tables().size());
 #else
   GTEST_SKIP() << "the description is read on the build machine only";
 #endif

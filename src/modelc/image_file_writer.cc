@@ -1,7 +1,10 @@
 // Writes an image as an image file: header, table directory, then each
-// present table on an 8-byte boundary, every number little-endian and
-// every mode row field by field.
+// present table on an 8-byte boundary, every element as FileElement writes
+// it; the tables are those of the list of tables and the file's own.
 #include <string.h>
+
+#include <map>
+#include <type_traits>
 
 #include "modelc/image_file.h"
 
@@ -25,121 +28,75 @@ struct Encoded {
   std::string bytes;     // its elements as the file holds them
 };
 
-template <typename T>
-Encoded numbers(const T* values, uint32_t count) {
+// The table `d` describes, of the struct `s` that holds it.
+template <typename D>
+Encoded encode(const D& d, const typename D::Struct& s) {
+  using E = typename D::Element;
   Encoded e;
-  e.present = values != nullptr;
-  if (!e.present) return e;
-  e.count = count;
-  for (uint32_t i = 0; i < count; ++i) put(&e.bytes, static_cast<uint64_t>(values[i]), sizeof(T));
-  return e;
-}
-
-Encoded records(const uint8_t* data, uint32_t count, uint32_t size) {
-  Encoded e;
+  const E* data = d.data(s);
   e.present = data != nullptr;
   if (!e.present) return e;
-  e.count = count;
-  e.bytes.assign(reinterpret_cast<const char*>(data), size_t{count} * size);
+  e.count = d.count(s);
+  const uint64_t elements = uint64_t{e.count} * d.info.record_size;
+  for (uint64_t i = 0; i < elements; ++i) FileElement<E>::put(&e.bytes, data[i]);
   return e;
 }
 
-Encoded encode(const Image& image, const std::vector<ImageMeaning>& meanings, ImageTable table) {
-  static const DrvTables kNoDrvTables{};
-  const DrvTables& t = image.drv_tables ? *image.drv_tables : kNoDrvTables;
+// The tables only the file holds: the model's name and the meanings.
+Encoded encode_file_table(const Image& image, const std::vector<ImageMeaning>& meanings,
+                          ImageTable table) {
   Encoded e;
-  switch (table) {
-    case ImageTable::kItems:
-      e.present = image.items != nullptr;
-      e.count = e.present ? image.item_count : 0;
-      for (uint32_t i = 0; i < e.count; ++i) {
-        put(&e.bytes, image.items[i].word0, 4);
-        put(&e.bytes, image.items[i].word1, 4);
-      }
-      return e;
-    case ImageTable::kRootIds:
-      return numbers(image.root_ids, image.root_count);
-    case ImageTable::kRootItems:
-      return numbers(image.root_items, image.root_count);
-    case ImageTable::kI32Pool:
-      return numbers(image.i32_pool, image.i32_count);
-    case ImageTable::kI16Pool:
-      return numbers(image.i16_pool, image.i16_count);
-    case ImageTable::kBytePool:
-      return numbers(image.byte_pool, image.byte_count);
-    case ImageTable::kMatchPool:
-      return numbers(image.match_pool, image.match_count);
-    case ImageTable::kModelName:
-      e.present = image.model_name != nullptr;
-      if (e.present) e.bytes = image.model_name;
-      e.count = static_cast<uint32_t>(e.bytes.size());
-      return e;
-    case ImageTable::kSelIndices:
-      return numbers(t.sel_indices, t.sel_count);
-    case ImageTable::kSelValueCounts:
-      return numbers(t.sel_value_counts, t.sel_count);
-    case ImageTable::kSelFirst:
-      return numbers(t.sel_first, t.sel_count);
-    case ImageTable::kSelValues:
-      return numbers(t.sel_values, t.sel_value_count);
-    case ImageTable::kSelValueIds:
-      return numbers(t.sel_value_ids, t.sel_value_count);
-    case ImageTable::kSeqIds:
-      return numbers(t.seq_ids, t.seq_count);
-    case ImageTable::kSeqFragmentCounts:
-      return numbers(t.seq_fragment_counts, t.seq_count);
-    case ImageTable::kSeqFirst:
-      return numbers(t.seq_first, t.seq_count);
-    case ImageTable::kSeqFragments:
-      return numbers(t.seq_fragments, t.seq_fragment_count);
-    case ImageTable::kModeRows:
-      e.present = t.mode_rows != nullptr;
-      e.count = e.present ? t.mode_count : 0;
-      for (uint32_t r = 0; r < e.count; ++r) {
-        const ModeRow& row = t.mode_rows[r];
-        for (int16_t key : row.keys) put(&e.bytes, static_cast<uint16_t>(key), 2);
-        for (uint32_t part = 0; part < kModePartCount; ++part)
-          put(&e.bytes, mode_row_part(row, part), 2);
-      }
-      return e;
-    case ImageTable::kModePartA:
-    case ImageTable::kModePartB:
-    case ImageTable::kModePartC:
-    case ImageTable::kModePartD: {
-      uint32_t part = static_cast<uint32_t>(table) - static_cast<uint32_t>(ImageTable::kModePartA);
-      ModePartTable p = mode_part_table(t, part);
-      return records(p.records, p.count, kModePartSizes[part]);
-    }
-    case ImageTable::kMeanings:
-    case ImageTable::kMeaningTexts: {
-      std::string texts;
-      e.present = !meanings.empty();
-      for (const ImageMeaning& m : meanings) {
-        put(&e.bytes, m.id, 2);
-        put(&e.bytes, 0, 2);
-        put(&e.bytes, texts.size(), 4);
-        put(&e.bytes, m.meaning.size(), 2);
-        put(&e.bytes, m.unit.size(), 2);
-        put(&e.bytes, texts.size() + m.meaning.size(), 4);
-        texts += m.meaning + m.unit;
-      }
-      e.count = static_cast<uint32_t>(meanings.size());
-      if (table == ImageTable::kMeaningTexts) {
-        e.bytes = texts;
-        e.count = static_cast<uint32_t>(texts.size());
-      }
-      return e;
-    }
+  if (table == ImageTable::model_name) {
+    e.present = image.model_name != nullptr;
+    if (e.present) e.bytes = image.model_name;
+    e.count = static_cast<uint32_t>(e.bytes.size());
+    return e;
+  }
+  std::string texts;
+  e.present = !meanings.empty();
+  for (const ImageMeaning& m : meanings) {
+    put(&e.bytes, m.id, 2);
+    put(&e.bytes, 0, 2);
+    put(&e.bytes, texts.size(), 4);
+    put(&e.bytes, m.meaning.size(), 2);
+    put(&e.bytes, m.unit.size(), 2);
+    put(&e.bytes, texts.size() + m.meaning.size(), 4);
+    texts += m.meaning + m.unit;
+  }
+  e.count = static_cast<uint32_t>(meanings.size());
+  if (table == ImageTable::meaning_texts) {
+    e.bytes = texts;
+    e.count = static_cast<uint32_t>(texts.size());
   }
   return e;
+}
+
+// Every table of `image` by its id: the list's tables, then the file's own.
+std::map<ImageTable, Encoded> encode_all(const Image& image,
+                                         const std::vector<ImageMeaning>& meanings) {
+  std::map<ImageTable, Encoded> tables;
+  visit_schema([&](const auto& d) {
+    using D = std::decay_t<decltype(d)>;
+    if constexpr (!D::kIsTable) {
+      return;
+    } else if constexpr (std::is_same_v<typename D::Struct, Image>) {
+      tables[static_cast<ImageTable>(d.info.file_id)] = encode(d, image);
+    } else if (image.drv_tables != nullptr) {
+      tables[static_cast<ImageTable>(d.info.file_id)] = encode(d, *image.drv_tables);
+    }
+  });
+  for (ImageTable t : {ImageTable::model_name, ImageTable::meanings, ImageTable::meaning_texts})
+    tables[t] = encode_file_table(image, meanings, t);
+  return tables;
 }
 
 }  // namespace
 
 std::string write_image_file(const Image& image, const std::vector<ImageMeaning>& meanings) {
+  std::map<ImageTable, Encoded> encoded = encode_all(image, meanings);
   std::vector<std::pair<const ImageTableFormat*, Encoded>> tables;
-  for (const ImageTableFormat& f : kImageTables) {
-    Encoded e = encode(image, meanings, f.id);
+  for (const ImageTableFormat& f : image_tables()) {
+    Encoded& e = encoded[f.id];
     if (e.present) tables.push_back({&f, std::move(e)});
   }
   std::string out(kImageFileMagic, sizeof kImageFileMagic);

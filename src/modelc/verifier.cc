@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <type_traits>
 #include <utility>
 
 #include "computed/compute.h"
 #include "drvrecords/command_sequence.h"
 #include "drvrecords/drv_tables.h"
 #include "engine/resolver.h"
+#include "modelc/table_schema.h"
 
 namespace orv::model {
 namespace {
@@ -229,48 +231,65 @@ int ImageVerifier::height(uint32_t item) {
   return h;
 }
 
+// One line per count of the list of tables (a count marked so joins the
+// line before), with the image's own bytes after the image's counts.
 void ImageVerifier::sizes() {
   std::vector<std::string>& s = report_.sizes;
-  s.push_back("items " + std::to_string(img_.item_count));
-  s.push_back("roots " + std::to_string(img_.root_count));
-  s.push_back("i32 pool " + std::to_string(img_.i32_count));
-  s.push_back("i16 pool " + std::to_string(img_.i16_count));
-  s.push_back("byte pool " + std::to_string(img_.byte_count));
-  s.push_back("match-string pool " + std::to_string(img_.match_count));
-  // What the trees and pools take in the library's read-only data.
-  uint64_t bytes = uint64_t{img_.item_count} * sizeof(Item) +
-                   uint64_t{img_.root_count} * (sizeof(uint16_t) + sizeof(uint32_t)) +
-                   uint64_t{img_.i32_count} * sizeof(int32_t) +
-                   uint64_t{img_.i16_count} * sizeof(uint16_t) + img_.byte_count + img_.match_count;
-  s.push_back("image bytes " + std::to_string(bytes));
   const DrvTables* t = img_.drv_tables;
-  if (t == nullptr) {
-    s.push_back("drv tables absent");
-    return;
-  }
-  s.push_back("selector-value slots " + std::to_string(t->sel_count) + ", values " +
-              std::to_string(t->sel_value_count));
-  s.push_back("command sequences " + std::to_string(t->seq_count) + ", fragments " +
-              std::to_string(t->seq_fragment_count));
-  s.push_back("mode rows " + std::to_string(t->mode_count) + ", parts A " +
-              std::to_string(t->part_a_count) + " B " + std::to_string(t->part_b_count) + " C " +
-              std::to_string(t->part_c_count) + " D " + std::to_string(t->part_d_count));
+  uint64_t bytes = 0;  // what the trees and pools take in the library's read-only data
+  bool drv_begun = false;
+  visit_schema([&](const auto& d) {
+    using D = std::decay_t<decltype(d)>;
+    constexpr bool kOfImage = std::is_same_v<typename D::Struct, Image>;
+    if constexpr (!kOfImage) {
+      if (!drv_begun) {
+        drv_begun = true;
+        s.push_back("image bytes " + std::to_string(bytes));
+        if (t == nullptr) s.push_back("drv tables absent");
+      }
+      if (t == nullptr) return;
+    }
+    const typename D::Struct& owner = [&]() -> const typename D::Struct& {
+      if constexpr (kOfImage) {
+        return img_;
+      } else {
+        return *t;
+      }
+    }();
+    const std::string count = std::to_string(d.count(owner));
+    if constexpr (!D::kIsTable) {
+      if (d.info.same_line) {
+        s.back() += std::string(", ") + d.info.text + " " + count;
+      } else {
+        s.push_back(std::string(d.info.text) + " " + count);
+      }
+    } else {
+      if constexpr (kOfImage)
+        bytes += uint64_t{d.count(owner)} * d.info.record_size * sizeof(typename D::Element);
+      if (d.info.parts != 0) {
+        if (d.info.part == 0) s.back() += std::string(", ") + d.info.count_text;
+        s.back() += std::string(" ") + d.info.letter + " " + count;
+      }
+    }
+  });
 }
 
+// Every table of the list present whenever its count is not 0; then the
+// root index, which no image is without.
 void ImageVerifier::tables() {
-  struct Table {
-    const void* data;  // the table
-    uint32_t count;    // its count
-    const char* name;  // as the fault names it
-  };
-  const Table tables[] = {{img_.items, img_.item_count, "item table"},
-                          {img_.i32_pool, img_.i32_count, "i32 pool"},
-                          {img_.i16_pool, img_.i16_count, "i16 pool"},
-                          {img_.byte_pool, img_.byte_count, "byte pool"},
-                          {img_.match_pool, img_.match_count, "match-string pool"}};
-  for (const Table& t : tables) {
-    if (t.data == nullptr && t.count > 0) fault(kNoItem, std::string(t.name) + " missing");
-  }
+  visit_schema([&](const auto& d) {
+    using D = std::decay_t<decltype(d)>;
+    if constexpr (D::kIsTable) {
+      const typename D::Struct* owner = nullptr;
+      if constexpr (std::is_same_v<typename D::Struct, Image>) {
+        owner = &img_;
+      } else {
+        owner = img_.drv_tables;
+      }
+      if (owner != nullptr && d.data(*owner) == nullptr && d.count(*owner) > 0)
+        fault(kNoItem, table_name(d.info) + " missing");
+    }
+  });
   if (img_.root_ids == nullptr || img_.root_items == nullptr || img_.root_count == 0) {
     fault(kNoItem, "root index missing or empty");
     return;
@@ -321,12 +340,8 @@ void ImageVerifier::check_leaf_ids() {
 }
 
 void ImageVerifier::selector_value_table(const DrvTables& t) {
-  if (t.sel_count > 0 && (!t.sel_indices || !t.sel_value_counts || !t.sel_first)) {
-    table_fault(DrvTableKind::kSelectorValues, kNoItem, "selector-value table: missing array");
-    return;
-  }
-  if (t.sel_value_count > 0 && (!t.sel_values || !t.sel_value_ids))
-    table_fault(DrvTableKind::kSelectorValues, kNoItem, "selector-value table: missing values");
+  if (t.sel_count > 0 && (!t.sel_indices || !t.sel_value_counts || !t.sel_first))
+    return;  // a missing table is a fault of tables()
   std::map<uint16_t, uint32_t> slot_of;
   for (uint32_t s = 0; s < t.sel_count; ++s) {
     if (uint64_t{t.sel_first[s]} + t.sel_value_counts[s] > t.sel_value_count)
@@ -362,15 +377,9 @@ bool ImageVerifier::holds_leaf_of(uint32_t item, uint16_t id) const {
 }
 
 void ImageVerifier::command_sequence_table(const DrvTables& t) {
-  if (t.seq_count > 0 && (!t.seq_ids || !t.seq_fragment_counts || !t.seq_first)) {
-    table_fault(DrvTableKind::kCommandSequences, kNoItem, "command-sequence table: missing array");
-    return;
-  }
-  if (t.seq_fragment_count > 0 && !t.seq_fragments) {
-    table_fault(DrvTableKind::kCommandSequences, kNoItem,
-                "command-sequence table: missing fragments");
-    return;
-  }
+  if ((t.seq_count > 0 && (!t.seq_ids || !t.seq_fragment_counts || !t.seq_first)) ||
+      (t.seq_fragment_count > 0 && !t.seq_fragments))
+    return;  // a missing table is a fault of tables()
   std::map<uint16_t, uint32_t> sequence_of;
   for (uint32_t s = 0; s < t.seq_count; ++s) {
     const std::string name = "command sequence " + id_text(t.seq_ids[s]);
@@ -399,22 +408,13 @@ void ImageVerifier::command_sequence_table(const DrvTables& t) {
 }
 
 void ImageVerifier::mode_tables(const DrvTables& t) {
-  for (uint32_t part = 0; part < kModePartCount; ++part) {
-    ModePartTable records = mode_part_table(t, part);
-    if (records.count > 0 && records.records == nullptr)
-      table_fault(DrvTableKind::kModeRows, kNoItem,
-                  std::string("mode part ") + kModePartNames[part] + " missing");
-  }
-  if (t.mode_count > 0 && t.mode_rows == nullptr) {
-    table_fault(DrvTableKind::kModeRows, kNoItem, "mode table missing");
-    return;
-  }
+  if (t.mode_count > 0 && t.mode_rows == nullptr) return;  // a fault of tables()
   std::map<std::vector<int16_t>, uint32_t> row_of;
   for (uint32_t row = 0; row < t.mode_count; ++row) {
     const ModeRow& m = t.mode_rows[row];
     for (uint32_t part = 0; part < kModePartCount; ++part) {
       uint16_t index = mode_row_part(m, part);
-      uint32_t count = mode_part_table(t, part).count;
+      uint32_t count = t.mode_parts[part].count;
       if (index >= count)
         table_fault(DrvTableKind::kModeRows, row,
                     "mode row " + std::to_string(row) +

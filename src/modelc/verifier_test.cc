@@ -271,7 +271,7 @@ TEST(Verifier, PositionsAndCountsOfTheDrvTablesNameTheirEntry) {
                       "command sequence 0x101B reaches beyond the fragments");
 
   CompiledImage parts = r.image;
-  parts.drv.parts[3].clear();  // part D loses its record
+  parts.drv.mode_parts[3].clear();  // part D loses its record
   f = verify(parts);
   ASSERT_EQ(f.size(), 1u);
   EXPECT_EQ(f[0], place(at.mode_row, "mode table") +
@@ -387,7 +387,7 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
          b.items[2] = Item{make_word0(ITEM_COMPUTED, 0), make_word1(1, 8)};
        },
        nullptr, "names function 8"},
-      {"item table", nullptr, [](Image& i) { i.items = nullptr; }, "item table missing"},
+      {"item table", nullptr, [](Image& i) { i.items = nullptr; }, "items missing"},
       {"i32 pool", nullptr, [](Image& i) { i.i32_pool = nullptr, i.i32_count = 2; },
        "i32 pool missing"},
       {"i16 pool", nullptr, [](Image& i) { i.i16_pool = nullptr, i.i16_count = 2; },
@@ -407,13 +407,14 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
        "command sequence 0x1018 fragment 1 beyond the item table"},
       {"mode row", nullptr, [&](Image& i) { i.drv_tables = &tables; },
        "mode row 0 names a part record beyond its table"},
+      {"drv table", nullptr, [&](Image& i) { i.drv_tables = &tables; }, "mode part D missing"},
   };
   tables.sel_indices = sel_indices, tables.sel_value_counts = sel_counts;
   tables.sel_first = sel_first, tables.sel_count = 1, tables.sel_value_count = kValues;
   tables.seq_ids = seq_ids, tables.seq_fragment_counts = seq_counts, tables.seq_first = seq_first;
   tables.seq_count = 1, tables.seq_fragments = fragments, tables.seq_fragment_count = 2;
-  tables.mode_rows = rows, tables.mode_count = 1, tables.part_a_count = 1;
-  tables.part_b_count = 1, tables.part_c_count = 1, tables.part_d_count = 1;
+  tables.mode_rows = rows, tables.mode_count = 1;
+  for (ModePartTable& part : tables.mode_parts) part.count = 1;
   EXPECT_EQ(all_messages(verify_image(two_leaves().image())), "");
   for (const Case& c : cases) {
     ImageBuilder b = two_leaves();

@@ -104,20 +104,7 @@ void ImageBuilder::root(uint16_t id, uint32_t item) {
 }
 
 Image ImageBuilder::image() const {
-  Image image{};
-  image.items = items.empty() ? nullptr : items.data();
-  image.item_count = static_cast<uint32_t>(items.size());
-  image.root_ids = root_ids.empty() ? nullptr : root_ids.data();
-  image.root_items = root_items.empty() ? nullptr : root_items.data();
-  image.root_count = static_cast<uint32_t>(root_ids.size());
-  image.i32_pool = i32_pool.empty() ? nullptr : i32_pool.data();
-  image.i32_count = static_cast<uint32_t>(i32_pool.size());
-  image.i16_pool = i16_pool.empty() ? nullptr : i16_pool.data();
-  image.i16_count = static_cast<uint32_t>(i16_pool.size());
-  image.byte_pool = byte_pool.empty() ? nullptr : byte_pool.data();
-  image.byte_count = static_cast<uint32_t>(byte_pool.size());
-  image.match_pool = match_pool.empty() ? nullptr : match_pool.data();
-  image.match_count = static_cast<uint32_t>(match_pool.size());
+  Image image = model::view_of<Image>(static_cast<const model::ImageTableStore&>(*this));
   image.drv_tables = drv_tables;
   return image;
 }

@@ -8,10 +8,13 @@
 #include <vector>
 
 #include "engine/image.h"
+#include "modelc/table_schema.h"
 
 namespace orv::testing {
 
-class ImageBuilder {
+// The image's tables are those of the list of tables (items, root_ids,
+// root_items, i32_pool, i16_pool, byte_pool, match_pool, ...), as vectors.
+class ImageBuilder : public model::ImageTableStore {
  public:
   // Appends an item; returns its index.
   uint32_t add(uint8_t kind, uint32_t offset, uint16_t tag, uint16_t count);
@@ -45,14 +48,7 @@ class ImageBuilder {
   // The image over the builder's tables; valid while the builder lives and is unchanged.
   Image image() const;
 
-  std::vector<Item> items;
-  std::vector<uint16_t> root_ids;
-  std::vector<uint32_t> root_items;
-  std::vector<int32_t> i32_pool;
-  std::vector<uint16_t> i16_pool;
-  std::vector<uint8_t> byte_pool;
-  std::vector<uint8_t> match_pool;
-  const DrvTables* drv_tables = nullptr;
+  const DrvTables* drv_tables = nullptr;  // the image's Drv tables; may be null
 };
 
 }  // namespace orv::testing

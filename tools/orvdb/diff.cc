@@ -348,7 +348,7 @@ class Comparer {
 
   // The record a row picks from part `part`, as hex, or why there is none.
   static std::string part_record(const orv::Image& image, const orv::ModeRow& row, uint32_t part) {
-    orv::ModePartTable table = orv::mode_part_table(*image.drv_tables, part);
+    const orv::ModePartTable& table = image.drv_tables->mode_parts[part];
     uint16_t index = orv::mode_row_part(row, part);
     if (table.records == nullptr || index >= table.count) {
       return "index " + std::to_string(index) + " beyond part " + orv::kModePartNames[part];

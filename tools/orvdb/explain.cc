@@ -2,6 +2,7 @@
 
 #include <stdio.h>
 
+#include <algorithm>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -133,6 +134,18 @@ class Explainer : public orv::NoObserver {
     f.case_line = true;
   }
   void fault(orv::WalkFault why) { fault_ = fault_text(why); }
+  void fork_group(uint32_t, uint64_t group, const orv::ForkedWalks& fork) {
+    // Each value once: the walks of several ids share their values.
+    std::vector<uint32_t> values;
+    for (uint32_t k = 0; k < fork.count; ++k) {
+      if (((group >> k) & 1) &&
+          std::find(values.begin(), values.end(), fork.values[k]) == values.end())
+        values.push_back(fork.values[k]);
+    }
+    std::string text;
+    for (uint32_t v : values) text += " " + std::to_string(v);
+    add(child_depth(), "for selector " + std::to_string(fork.selector) + " =" + text + ":");
+  }
 
   // The index of the leaf that answered.
   uint32_t found() const { return found_; }
@@ -245,6 +258,13 @@ const char* field_name(uint32_t field) {
   return "?";
 }
 
+// A leaf by its words: kind, id and element count.
+std::string leaf_text(const orv::Leaf& leaf) {
+  return std::string(orv::kind_info(orv::item_kind(leaf.word0)).name) +
+         " id=" + hex_id(orv::item_tag(leaf.word1)) +
+         " n=" + std::to_string(orv::item_count(leaf.word1));
+}
+
 const char* walk_name(orv::DrvWalk why) {
   switch (why) {
     case orv::DrvWalk::kList:
@@ -324,6 +344,37 @@ class DrvExplainer : public orv::NoDrvObserver {
     w.route = walk_->route();
     if (result == DB_OK) w.leaf_item = walk_->found();
     if (result == DB_OK) line("leaf: " + orv::item_text(img_, walk_->found()), level() + 1);
+  }
+  // One walk forked at the selector the records set: its steps once, then
+  // each value's result, each a walk of its own for the caller.
+  Explainer* forked_walk_starts(orv::DrvWalk why, uint32_t item, const ORV_QUERY_CONTEXT* ctx,
+                                const orv::ForkedWalks& fork) {
+    in_record_ = false;
+    walk_.emplace(img_, ctx);
+    std::string ids;
+    std::string values;
+    for (uint32_t k = 0; k < fork.count; ++k) {
+      if (ids.find(hex_id(fork.ids[k])) == std::string::npos) ids += " " + hex_id(fork.ids[k]);
+      if (k == 0 || fork.values[k] != fork.values[k - 1]) {
+        values += " " + std::to_string(fork.values[k]);
+      }
+    }
+    fork_head_ = std::string(walk_name(why)) + ids + ", one walk forked at selector " +
+                 std::to_string(fork.selector) + " =" + values;
+    fork_item_ = item;
+    return &*walk_;
+  }
+  void forked_walk_ends(const orv::ForkedWalks& fork) {
+    line(fork_head_ + ":");
+    walk_->print(out_, 2);
+    for (uint32_t k = 0; k < fork.count; ++k) {
+      walks_.push_back(ExplainedWalk{fork_item_, fork.ids[k], fork.results[k], fork.leaves[k],
+                                     fork.selector, fork.values[k]});
+      line(hex_id(fork.ids[k]) + " with selector " + std::to_string(fork.selector) + " = " +
+               std::to_string(fork.values[k]) + " => " + result_name(fork.results[k]) +
+               (fork.results[k] == DB_OK ? ": " + leaf_text(fork.leaves[k]) : ""),
+           1);
+    }
   }
   void fetched(int32_t result, uint32_t size) {
     line("fetched: " + result_name(result) + ", " + std::to_string(size) + " bytes", level() + 1);
@@ -434,6 +485,8 @@ class DrvExplainer : public orv::NoDrvObserver {
   std::vector<ExplainedWalk> walks_;          // the walks of the current call
   std::optional<Explainer> walk_;             // the walk under way
   std::string walk_head_;                     // its heading, when its root lookup failed
+  std::string fork_head_;                     // the heading of the forked walk under way
+  uint32_t fork_item_ = orv::kUnknownItem;    // its tree's root item
   bool in_record_ = false;                    // the attribute lookups of a record are under way
   uint16_t set_selector_ = orv::kNoSelector;  // the selector those lookups set
   uint32_t set_value_ = 0;                    // and its value

@@ -174,7 +174,7 @@ nlohmann::json drv_tables_json(const orv::Image& image, const TableRows& show) {
     j["mode_rows"].push_back({{"keys", keys}, {"parts", parts}});
   }
   for (uint32_t part = 0; show.mode && part < orv::kModePartCount; ++part) {
-    orv::ModePartTable table = orv::mode_part_table(*t, part);
+    const orv::ModePartTable& table = t->mode_parts[part];
     nlohmann::json records = nlohmann::json::array();
     for (uint32_t k = 0; table.records != nullptr && k < table.count; ++k) {
       records.push_back(hex_bytes(table.records + size_t{k} * orv::kModePartSizes[part],
@@ -327,7 +327,7 @@ nlohmann::json check_json(const orv::Image& image, const orv::model::ImageReport
   const orv::DrvTables& t = image.drv_tables ? *image.drv_tables : kNone;
   nlohmann::json parts;
   for (uint32_t part = 0; part < orv::kModePartCount; ++part) {
-    parts[std::string(1, orv::kModePartNames[part])] = orv::mode_part_table(t, part).count;
+    parts[std::string(1, orv::kModePartNames[part])] = t.mode_parts[part].count;
   }
   auto item_or_null = [](uint32_t v) {
     return v == orv::model::kNoItem ? nlohmann::json(nullptr) : nlohmann::json(v);

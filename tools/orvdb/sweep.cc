@@ -159,6 +159,18 @@ struct DrvReadStop : orv::NoDrvObserver {
   void walk_ends(int32_t, const orv::Leaf&) {
     if (!stopped) stopped = walk.stopped;
   }
+  // The attribute lookups walk once for all records, forked at the selector
+  // the records set.
+  WalkObserver* forked_walk_starts(orv::DrvWalk, uint32_t, const ORV_QUERY_CONTEXT*,
+                                   const orv::ForkedWalks& fork) {
+    walk = ReadStop{};
+    walk.set = set;
+    walk.set_by_library = fork.selector;
+    return &walk;
+  }
+  void forked_walk_ends(const orv::ForkedWalks&) {
+    if (!stopped) stopped = walk.stopped;
+  }
   void record_starts(uint32_t, uint16_t selector, uint32_t) { record_selector = selector; }
 };
 
@@ -179,7 +191,8 @@ template <typename Value>
 std::vector<Value> choices_of(const std::map<uint16_t, std::vector<Value>>& values, uint16_t index,
                               const Value& none) {
   auto found = values.find(index);
-  return found == values.end() ? std::vector<Value>{none} : found->second;
+  if (found != values.end()) return found->second;
+  return std::vector<Value>(1, none);
 }
 
 std::string cell_text(const std::string& s) {

@@ -255,6 +255,22 @@ TEST_F(HostPlatformTest, AllocationsAreCountedAndNotCleared) {
   EXPECT_EQ(orv_host_live_allocations(), 0u);
 }
 
+// A write past the end of a block stops the program when the
+// block is released, so that the test that wrote it fails there.
+TEST_F(HostPlatformTest, WritesOutsideABlockAreCaughtWhenItIsReleased) {
+  for (int offset : {64, 71}) {
+    EXPECT_DEATH(
+        {
+          unsigned char* a = static_cast<unsigned char*>(platform_alloc(64));
+          a[offset] = 0;
+          platform_free(a);
+        },
+        "")
+        << offset;
+  }
+  orv_host_reset();
+}
+
 TEST_F(HostPlatformTest, ChosenAllocationFailsThenAllocationWorksAgain) {
   struct Case {
     int32_t n;    // argument to orv_host_fail_allocation

@@ -1,0 +1,283 @@
+// The forked walk against the single walk it stands for: every value of a
+// fork ends with the result and leaf that a walk with that value in the
+// selector gives, on hand-built trees that fork at selects, switches and
+// masked switches, fail for some values only, or run out of budget or depth
+// for some; and on every tree of the built-in image.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/resolver.h"
+#include "support/image_builder.h"
+
+namespace orv {
+namespace {
+
+using testing::ImageBuilder;
+
+// Forks `values` of `selector` over the tree of `ids[0]`, one walk per value
+// and id of `ids`, with `selectors` as the context's other selectors, and
+// holds each walk's result and leaf to a single walk of the tree for that
+// id with that value. `what` names the case in failures.
+void expect_fork_as_single_walks(const Image& image, std::vector<uint16_t> ids, uint16_t selector,
+                                 std::vector<uint32_t> selectors,
+                                 const std::vector<uint32_t>& values, const std::string& what) {
+  uint32_t root = 0;
+  ASSERT_EQ(find_root_item(image, ids[0], &root), DB_OK) << what;
+  ORV_QUERY_CONTEXT ctx{};
+  ctx.cSelectors = static_cast<uint32_t>(selectors.size());
+  ctx.pSelectors = selectors.empty() ? nullptr : selectors.data();
+  std::vector<uint32_t> walk_values;
+  std::vector<uint16_t> walk_ids;
+  for (uint32_t v : values) {
+    for (uint16_t id : ids) {
+      walk_values.push_back(v);
+      walk_ids.push_back(id);
+    }
+  }
+  for (size_t from = 0; from < walk_values.size(); from += kForkWidth) {
+    ForkedWalks fork{};
+    fork.selector = selector;
+    fork.count = static_cast<uint32_t>(std::min<size_t>(kForkWidth, walk_values.size() - from));
+    fork.values = walk_values.data() + from;
+    fork.ids = walk_ids.data() + from;
+    // The context's own value of the selector is never read.
+    if (selector < selectors.size()) selectors[selector] = 0xDEADBEEF;
+    ASSERT_EQ(resolve_forked(image, &ctx, root, &fork), DB_OK) << what;
+    for (uint32_t k = 0; k < fork.count; ++k) {
+      if (selector < selectors.size()) selectors[selector] = fork.values[k];
+      Leaf leaf{};
+      const Item& tree = image.items[root];
+      int32_t single = resolve(image, fork.ids[k], &ctx, tree.word0, tree.word1, &leaf);
+      SCOPED_TRACE(what + ": id " + std::to_string(fork.ids[k]) + ", value " +
+                   std::to_string(fork.values[k]));
+      ASSERT_EQ(fork.results[k], single);
+      if (single == DB_OK) {
+        EXPECT_EQ(fork.leaves[k].word0, leaf.word0);
+        EXPECT_EQ(fork.leaves[k].word1, leaf.word1);
+      }
+    }
+  }
+}
+
+// The visit budget of a walk over an image of `items` items.
+uint32_t walk_budget_of(size_t items) { return 4 * static_cast<uint32_t>(items) + 64; }
+
+// Values at and around every case of the trees below, and at the limits of
+// each width.
+const std::vector<uint32_t> kValues = {
+    0,          1,          2,          5,          6,          7,          8,        9,
+    100,        255,        256,        0xFFFF,     0x10000,    0x10007,    0x7FFFFF, 0x00800000,
+    0xFF7FFFFF, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFA, 0xFFFFFFFB, 0xFFFFFFFF, 7,        8};
+
+TEST(ForkedWalkTest, SelectHandsEachValueItsBranchesInOrder) {
+  // select on selector 2: branch 7 -> sequence [leaf 2, switch on 3], a plain
+  // child walked for every value, branch 8 -> leaf 1, branch 7 again -> leaf 1.
+  ImageBuilder b;
+  uint32_t select = b.reserve(1);
+  uint32_t kids = b.reserve(4);
+  uint32_t seven = b.reserve(2);
+  uint32_t case4 = b.reserve(1);
+  uint32_t l70 = b.int8_leaf(1, {70});
+  uint32_t l80 = b.int8_leaf(1, {80});
+  uint32_t l77 = b.int8_leaf(1, {77});
+  b.set(seven, ITEM_INT8, b.bytes({2}), 2, 1);
+  b.set(seven + 1, ITEM_SWITCH_SELECTOR, case4, 3, 1);
+  b.set_raw(case4, ITEM_CASE, l70, 4);
+  b.set(select, ITEM_SELECT, kids, 2, 4);
+  b.set(kids, ITEM_BRANCH, seven, 7, 2);
+  b.set(kids + 1, ITEM_SEQUENCE, 0, 0, 0);
+  b.set(kids + 2, ITEM_BRANCH, l80, 8, 1);
+  b.set(kids + 3, ITEM_BRANCH, l77, 7, 1);
+  b.root(1, select);
+  b.root(2, select);
+  const Image image = b.image();
+  for (uint32_t on : {0u, 4u}) {  // the nested switch on 3 answers, or not
+    expect_fork_as_single_walks(image, {1}, 2, {0, 0, 0, on}, kValues, "select, id 1");
+    expect_fork_as_single_walks(image, {2}, 2, {0, 0, 0, on}, kValues, "select, id 2");
+    expect_fork_as_single_walks(image, {1, 2}, 2, {0, 0, 0, on}, kValues, "select, ids 1, 2");
+    expect_fork_as_single_walks(image, {2, 1, 3}, 2, {0, 0, 0, on}, kValues, "select, 3 ids");
+  }
+  // Without the selector the first branch met answers DB_NO_SELECTOR for all.
+  expect_fork_as_single_walks(image, {1}, 2, {0, 0}, kValues, "select, two selectors");
+  // A fork on another selector walks the select once, with the context's value.
+  expect_fork_as_single_walks(image, {1}, 3, {0, 0, 8, 0}, kValues, "select, other selector");
+}
+
+// A numeric switch on selector 1 (masked with `mask` when it is not 0) over
+// the cases of the single walk's tests, plus a nested switch on the same
+// selector under the default.
+ImageBuilder numeric_switch(uint32_t mask) {
+  ImageBuilder b;
+  uint32_t sw = b.reserve(1);
+  uint32_t mask_item = mask != 0 ? b.reserve(1) : 0;
+  uint32_t cases = b.reserve(4);
+  uint32_t l10 = b.int8_leaf(1, {10});
+  uint32_t l11 = b.int8_leaf(1, {11});
+  uint32_t other = b.int8_leaf(2, {12});  // answers another id only
+  uint32_t inner = b.reserve(1);
+  uint32_t inner_cases = b.reserve(2);
+  b.set(inner, ITEM_SWITCH_SELECTOR, inner_cases, 1, 2);
+  b.set_raw(inner_cases, ITEM_CASE, l11, 0xFFFFFFFF);
+  b.set_raw(inner_cases + 1, ITEM_DEFAULT, b.int8_leaf(1, {13}), 0);
+  uint32_t bounds = b.i32({-5, 5});
+  b.set_raw(cases, ITEM_CASE, l10, 0x00800000);
+  b.set_raw(cases + 1, ITEM_CASE_RANGE, l11, bounds);
+  b.set_raw(cases + 2, ITEM_CASE, other, 100);
+  b.set_raw(cases + 3, ITEM_DEFAULT, inner, 0);
+  if (mask != 0) {
+    b.set_raw(mask_item, ITEM_MASK, cases, mask);
+    b.set(sw, ITEM_SWITCH_MASKED, mask_item, 1, 4);
+  } else {
+    b.set(sw, ITEM_SWITCH_SELECTOR, cases, 1, 4);
+  }
+  b.root(1, sw);
+  return b;
+}
+
+TEST(ForkedWalkTest, SwitchHandsEachValueItsFirstMatchingCase) {
+  for (uint32_t mask : {0u, 0x00800000u, 0xFFFFFFF0u}) {
+    ImageBuilder b = numeric_switch(mask);
+    const Image image = b.image();
+    std::string what = "switch, mask " + std::to_string(mask);
+    expect_fork_as_single_walks(image, {1}, 1, {0, 0}, kValues, what);
+    expect_fork_as_single_walks(image, {1}, 1, {0}, kValues, what + ", one selector");
+    expect_fork_as_single_walks(image, {1}, 0, {0, 6}, kValues, what + ", other selector");
+    // A range case whose bounds left the pool fails the values that reach it.
+    b.i32_pool.resize(1);
+    expect_fork_as_single_walks(b.image(), {1}, 1, {0, 0}, kValues, what + ", no upper bound");
+  }
+}
+
+TEST(ForkedWalkTest, FaultsEndOnlyTheValuesThatMeetThem) {
+  // Cases 1 -> leaf, a sequence where a case belongs (an error for every
+  // value that scans up to it), 3 -> leaf.
+  ImageBuilder b;
+  uint32_t sw = b.reserve(1);
+  uint32_t cases = b.reserve(3);
+  uint32_t leaf = b.int8_leaf(1, {1});
+  b.set_raw(cases, ITEM_CASE, leaf, 1);
+  b.set_raw(cases + 1, ITEM_SEQUENCE, leaf, 2);
+  b.set_raw(cases + 2, ITEM_CASE, leaf, 3);
+  b.set(sw, ITEM_SWITCH_SELECTOR, cases, 0, 3);
+  b.root(1, sw);
+  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 3, 1, 0}, "bad case");
+
+  // A case whose target lies beyond the table, taken by one value only.
+  ImageBuilder t;
+  uint32_t sw2 = t.add(ITEM_SWITCH_SELECTOR, 1, 0, 2);
+  t.add_raw(ITEM_CASE, 999, 4);
+  t.add_raw(ITEM_DEFAULT, sw2 + 3, 0);
+  t.int8_leaf(1, {1});
+  t.root(1, sw2);
+  expect_fork_as_single_walks(t.image(), {1}, 0, {0}, {4, 5, 4, 6}, "target beyond the table");
+}
+
+TEST(ForkedWalkTest, BudgetAndDepthAreEachValuesOwn) {
+  // Value 1 finds a leaf at once; value 2 enters subtrees shared over and
+  // over (item k a sequence over k + 1 and k + 2), past its visit budget;
+  // value 3 enters a chain of sequences deeper than the depth limit.
+  ImageBuilder b;
+  uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 3);
+  uint32_t cases = b.reserve(3);
+  uint32_t leaf = b.int8_leaf(1, {1});
+  uint32_t shared = static_cast<uint32_t>(b.items.size());
+  for (uint32_t k = 0; k < 40; ++k) b.add(ITEM_SEQUENCE, shared + k + 1, 0, 2);
+  b.int8_leaf(2, {0});
+  b.int8_leaf(2, {0});
+  uint32_t chain = static_cast<uint32_t>(b.items.size());
+  for (int i = 0; i < kMaxWalkDepth + 2; ++i) b.add(ITEM_SEQUENCE, chain + i + 1, 0, 1);
+  b.int8_leaf(1, {3});
+  b.set_raw(cases, ITEM_CASE, leaf, 1);
+  b.set_raw(cases + 1, ITEM_CASE, shared, 2);
+  b.set_raw(cases + 2, ITEM_CASE, chain, 3);
+  b.root(1, sw);
+  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 3, 1, 2, 3, 4}, "budget and depth");
+}
+
+TEST(ForkedWalkTest, WalksWithinTheirOwnBudgetsButNotTogether) {
+  // Values 1 and 2 each enter a subtree of shared sequences (each item a
+  // sequence over the next one twice) that takes about 2000 visits; the
+  // image is padded so that the budget lies between one and two of them.
+  ImageBuilder b;
+  uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 2);
+  uint32_t cases = b.reserve(2);
+  uint32_t trees[2];
+  for (uint32_t& tree : trees) {
+    tree = static_cast<uint32_t>(b.items.size());
+    for (uint32_t k = 0; k < 14; ++k) b.add(ITEM_SEQUENCE, tree + k + 1, 0, 2);
+    b.add(ITEM_SEQUENCE, 0, 0, 0);
+    b.add(ITEM_SEQUENCE, 0, 0, 0);
+    b.int8_leaf(1, {7});
+  }
+  b.set_raw(cases, ITEM_CASE, trees[0], 1);
+  b.set_raw(cases + 1, ITEM_CASE, trees[1], 2);
+  b.root(1, sw);
+  while (walk_budget_of(b.items.size() + 1) < 3000) b.add(ITEM_SEQUENCE, 0, 0, 0);
+  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 1, 3}, "shared budget");
+}
+
+TEST(ForkedWalkTest, AFullForkAndNoMore) {
+  ImageBuilder b = numeric_switch(0);
+  const Image image = b.image();
+  std::vector<uint32_t> many;
+  for (uint32_t v = 0; v < kForkWidth; ++v) many.push_back(v * 0x20000u - 5u);
+  expect_fork_as_single_walks(image, {1}, 1, {0, 0}, many, "64 values");
+
+  ForkedWalks fork{};
+  std::vector<uint16_t> ids(kForkWidth + 1, 1);
+  fork.selector = 1;
+  fork.values = many.data();
+  fork.ids = ids.data();
+  fork.count = kForkWidth + 1;
+  std::vector<uint32_t> selectors = {0, 0};
+  ORV_QUERY_CONTEXT ctx{};
+  ctx.cSelectors = 2;
+  ctx.pSelectors = selectors.data();
+  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_ERROR);
+  fork.count = 0;
+  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_OK);
+  EXPECT_EQ(resolve_forked(image, &ctx, image.item_count, &fork), DB_ERROR);
+  // Walks for more ids than a fork tells apart.
+  for (uint16_t k = 0; k <= kForkIds; ++k) ids[k] = k + 1;
+  fork.count = kForkIds;
+  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_OK);
+  fork.count = kForkIds + 1;
+  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_ERROR);
+}
+
+TEST(ForkedWalkTest, EveryTreeOfTheBuiltInImage) {
+  // Each root id forked on each selector its trees may read, over the values
+  // 0 to 299 and the limits, under two settings of the other selectors.
+  const Image& image = builtin_image();
+  std::vector<uint32_t> values;
+  for (uint32_t v = 0; v < 300; ++v) values.push_back(v);
+  values.insert(values.end(), {383, 0x800000, 0xFFFF, 0x10000, 0xFFFFFFFF, 0x80000000});
+  std::vector<uint32_t> plain(96, 0);
+  std::vector<uint32_t> set = plain;
+  for (auto [s, v] : {std::pair{4, 2}, {9, 2}, {5, 261}, {8, 5}, {6, 1}, {28, 9}, {7, 4}}) {
+    set[s] = v;
+  }
+  for (uint32_t slot = 0; slot < image.root_count; ++slot) {
+    uint16_t id = image.root_ids[slot];
+    for (uint16_t selector : {4, 5, 7, 8, 28, 79, 81}) {
+      std::string what = "id " + std::to_string(id) + ", selector " + std::to_string(selector);
+      expect_fork_as_single_walks(image, {id}, selector, plain, values, what);
+      expect_fork_as_single_walks(image, {id}, selector, set, values, what + ", set");
+    }
+  }
+  // The ids that share a tree walked together: the settings tree's and the
+  // paper table's.
+  for (std::vector<uint16_t> ids : {std::vector<uint16_t>{0x5006, 0x5007, 0x1008, 0x1015},
+                                    std::vector<uint16_t>{0x500E, 0x1003, 0x5008}}) {
+    for (uint16_t selector : {8, 28}) {
+      expect_fork_as_single_walks(image, ids, selector, set, values, "several ids");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orv
