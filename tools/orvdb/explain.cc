@@ -76,7 +76,10 @@ class Explainer : public orv::NoObserver {
   Explainer(const orv::Image& image, const ORV_QUERY_CONTEXT* ctx) : img_(image), ctx_(ctx) {}
 
   void leaf(uint32_t index, orv::Item, bool answers) {
-    if (answers) found_ = index;
+    if (answers) {
+      found_ = index;
+      answering_.push_back(index);
+    }
     step_to(index);
     add(child_depth(),
         item_text(index) + (answers ? ": the leaf => DB_OK" : ": another id's leaf"));
@@ -149,6 +152,9 @@ class Explainer : public orv::NoObserver {
 
   // The index of the leaf that answered.
   uint32_t found() const { return found_; }
+  // Every leaf that answered one of the walks, in the order met: a forked
+  // walk meets one per value at most.
+  const std::vector<uint32_t>& answering() const { return answering_; }
   // Each step the walk took (ExplainedWalk::route).
   const std::vector<std::pair<uint32_t, uint32_t>>& route() const { return route_; }
 
@@ -239,6 +245,7 @@ class Explainer : public orv::NoObserver {
   std::string fault_;                                 // why the walk met DB_ERROR
   bool explained_ = false;                            // an error's reason has been given
   uint32_t found_ = orv::kUnknownItem;                // the leaf that answered
+  std::vector<uint32_t> answering_;                   // every leaf that answered
 };
 
 // The name of a value-record word at byte offset `field`.
@@ -370,6 +377,17 @@ class DrvExplainer : public orv::NoDrvObserver {
     for (uint32_t k = 0; k < fork.count; ++k) {
       walks_.push_back(ExplainedWalk{fork_item_, fork.ids[k], fork.results[k], fork.leaves[k],
                                      fork.selector, fork.values[k]});
+      // Each value's walk is the forked walk's route, ending at the leaf met
+      // that holds its answer.
+      ExplainedWalk& w = walks_.back();
+      w.route = walk_->route();
+      for (uint32_t index : walk_->answering()) {
+        if (fork.results[k] == DB_OK && img_.items[index].word0 == fork.leaves[k].word0 &&
+            img_.items[index].word1 == fork.leaves[k].word1) {
+          w.leaf_item = index;
+          break;
+        }
+      }
       line(hex_id(fork.ids[k]) + " with selector " + std::to_string(fork.selector) + " = " +
                std::to_string(fork.values[k]) + " => " + result_name(fork.results[k]) +
                (fork.results[k] == DB_OK ? ": " + leaf_text(fork.leaves[k]) : ""),
