@@ -22,7 +22,7 @@ foreach(page orvdb.1 orvdb.3)
       list(APPEND included ${ORVDB_DOCS_DIR}/${name})
     endif()
   endforeach()
-  add_custom_command(OUTPUT ${ORVDB_MAN_DIR}/${page}
+  add_custom_command(OUTPUT ${ORVDB_MAN_DIR}/${page} ${ORVDB_MAN_DIR}/${page}.gz
     COMMAND ${CMAKE_COMMAND} -DSOURCE=${source} -DPAGE=${ORVDB_MAN_DIR}/${page}
             -DSECTION=${section} -DRELEASE=orvdb\ ${PROJECT_VERSION} -DPOD2MAN=${ORVDB_POD2MAN}
             -DGENERATED_DIR=${ORVDB_DOCS_DIR} -DSOURCE_ROOT=${PROJECT_SOURCE_DIR}
@@ -31,6 +31,6 @@ foreach(page orvdb.1 orvdb.3)
     COMMENT "Writing the manual page ${page}"
     VERBATIM)
   list(APPEND ORVDB_MANUAL_PAGES ${ORVDB_MAN_DIR}/${page})
-  install(FILES ${ORVDB_MAN_DIR}/${page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
+  install(FILES ${ORVDB_MAN_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
 add_custom_target(orvdb_manual_pages ALL DEPENDS ${ORVDB_MANUAL_PAGES})

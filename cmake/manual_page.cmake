@@ -3,7 +3,8 @@
 # -P manual_page.cmake
 # Each line `=for orvdb include NAME` of SOURCE is replaced by the file NAME
 # of GENERATED_DIR or else of SOURCE_ROOT: a .pod file as POD, any other as
-# a verbatim block. pod2man then renders the whole, stopping on any POD error.
+# a verbatim block. pod2man then renders the whole, stopping on any POD error,
+# and PAGE.gz is written beside PAGE.
 file(READ ${SOURCE} text)
 string(REGEX MATCHALL "=for orvdb include [^\n]+" markers "${text}")
 foreach(marker IN LISTS markers)
@@ -38,4 +39,10 @@ execute_process(
   RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "pod2man failed on ${filled}")
+endif()
+# Installed compressed, as Debian's manual pages are: gzip -9n leaves no
+# name or time stamp in the file, so the package builds the same each time.
+execute_process(COMMAND gzip -9n -c ${PAGE} OUTPUT_FILE ${PAGE}.gz RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "gzip failed on ${PAGE}")
 endif()
