@@ -1,5 +1,6 @@
 /* examples/paper_size.c: the size of paper code 9, asked as every answer is:
  * first the size it needs, then the answer into a buffer of that size. */
+#include <stddef.h>
 #include <stdio.h>
 
 #include "orvdb/orvdb.h"
