@@ -1,9 +1,9 @@
 # The optional parts of the build and the packages they need. The library,
 # its headers, the model compiler and the install rules need only a compiler
-# and CMake; the tool needs CLI11 and nlohmann/json, the tests GoogleTest,
-# the benchmarks Google Benchmark.
+# and CMake; the tool needs CLI11 and nlohmann/json, its manual pages the
+# tool and pod2man, the tests GoogleTest, the benchmarks Google Benchmark.
 #
-# ORVDB_BUILD_TOOLS and ORVDB_BUILD_TESTS are AUTO by default: the part is
+# ORVDB_BUILD_TOOLS, ORVDB_BUILD_MANUALS and ORVDB_BUILD_TESTS are AUTO by default: the part is
 # built when what it needs is there, and otherwise left out with one status
 # line naming the Debian package that brings it. Set to ON, a missing package
 # is a configure error naming it; OFF leaves the part out. Either way the
@@ -11,8 +11,11 @@
 # to ON or OFF for the rest of the build to test with if().
 set(ORVDB_BUILD_TOOLS AUTO CACHE STRING
     "Build the orvdb tool (CLI11, nlohmann/json): AUTO, ON or OFF")
+set(ORVDB_BUILD_MANUALS AUTO CACHE STRING
+    "Build the manual pages orvdb(1) and orvdb(3) (the tool, pod2man): AUTO, ON or OFF")
 set(ORVDB_BUILD_TESTS AUTO CACHE STRING "Build the tests (GoogleTest): AUTO, ON or OFF")
 set_property(CACHE ORVDB_BUILD_TOOLS PROPERTY STRINGS AUTO ON OFF)
+set_property(CACHE ORVDB_BUILD_MANUALS PROPERTY STRINGS AUTO ON OFF)
 set_property(CACHE ORVDB_BUILD_TESTS PROPERTY STRINGS AUTO ON OFF)
 option(ORVDB_BUILD_BENCH "Build the benchmarks (Release builds on the host platform)" OFF)
 
@@ -28,7 +31,7 @@ set(ORVDB_GTEST_SOURCE_DIR "${gtest_sources_default}" CACHE PATH
 
 # The choice of each part as AUTO, ON or OFF (ON and OFF also from the other
 # ways CMake writes true and false).
-foreach(var ORVDB_BUILD_TOOLS ORVDB_BUILD_TESTS)
+foreach(var ORVDB_BUILD_TOOLS ORVDB_BUILD_MANUALS ORVDB_BUILD_TESTS)
   string(TOUPPER "${${var}}" choice)
   if(NOT choice STREQUAL "AUTO")
     if(choice)
@@ -78,6 +81,18 @@ elseif(ORVDB_BUILD_TOOLS_CHOICE)
   endif()
 endif()
 orvdb_resolve_part(ORVDB_BUILD_TOOLS "the orvdb tool" "${missing}")
+
+# The manual pages list the tool's command line as its parser reads it.
+set(missing "")
+if(NOT ORVDB_BUILD_TOOLS)
+  set(missing "they are written from the orvdb tool's command line, and the tool is left out")
+elseif(ORVDB_BUILD_MANUALS_CHOICE)
+  find_program(ORVDB_POD2MAN pod2man)
+  if(NOT ORVDB_POD2MAN)
+    set(missing "pod2man not found (Debian package perl)")
+  endif()
+endif()
+orvdb_resolve_part(ORVDB_BUILD_MANUALS "the manual pages" "${missing}")
 
 set(missing "")
 if(ORVDB_BUILD_TESTS_CHOICE)

@@ -28,7 +28,7 @@ bool wanted_keys(const uint32_t* selectors, int16_t keys[kModeKeyCount]) {
 // cache line, as wider loads at the 20-byte stride would); a row whose first
 // key matches is then compared whole. The step costs a few instructions more
 // than a one-row loop but far fewer mispredicted branches: the time figure in
-// the README's performance section decides here, not the instruction count.
+// docs/performance.md decides here, not the instruction count.
 const ModeRow* find_mode_row(const ModeRow* rows, uint32_t count,
                              const int16_t keys[kModeKeyCount]) {
   const int16_t first_key = keys[0];

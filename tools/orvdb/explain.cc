@@ -76,13 +76,18 @@ class Explainer : public orv::NoObserver {
   Explainer(const orv::Image& image, const ORV_QUERY_CONTEXT* ctx) : img_(image), ctx_(ctx) {}
 
   void leaf(uint32_t index, orv::Item, bool answers) {
-    if (answers) found_ = index;
+    if (answers) {
+      found_ = index;
+      answering_.push_back(index);
+    }
+    step_to(index);
     add(child_depth(),
         item_text(index) + (answers ? ": the leaf => DB_OK" : ": another id's leaf"));
   }
   void enter(uint32_t index, orv::Item item) {
+    step_to(index);
     int depth = child_depth();
-    frames_.push_back(Frame{add(depth, item_text(index)), depth, item});
+    frames_.push_back(Frame{add(depth, item_text(index)), depth, item, index});
   }
   void leave(int32_t result) {
     Frame& f = frames_.back();
@@ -124,6 +129,8 @@ class Explainer : public orv::NoObserver {
   void taken(uint32_t index, orv::Item item) {
     Frame& f = frames_.back();
     f.taken = true;
+    route_.emplace_back(f.index, index);
+    f.went_to = index;
     // A branch shows as the item it is; a case as a line of its own above its target.
     if (orv::kind_info(orv::item_kind(item.word0)).shape != orv::ItemShape::kCase) return;
     add(f.depth + 1, item_text(index) + ": taken");
@@ -145,6 +152,11 @@ class Explainer : public orv::NoObserver {
 
   // The index of the leaf that answered.
   uint32_t found() const { return found_; }
+  // Every leaf that answered one of the walks, in the order met: a forked
+  // walk meets one per value at most.
+  const std::vector<uint32_t>& answering() const { return answering_; }
+  // Each step the walk took (ExplainedWalk::route).
+  const std::vector<std::pair<uint32_t, uint32_t>>& route() const { return route_; }
 
   // The lines, indented by `indent` more levels.
   void print(std::ostream& out, int indent) const {
@@ -155,14 +167,27 @@ class Explainer : public orv::NoObserver {
 
  private:
   struct Frame {
-    size_t line;             // its line
-    int depth;               // its nesting
-    orv::Item item;          // the item entered
-    bool read = false;       // a switch value was read
-    uint32_t value = 0;      // that value
-    bool taken = false;      // a case or branch was taken
-    bool case_line = false;  // a case line stands between it and what follows
+    size_t line;                           // its line
+    int depth;                             // its nesting
+    orv::Item item;                        // the item entered
+    uint32_t index;                        // its item index
+    bool read = false;                     // a switch value was read
+    uint32_t value = 0;                    // that value
+    bool taken = false;                    // a case or branch was taken
+    bool case_line = false;                // a case line stands between it and what follows
+    uint32_t went_to = orv::kUnknownItem;  // the case or branch taken, until the walk moves on
   };
+
+  // The walk reached item `index` from the innermost item entered: through
+  // the case it took, or as the branch it took, or as its child.
+  void step_to(uint32_t index) {
+    if (frames_.empty()) return;  // the tree's root
+    Frame& f = frames_.back();
+    uint32_t via = f.went_to;
+    f.went_to = orv::kUnknownItem;
+    if (via == index) return;  // the branch taken, now entered
+    route_.emplace_back(via != orv::kUnknownItem ? via : f.index, index);
+  }
 
   std::string item_text(uint32_t index) const { return orv::item_text(img_, index, false); }
   size_t add(int depth, const std::string& text) {
@@ -214,11 +239,13 @@ class Explainer : public orv::NoObserver {
 
   const orv::Image& img_;
   const ORV_QUERY_CONTEXT* ctx_;
-  std::vector<std::pair<int, std::string>> lines_;  // (depth, text)
-  std::vector<Frame> frames_;                       // the items entered and not yet left
-  std::string fault_;                               // why the walk met DB_ERROR
-  bool explained_ = false;                          // an error's reason has been given
-  uint32_t found_ = orv::kUnknownItem;              // the leaf that answered
+  std::vector<std::pair<int, std::string>> lines_;    // (depth, text)
+  std::vector<Frame> frames_;                         // the items entered and not yet left
+  std::vector<std::pair<uint32_t, uint32_t>> route_;  // the steps taken
+  std::string fault_;                                 // why the walk met DB_ERROR
+  bool explained_ = false;                            // an error's reason has been given
+  uint32_t found_ = orv::kUnknownItem;                // the leaf that answered
+  std::vector<uint32_t> answering_;                   // every leaf that answered
 };
 
 // The name of a value-record word at byte offset `field`.
@@ -300,7 +327,8 @@ class DrvExplainer : public orv::NoDrvObserver {
                                    DB_ERROR,
                                    {},
                                    attribute ? set_selector_ : orv::kNoSelector,
-                                   attribute ? set_value_ : 0});
+                                   attribute ? set_value_ : 0,
+                                   walk_name(why)});
     std::string head = std::string(walk_name(why)) + " " + hex_id(id);
     if (item == orv::kUnknownItem) {
       walk_head_ = head + ": root lookup";
@@ -320,6 +348,8 @@ class DrvExplainer : public orv::NoDrvObserver {
       return;
     }
     walk_->print(out_, level() + 2);
+    w.route = walk_->route();
+    if (result == DB_OK) w.leaf_item = walk_->found();
     if (result == DB_OK) line("leaf: " + orv::item_text(img_, walk_->found()), level() + 1);
   }
   // One walk forked at the selector the records set: its steps once, then
@@ -347,6 +377,17 @@ class DrvExplainer : public orv::NoDrvObserver {
     for (uint32_t k = 0; k < fork.count; ++k) {
       walks_.push_back(ExplainedWalk{fork_item_, fork.ids[k], fork.results[k], fork.leaves[k],
                                      fork.selector, fork.values[k]});
+      // Each value's walk is the forked walk's route, ending at the leaf met
+      // that holds its answer.
+      ExplainedWalk& w = walks_.back();
+      w.route = walk_->route();
+      for (uint32_t index : walk_->answering()) {
+        if (fork.results[k] == DB_OK && img_.items[index].word0 == fork.leaves[k].word0 &&
+            img_.items[index].word1 == fork.leaves[k].word1) {
+          w.leaf_item = index;
+          break;
+        }
+      }
       line(hex_id(fork.ids[k]) + " with selector " + std::to_string(fork.selector) + " = " +
                std::to_string(fork.values[k]) + " => " + result_name(fork.results[k]) +
                (fork.results[k] == DB_OK ? ": " + leaf_text(fork.leaves[k]) : ""),
@@ -487,6 +528,8 @@ std::vector<ExplainedWalk> explain_walks(const orv::Image& image, const IdInfo& 
   ExplainedWalk w{root, info.id, DB_ERROR, {}};
   w.result = orv::observe_walk(image, info.id, ctx, root, &w.leaf, &explainer);
   explainer.print(out, 1);
+  w.route = explainer.route();
+  if (w.result == DB_OK) w.leaf_item = explainer.found();
   walks.push_back(w);
   if (w.result == DB_OK) out << "leaf: " << orv::item_text(image, explainer.found()) << "\n";
   return walks;

@@ -8,6 +8,8 @@
 #include <stdint.h>
 
 #include <ostream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "answer.h"
@@ -30,6 +32,13 @@ struct ExplainedWalk {
   uint16_t set_selector = orv::kNoSelector;  // a selector the Drv code set in its scratch
                                              // copy of the caller's context for this walk
   uint32_t set_value = 0;                    // the value it set
+  std::string role = "root";                 // what the walk is for: "root", or the Drv
+                                             // path's "list", "attribute", "fragment", ...
+  uint32_t leaf_item = orv::kUnknownItem;    // the item of the leaf found (result DB_OK)
+  // Each step the walk took, in order, as (from, to): a container or select
+  // to the child or branch it walked, a switch to the case it took, a case
+  // to its target.
+  std::vector<std::pair<uint32_t, uint32_t>> route = {};
 };
 
 // Prints the root lookup and walk the library makes for the id of `info`

@@ -1,13 +1,15 @@
 // What explain prints is the engine's walk: for every id of the built-in
 // image, over every combination its tree tells apart and with contexts too
 // short for what the tree reads, the walk explain shows ends with the result
-// and leaf of find_root. (explain_corpus_test.cc does the same on every
+// and leaf of find_root, and the route it records (what explain --dot marks)
+// leads along the image's links to that leaf. (explain_corpus_test.cc does the same on every
 // image of the fuzz corpus.) These hold for any model: every model's tool
 // test runs them.
 #include "explain.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 #include "sweep.h"
@@ -26,6 +28,27 @@ std::vector<ExplainedWalk> explain_root(const orv::Image& image, uint16_t id,
   return walks;
 }
 
+// The route a walk recorded (what explain --dot marks) is a path through
+// its tree: each step leaves the root or an item an earlier step reached,
+// along a link of the image; a walk that answered ends at its leaf.
+void expect_route(const orv::Image& image, const ExplainedWalk& w, const std::string& where) {
+  if (w.item == orv::kUnknownItem) return;
+  std::set<uint32_t> reached = {w.item};
+  for (const auto& [from, to] : w.route) {
+    ASSERT_TRUE(reached.count(from)) << where << ": step " << from << " -> " << to;
+    orv::ItemLinks links{};
+    ASSERT_TRUE(orv::item_links(image, image.items[from], &links)) << where;
+    bool linked = to >= links.first && to < links.first + links.inside;
+    EXPECT_TRUE(linked) << where << ": " << to << " is no child, case or target of " << from;
+    reached.insert(to);
+  }
+  if (w.result != DB_OK) return;
+  ASSERT_LT(w.leaf_item, image.item_count) << where;
+  EXPECT_EQ(image.items[w.leaf_item].word0, w.leaf.word0) << where;
+  EXPECT_EQ(image.items[w.leaf_item].word1, w.leaf.word1) << where;
+  EXPECT_EQ(w.route.empty() ? w.item : w.route.back().second, w.leaf_item) << where;
+}
+
 void expect_same(const orv::Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                  const std::string& where) {
   orv::Leaf engine_leaf{};
@@ -38,6 +61,7 @@ void expect_same(const orv::Image& image, uint16_t id, const ORV_QUERY_CONTEXT* 
     EXPECT_EQ(walks[0].leaf.word0, engine_leaf.word0) << where;
     EXPECT_EQ(walks[0].leaf.word1, engine_leaf.word1) << where;
   }
+  expect_route(image, walks[0], where);
 }
 
 TEST(Explain, AgreesWithTheEngineOnEveryIdAndCombination) {

@@ -133,7 +133,7 @@ enum ExitStatus : int {
   kExitOutput = 4,
   kExitInternal = 5,
 };
-// What each exit status means, as the help and the README list them.
+// What each exit status means, as the help and docs/tool.md list them.
 struct ExitStatusMeaning {
   ExitStatus status;    // the status
   const char* meaning;  // when the tool ends with it

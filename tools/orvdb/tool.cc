@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <CLI/CLI.hpp>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -19,6 +20,7 @@
 #include "query_setup.h"
 #include "reference.h"
 #include "sweep.h"
+#include "tree_dot.h"
 
 namespace orvtool {
 namespace {
@@ -83,6 +85,8 @@ struct Options {
   bool json_lines = false;                // --json-lines (sweep, diff)
   bool csv = false;                       // --csv (sweep)
   bool stat = false;                      // --stat (diff)
+  bool dot = false;                       // --dot (dump, explain)
+  bool all_leaves = false;                // --all-leaves (with --dot)
   std::optional<std::string> domain;      // ids [DOMAIN]
   std::optional<std::string> id;          // dump [ID]
   std::string old_file;                   // diff OLD
@@ -158,10 +162,25 @@ void add_json_and_lines(CLI::App* app, Options* o) {
   json->excludes(lines);
 }
 
+// --dot and --all-leaves, the picture instead of the text or JSON.
+void add_dot(CLI::App* app, Options* o, const std::string& what) {
+  CLI::Option* dot = app->add_flag("--dot", o->dot, what + " in Graphviz's language");
+  app->add_flag("--all-leaves", o->all_leaves,
+                "with --dot: every leaf, not only the id's (others are folded by case)")
+      ->needs(dot);
+  dot->excludes("--json");
+}
+
 void add_query(CLI::App* app, Options* o) {
   add_domain_and_id(app, o);
   add_context(app, o);
   add_json(app, o);
+}
+
+void add_explain(CLI::App* app, Options* o) {
+  add_query(app, o);
+  add_dot(app, o,
+          "the tree (for a Drv special id, each tree walked) with the walk's route marked,");
 }
 
 void add_ids(CLI::App* app, Options* o) {
@@ -174,6 +193,7 @@ void add_dump(CLI::App* app, Options* o) {
              "only the tree of this id (of a Drv special id: the trees and table rows its path "
              "reads)");
   add_json(app, o);
+  add_dot(app, o, "the tree that answers ID (of a Drv special id: the trees its path reads)");
 }
 
 void add_sweep(CLI::App* app, Options* o) {
@@ -242,10 +262,42 @@ nlohmann::json explain_steps(const std::string& text) {
   return steps;
 }
 
+// The caption of a picture: the id and the model.
+std::string picture_caption(const orv::Image& image, uint16_t id) {
+  std::optional<Domain> d = domain_of(id);
+  return std::string(d ? domain_title(*d) : "internal") + " " + hex_id(id) + " (" +
+         model_name_of(image) + ")";
+}
+
+// `explain --dot`: each walk's tree with its route.
+int explain_dot(Run& r, Query& q) {
+  const orv::Image& image = r.image.image();
+  std::ostringstream text;
+  Explained e = explain_query(image, q.domain, q.info, q.context(), text);
+  std::vector<DotTree> trees;
+  for (size_t k = 0; k < e.walks.size(); ++k) {
+    const ExplainedWalk& w = e.walks[k];
+    std::string title = "walk " + std::to_string(k + 1) + ": " + w.role + " " + hex_id(w.id);
+    if (w.set_selector != orv::kNoSelector) {
+      title +=
+          " with selector " + std::to_string(w.set_selector) + " = " + std::to_string(w.set_value);
+    }
+    title += w.item == orv::kUnknownItem ? ": root lookup => " + result_name(w.result)
+                                         : " => " + result_name(w.result);
+    trees.push_back({title, w.item, w.id, &w});
+  }
+  print_dot(image,
+            domain_title(q.domain) + std::string(" ") + hex_id(q.id) + " with " + context_text(q) +
+                " => " + result_name(e.answer.result),
+            trees, r.options.all_leaves, r.out);
+  return exit_status(e.answer.result);
+}
+
 int run_explain(Run& r) {
   const orv::Image& image = r.image.image();
   Query q;
   build_query(image, r.options.query, &q);
+  if (r.options.dot) return explain_dot(r, q);
   if (!r.options.json) {
     r.out << domain_title(q.domain) << " " << hex_id(q.id) << " with " << context_text(q) << "\n";
     r.out << "answered: " << answered_text(q.info) << "\n";
@@ -297,7 +349,11 @@ int run_dump(Run& r) {
       return kExitNoAnswer;
     }
   }
-  if (r.options.json) {
+  if (r.options.dot) {
+    if (!id) throw UsageError("dump --dot needs an ID: the whole image is too large a picture");
+    print_dot(image, picture_caption(image, *id), dump_trees(image, *id), r.options.all_leaves,
+              r.out);
+  } else if (r.options.json) {
     write_json(r.out, dump_json(image, id));
   } else {
     print_dump(image, id, r.out);
@@ -379,7 +435,7 @@ struct Subcommand {
 const Subcommand kSubcommands[] = {
     {"query", "ask one id and print its answer", add_query, run_query, ImageUse::kSound},
     {"explain", "ask one id and print the walk (or a Drv special id's path) step by step",
-     add_query, run_explain, ImageUse::kSound},
+     add_explain, run_explain, ImageUse::kSound},
     {"ids", "list every id: leaves, reads, how it is answered", add_ids, run_ids, ImageUse::kSound},
     {"dump", "the image as text, tree by tree", add_dump, run_dump, ImageUse::kSound},
     {"check", "verify the image's structure, print its sizes", add_json, run_check,
@@ -408,31 +464,41 @@ std::string exit_status_text() {
   return s;
 }
 
-// Parses the command line and runs the subcommand it names.
-int parse_and_run(const std::string& program, const std::vector<std::string>& args,
-                  std::ostream& out, std::ostream& err) {
+// The parser of `program`'s command line, filling `options`: the global
+// options, then one subcommand per row of kSubcommands, in order (`apps`).
+std::unique_ptr<CLI::App> make_parser(const std::string& program, Options* options,
+                                      std::vector<CLI::App*>* apps) {
   const std::string model = model_name_of(orv::builtin_image());
-  CLI::App app{program + ": ask, explain and inspect the " + model + " model data base", program};
-  app.require_subcommand(0, 1);
-  app.allow_extras();
-  app.set_help_all_flag("--help-all", "show help for every subcommand");
-  app.set_version_flag("--version", program + " " + ORVDB_VERSION + " (" + model + ")");
-  app.footer(exit_status_text());
-  Options options;
-  app.add_option("--image", options.image_path,
-                 "read this image file (as the model compiler writes it) instead of the "
-                 "built-in image; before or after the subcommand")
+  auto app = std::make_unique<CLI::App>(
+      program + ": ask, explain and inspect the " + model + " model data base", program);
+  app->require_subcommand(0, 1);
+  app->allow_extras();
+  app->set_help_all_flag("--help-all", "show help for every subcommand");
+  app->set_version_flag("--version", program + " " + ORVDB_VERSION + " (" + model + ")");
+  app->footer(exit_status_text());
+  app->add_option("--image", options->image_path,
+                  "read this image file (as the model compiler writes it) instead of the "
+                  "built-in image; before or after the subcommand")
       ->type_name("FILE")
       ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-  std::vector<CLI::App*> apps;
   for (const Subcommand& c : kSubcommands) {
-    CLI::App* sub = app.add_subcommand(c.name, c.summary);
+    CLI::App* sub = app->add_subcommand(c.name, c.summary);
     sub->fallthrough();  // global options after the subcommand, too
     sub->allow_extras();
     sub->footer(exit_status_text());
-    c.add_options(sub, &options);
-    apps.push_back(sub);
+    c.add_options(sub, options);
+    apps->push_back(sub);
   }
+  return app;
+}
+
+// Parses the command line and runs the subcommand it names.
+int parse_and_run(const std::string& program, const std::vector<std::string>& args,
+                  std::ostream& out, std::ostream& err) {
+  Options options;
+  std::vector<CLI::App*> apps;
+  std::unique_ptr<CLI::App> parser = make_parser(program, &options, &apps);
+  CLI::App& app = *parser;
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());  // as CLI11 takes them
   try {
@@ -477,7 +543,43 @@ int parse_and_run(const std::string& program, const std::vector<std::string>& ar
   return chosen->run(run);
 }
 
+OptionDoc option_doc(const CLI::Option& o) {
+  OptionDoc d;
+  if (o.nonpositional()) {
+    for (const std::string& n : o.get_snames()) d.names.push_back("-" + n);
+    for (const std::string& n : o.get_lnames()) d.names.push_back("--" + n);
+    if (o.get_type_size_max() > 0) d.value = o.get_type_name();
+  } else {
+    d.names.push_back(o.get_name());
+    d.positional = true;
+  }
+  d.help = o.get_description();
+  d.required = o.get_required();
+  d.repeatable = o.get_items_expected_max() > 1;
+  return d;
+}
+
 }  // namespace
+
+CommandLineDoc describe_command_line(const std::string& program) {
+  Options options;
+  std::vector<CLI::App*> apps;
+  std::unique_ptr<CLI::App> app = make_parser(program, &options, &apps);
+  CommandLineDoc doc;
+  doc.summary = app->get_description();
+  for (const CLI::Option* o : app->get_options()) doc.options.push_back(option_doc(*o));
+  for (size_t k = 0; k < apps.size(); ++k) {
+    SubcommandDoc sub{kSubcommands[k].name, kSubcommands[k].summary, {}};
+    // Positionals first, in their order, then the options.
+    for (bool positional : {true, false}) {
+      for (const CLI::Option* o : apps[k]->get_options()) {
+        if (o->nonpositional() != positional) sub.options.push_back(option_doc(*o));
+      }
+    }
+    doc.subcommands.push_back(sub);
+  }
+  return doc;
+}
 
 int run_tool(const std::string& program, const std::vector<std::string>& args, std::ostream& out,
              std::ostream& err) {

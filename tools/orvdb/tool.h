@@ -33,6 +33,30 @@ class OutputError : public std::runtime_error {
 int run_tool(const std::string& program, const std::vector<std::string>& args, std::ostream& out,
              std::ostream& err);
 
+// The command line as the parser reads it, for the manual page and the
+// shell completion, which are written from it.
+struct OptionDoc {
+  std::vector<std::string> names;  // "-s", "--selector"; a positional's name alone ("DOMAIN")
+  std::string value;               // the name of an option's value ("INDEX=VALUE"); empty for
+                                   // a flag and a positional
+  std::string help;                // its line in --help
+  bool positional = false;         // a word by its place, not an option
+  bool required = false;           // it must be given
+  bool repeatable = false;         // it may be given more than once
+};
+struct SubcommandDoc {
+  std::string name;                // as typed
+  std::string summary;             // its line in --help
+  std::vector<OptionDoc> options;  // its positionals in order, then its options
+};
+struct CommandLineDoc {
+  std::string summary;                     // the tool's line in --help
+  std::vector<OptionDoc> options;          // the options before or after any subcommand
+  std::vector<SubcommandDoc> subcommands;  // in the order --help lists them
+};
+// The command line of the tool named `program`.
+CommandLineDoc describe_command_line(const std::string& program);
+
 }  // namespace orvtool
 
 #endif  // ORVDB_TOOLS_ORVDB_TOOL_H_

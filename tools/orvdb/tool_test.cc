@@ -369,6 +369,10 @@ const Golden kGolden[] = {
     {"dump_json_tree", "dump 0x2009 --json"},
     {"check_json", "check --json"},
     {"sweep_pa_json_lines", "sweep pa 0x4002 --json-lines"},
+    // Pictures: a tree shared by several ids, a walk's route, a Drv path's walks.
+    {"dump_dot_paper_table", "dump --dot 0x1003"},
+    {"explain_dot_lm_string", "explain --dot lm 0x2009 -m 0=QXR-7310"},
+    {"explain_dot_drv_command_sequence", "explain --dot drv 0x1018 -s 79=0x800000"},
 };
 
 std::string transcript(const Golden& g) {
