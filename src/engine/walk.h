@@ -475,6 +475,7 @@ int32_t choose_string_case(const Walk<O, M>& w, Item sw, uint32_t* target) {
   // Each fault is told to the observer, then answered.
   auto fault = [&w](WalkFault why) {
     if constexpr (O::kWatches) w.observer->fault(why);
+    (void)w;
     (void)why;
     return DB_ERROR;
   };
