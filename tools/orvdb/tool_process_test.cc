@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <stdlib.h>
+#include <string.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -37,6 +39,13 @@ constexpr bool kMeasured = true;
 constexpr bool kMeasured = true;
 #endif
 const std::string kEmulator = ORVDB_TOOL_EMULATOR;  // runs the tool where the kernel cannot
+
+// Under valgrind a child's peak counts the valgrind process it was forked
+// from, and its time valgrind's start: the bounds cannot be measured there.
+bool under_valgrind() {
+  const char* preload = getenv("LD_PRELOAD");
+  return preload != nullptr && strstr(preload, "vgpreload") != nullptr;
+}
 
 // How a process ended and what it cost.
 struct Ended {
@@ -127,9 +136,11 @@ TEST(ToolProcess, WhatIsNoImageFileIsRefusedFastAndSmall) {
     EXPECT_EQ(exit_code(e), 2) << path;
     EXPECT_EQ(e.err.rfind("orvdb: error: " + path + ": ", 0), 0u) << e.err;
     EXPECT_EQ(e.err.find('\n'), e.err.size() - 1) << e.err;
-    if (kMeasured && kEmulator.empty()) {
+    if (kMeasured && kEmulator.empty() && !under_valgrind()) {
       EXPECT_LT(e.cpu_seconds, 1.0) << path;
       EXPECT_LT(e.max_rss_kb, 50 * 1000) << path;
+    } else {
+      std::cout << "[ skipped  ] " << path << ": time and peak not held to their bounds here\n";
     }
     std::cout << "[ figures  ] " << path << ": " << e.cpu_seconds << " s CPU, " << e.max_rss_kb
               << " kB peak\n";
