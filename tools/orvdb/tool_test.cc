@@ -17,14 +17,6 @@
 namespace orvtool {
 namespace {
 
-// The words of a command line.
-std::vector<std::string> words(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<std::string> w;
-  for (std::string s; in >> s;) w.push_back(s);
-  return w;
-}
-
 // Answers the model is known to give, with their exit statuses.
 struct Known {
   const char* args;    // command line after "orvdb"

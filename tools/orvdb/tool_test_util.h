@@ -12,6 +12,14 @@
 
 namespace orvtool {
 
+// The words of a command line.
+inline std::vector<std::string> words(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> w;
+  for (std::string s; in >> s;) w.push_back(s);
+  return w;
+}
+
 struct ToolRun {
   int status;       // exit status
   std::string out;  // standard output

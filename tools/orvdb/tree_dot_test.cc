@@ -21,13 +21,6 @@
 namespace orvtool {
 namespace {
 
-std::vector<std::string> words(const std::string& line) {
-  std::istringstream in(line);
-  std::vector<std::string> w;
-  for (std::string s; in >> s;) w.push_back(s);
-  return w;
-}
-
 // A picture read back: its nodes and edges with their attributes, by cluster.
 struct Picture {
   struct Edge {
