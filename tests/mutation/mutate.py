@@ -549,9 +549,11 @@ def run_mutant(build, mutant, original, timeout):
         first = folder_test(mutant.path)
         programs = [first] if first else []
         programs += [t for t in LIBRARY_TESTS if t != first and build.has_target(t)]
-        if not build_or_judge(build, mutant, programs):
-            return
+        # Each program is built just before it runs, so that a mutant the
+        # first one kills costs one link, not ten.
         for program in programs:
+            if not build_or_judge(build, mutant, [program]):
+                return
             result = build.program(program, timeout)
             if result != 0:
                 mutant.outcome = "timed out" if result is None else "killed"
