@@ -141,10 +141,7 @@ int32_t set_time_block(const ORV_QUERY_CONTEXT* /*ctx*/, uint32_t cbBuf, void* p
 
 int32_t silent_mode_block(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
                           void* pBuf, uint32_t* pcbNeeded) {
-  if (pBuf == nullptr || cbBuf < kSilentSize) {
-    *pcbNeeded = kSilentSize;
-    return DB_MORE_DATA;
-  }
+  if (buffer_short(kSilentSize, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   LocalTime now = {};
   platform_local_time(&now);
   const uint32_t minute =

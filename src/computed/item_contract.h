@@ -5,6 +5,7 @@
 
 #include <stdint.h>
 
+#include "engine/answer_size.h"
 #include "orvdb/orvdb.h"
 
 namespace orv {
@@ -14,13 +15,6 @@ namespace orv {
 // whatever its count says.
 inline bool has_selectors(const ORV_QUERY_CONTEXT* ctx, uint32_t minimum) {
   return ctx->pSelectors != nullptr && ctx->cSelectors >= minimum;
-}
-
-// Reports the answer size; true when the buffer is present and large enough
-// for the answer to be written.
-inline bool report_size(uint32_t size, uint32_t cbBuf, const void* pBuf, uint32_t* pcbNeeded) {
-  *pcbNeeded = size;
-  return pBuf != nullptr && cbBuf >= size;
 }
 
 // Stores the low 16 bits of a value high byte first, the order of printer

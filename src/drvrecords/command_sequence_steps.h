@@ -7,6 +7,7 @@
 #include "drvrecords/command_sequence.h"
 #include "drvrecords/drv_observer.h"
 #include "drvrecords/drv_tables.h"
+#include "engine/answer_size.h"
 #include "engine/fetcher.h"
 #include "platform/platform.h"
 
@@ -49,10 +50,7 @@ int32_t assemble(const Image& image, const DrvTables& tables, uint32_t first, ui
   }
   if (total > UINT32_MAX) return DB_ERROR;
   if constexpr (O::kWatches) observer->needed(static_cast<uint32_t>(total));
-  if (out == nullptr || cbBuf < total) {
-    *pcbNeeded = static_cast<uint32_t>(total);
-    return DB_MORE_DATA;
-  }
+  if (buffer_short(static_cast<uint32_t>(total), cbBuf, out, pcbNeeded)) return DB_MORE_DATA;
 
   uint32_t used = 0;
   for (uint32_t k = 0; k < m; ++k) {

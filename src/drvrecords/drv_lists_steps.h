@@ -10,6 +10,7 @@
 #include "drvrecords/drv_tables.h"
 #include "drvrecords/value_records.h"
 #include "drvrecords/value_records_steps.h"
+#include "engine/answer_size.h"
 #include "engine/fetcher.h"
 
 namespace orv {
@@ -24,10 +25,7 @@ int32_t stored_list_steps(const Image& image, const DrvSpecialId& row, const ORV
   uint32_t n = item_count(leaf.word1);
   uint32_t need = kValueRecordSize * n;
   if constexpr (O::kWatches) observer->needed(need);
-  if (pBuf == nullptr || cbBuf < need) {
-    *pcbNeeded = need;
-    return DB_MORE_DATA;
-  }
+  if (buffer_short(need, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   uint32_t size = 0;
   result = fetch(image, ctx, need, pBuf, &size, leaf);
   if constexpr (O::kWatches) observer->fetched(result, size);
@@ -58,10 +56,7 @@ int32_t full_list_steps(const Image& image, const DrvSpecialId& row, const ORV_Q
   uint32_t n = tables->sel_value_counts[slot];
   uint32_t need = kValueRecordSize * n;
   if constexpr (O::kWatches) observer->needed(need);
-  if (pBuf == nullptr || cbBuf < need) {
-    *pcbNeeded = need;
-    return DB_MORE_DATA;
-  }
+  if (buffer_short(need, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   uint8_t* out = static_cast<uint8_t*>(pBuf);
   uint64_t first = tables->sel_first[slot];
   for (uint32_t i = 0; i < n; ++i) {

@@ -12,6 +12,7 @@
 #include "drvrecords/drv_tables.h"
 #include "drvrecords/mode_record.h"
 #include "drvrecords/value_records.h"
+#include "engine/answer_size.h"
 
 namespace orv {
 namespace mode_record_internal {
@@ -41,10 +42,7 @@ int32_t mode_record_steps(const Image& image, const DrvSpecialId& row, const ORV
   if (ctx == nullptr) return DB_ERROR;
   if (usable_selectors(ctx) < row.min_selectors) return DB_NO_SELECTOR;
   if constexpr (O::kWatches) observer->needed(kModeRecordSize);
-  if (pBuf == nullptr || cbBuf < kModeRecordSize) {
-    *pcbNeeded = kModeRecordSize;
-    return DB_MORE_DATA;
-  }
+  if (buffer_short(kModeRecordSize, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   const DrvTables* tables = image.drv_tables;
   if (tables == nullptr || tables->mode_rows == nullptr) return DB_ERROR;
 

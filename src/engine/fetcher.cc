@@ -1,8 +1,10 @@
 #include "engine/fetcher.h"
 
+#include <assert.h>
 #include <string.h>
 
 #include "computed/compute.h"
+#include "engine/answer_size.h"
 
 namespace orv {
 
@@ -93,10 +95,7 @@ int32_t fetch_computed(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_
   } else if (sized != DB_OK && sized != DB_MORE_DATA) {
     return sized;
   }
-  if (pBuf == nullptr || cbBuf < needed) {
-    *pcbNeeded = needed;
-    return DB_MORE_DATA;
-  }
+  if (buffer_short(needed, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   int32_t result = compute(image, function, ctx, cbBuf, pBuf, &needed);
   if (result != DB_OK) return result;
   *pcbNeeded = needed;
@@ -107,17 +106,14 @@ int32_t fetch_computed(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_
 
 int32_t fetch(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
               uint32_t* pcbNeeded, const Leaf& leaf) {
-  if (pcbNeeded == nullptr) return DB_ERROR;
+  assert(pcbNeeded != nullptr);  // every caller passes its own size word
   uint8_t kind = item_kind(leaf.word0);
   uint16_t count = item_count(leaf.word1);
   if (kind == ITEM_COMPUTED) return fetch_computed(image, ctx, cbBuf, pBuf, pcbNeeded, count);
   uint32_t unit = kind < sizeof kElementBytes ? kElementBytes[kind] : 0;
   if (unit == 0) return DB_ERROR;
   uint32_t needed = count * unit;
-  if (pBuf == nullptr || cbBuf < needed) {
-    *pcbNeeded = needed;
-    return DB_MORE_DATA;
-  }
+  if (buffer_short(needed, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   int32_t result = copy_stored(image, kind, item_offset(leaf.word0), count, pBuf);
   if (result != DB_OK) return result;
   *pcbNeeded = needed;
