@@ -1,5 +1,7 @@
 #include "computed/compute.h"
 
+#include <assert.h>
+
 #include "computed/control_language_blocks.h"
 #include "computed/custom_extent.h"
 #include "computed/option_bits_command.h"
@@ -13,8 +15,9 @@ int32_t compute(const Image& image, uint16_t function, const ORV_QUERY_CONTEXT* 
   if (function < kCustomExtentCommand || function > kSilentModeBlock) {
     return DB_NOT_FOUND;  // nothing of the caller's is touched
   }
-  // The fetcher always passes both; a library-internal slip is a bad argument.
-  if (ctx == nullptr || pcbNeeded == nullptr) return DB_ERROR;
+  // The fetcher passes its own size word; a null context is a bad argument.
+  assert(pcbNeeded != nullptr);
+  if (ctx == nullptr) return DB_ERROR;
 
   switch (function) {
     case kCustomExtentCommand:

@@ -4,6 +4,8 @@
 #ifndef ORVDB_DRVRECORDS_DRV_QUERY_STEPS_H_
 #define ORVDB_DRVRECORDS_DRV_QUERY_STEPS_H_
 
+#include <assert.h>
+
 #include "drvrecords/command_sequence.h"
 #include "drvrecords/command_sequence_steps.h"
 #include "drvrecords/drv_lists.h"
@@ -20,7 +22,7 @@ namespace orv {
 template <typename O>
 int32_t drv_query_steps(const Image& image, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
                         uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded, O* observer) {
-  if (pcbNeeded == nullptr) return DB_ERROR;
+  assert(pcbNeeded != nullptr);  // the entry point checked it
   const DrvSpecialId* row = find_drv_special_id(id);
   if (row == nullptr) return query_generic(image, id, ctx, cbBuf, pBuf, pcbNeeded);
   if constexpr (O::kWatches) observer->special_row(*row);

@@ -545,7 +545,6 @@ TEST_F(DrvQueryTest, ArgumentsNoEntryPointPasses) {
   Context c(95);
   std::vector<uint8_t> buf(400);
   uint32_t needed = 0;
-  EXPECT_EQ(drv_query(image, 0x100C, &c.ctx, 400, buf.data(), nullptr), DB_ERROR);
   EXPECT_EQ(drv_query(image, 0x100C, nullptr, 400, buf.data(), &needed), DB_ERROR);
   EXPECT_EQ(
       mode_record_query(image, *find_drv_special_id(0x101E), nullptr, 192, buf.data(), &needed),

@@ -16,6 +16,7 @@ namespace orv {
 // characters, bytes unchanged), *pcbNeeded = bytes written, DB_OK. Never
 // writes past the needed size. Errors leave *pcbNeeded untouched. Cost: one
 // pass over the leaf's elements; computed leaves run their function twice.
+// pcbNeeded is never null (the entry points check it).
 int32_t fetch(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
               uint32_t* pcbNeeded, const Leaf& leaf);
 

@@ -191,14 +191,6 @@ TEST(FetchTest, NonLeafKindsAreErrors) {
   }
 }
 
-TEST(FetchTest, NullNeededSizeIsError) {
-  ImageBuilder b;
-  uint32_t item = b.int8_leaf(1, {1});
-  Image image = b.image();
-  uint8_t buf[4];
-  EXPECT_EQ(fetch(image, nullptr, 4, buf, nullptr, LeafOf(b, item)), DB_ERROR);
-}
-
 TEST(FetchTest, UnknownComputedFunctionGivesNothing) {
   Image image{};
   ORV_QUERY_CONTEXT ctx{};
