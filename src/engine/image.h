@@ -147,11 +147,17 @@ struct Image {
 // The model's image, compiled into the library's read-only data.
 const Image& builtin_image();
 
+// How many of the `count` items from `first` on lie inside a table of
+// `item_count` items.
+inline uint32_t items_inside(uint32_t item_count, uint32_t first, uint32_t count) {
+  if (first >= item_count) return 0;
+  uint32_t left = item_count - first;
+  return count < left ? count : left;
+}
+
 // How many of the `count` items from `first` on lie inside the item table.
 inline uint32_t items_inside(const Image& image, uint32_t first, uint32_t count) {
-  if (image.items == nullptr || first >= image.item_count) return 0;
-  uint32_t left = image.item_count - first;
-  return count < left ? count : left;
+  return image.items == nullptr ? 0 : items_inside(image.item_count, first, count);
 }
 
 // The item at `index`, when the table holds it.

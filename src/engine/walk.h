@@ -175,9 +175,7 @@ inline typename M::Result fail(const Walk<O, M>& w, WalkFault why, typename M::S
 // meets an index beyond the table.
 template <typename O, typename M>
 inline uint32_t readable(const Walk<O, M>& w, uint32_t first, uint32_t count) {
-  if (first >= w.item_count) return 0;
-  uint32_t left = w.item_count - first;
-  return count < left ? count : left;
+  return items_inside(w.item_count, first, count);
 }
 
 template <typename O, typename M>
