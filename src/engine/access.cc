@@ -5,15 +5,26 @@
 
 namespace orv {
 
+void open_printer_for_call(const ORV_QUERY_CONTEXT& given, PrinterForCall* call) {
+  call->ctx = given;
+  call->opened = false;
+  if (!names_unopened_printer(&given)) return;
+  ORV_HANDLE handle = nullptr;
+  call->opened = platform_open_printer(given.pPrinterName, &handle);
+  if (call->opened) call->ctx.hPrinter = handle;
+}
+
+void close_printer_for_call(const PrinterForCall& call) {
+  if (call.opened) platform_close_printer(call.ctx.hPrinter);
+}
+
 __attribute__((noinline)) int32_t lookup_with_named_printer(
     const Image& image, Domain domain, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
     void* pBuf, uint32_t* pcbNeeded, DomainLookup lookup) {
-  ORV_QUERY_CONTEXT local = *ctx;
-  ORV_HANDLE handle = nullptr;
-  bool opened_here = platform_open_printer(local.pPrinterName, &handle);
-  if (opened_here) local.hPrinter = handle;
-  int32_t result = lookup(image, domain, id, &local, cbBuf, pBuf, pcbNeeded);
-  if (opened_here) platform_close_printer(handle);
+  PrinterForCall call;
+  open_printer_for_call(*ctx, &call);
+  int32_t result = lookup(image, domain, id, &call.ctx, cbBuf, pBuf, pcbNeeded);
+  close_printer_for_call(call);
   return result;
 }
 

@@ -79,13 +79,43 @@ inline int32_t lookup_generic(const Image& image, Domain /*domain*/, uint16_t id
   return query_generic(image, id, ctx, cbBuf, pBuf, pcbNeeded);
 }
 
+// Whether `ctx` names a printer without a handle: such a printer is opened
+// for the call.
+inline bool names_unopened_printer(const ORV_QUERY_CONTEXT* ctx) {
+  return ctx != nullptr && ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr;
+}
+
+// A caller's context as one call sees it: a copy with the handle of the
+// printer it names, when that printer was opened for the call.
+struct PrinterForCall {
+  ORV_QUERY_CONTEXT ctx;  // the caller's context, with the handle when opened
+  bool opened;            // a printer was opened here and must be closed
+};
+
+// Copies `given` into `call` and opens the printer it names without a handle.
+// A name that cannot be opened leaves the handle null; that is no error.
+void open_printer_for_call(const ORV_QUERY_CONTEXT& given, PrinterForCall* call);
+
+// Closes what open_printer_for_call opened, if anything.
+void close_printer_for_call(const PrinterForCall& call);
+
 // `lookup` for a context that names a printer without a handle: the printer
 // is opened for this call only, on a copy of the context, and closed again.
-// A name that cannot be opened leaves the handle null; that is no error. Out
-// of line, so that the common path does not pay for the local context.
+// Out of line, so that the common path does not pay for the local context.
 int32_t lookup_with_named_printer(const Image& image, Domain domain, uint16_t id,
                                   const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
                                   uint32_t* pcbNeeded, DomainLookup lookup);
+
+// `lookup` with the caller's context as it is, or with the printer it names
+// opened for the call.
+__attribute__((always_inline)) inline int32_t lookup_opening_printer(
+    const Image& image, Domain domain, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
+    void* pBuf, uint32_t* pcbNeeded, DomainLookup lookup) {
+  if (names_unopened_printer(ctx)) {
+    return lookup_with_named_printer(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded, lookup);
+  }
+  return lookup(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
+}
 
 // The access steps around `lookup`: a null context is DB_NO_CONTEXT, an id
 // outside the domain's range DB_NOT_FOUND, a missing size word DB_ERROR; a
@@ -102,11 +132,7 @@ __attribute__((always_inline)) inline int32_t access_checked(const Image& image,
   if (id < range.first || id > range.last) return DB_NOT_FOUND;
   // Every answer reports its size; without a place for it there is no answer.
   if (pcbNeeded == nullptr) return DB_ERROR;
-  // The caller's context serves as it is unless a printer is opened for the call.
-  if (ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr) {
-    return lookup_with_named_printer(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded, lookup);
-  }
-  return lookup(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
+  return lookup_opening_printer(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded, lookup);
 }
 
 }  // namespace orv

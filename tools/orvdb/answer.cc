@@ -231,22 +231,6 @@ const char* form_name(Form form) {
   return "?";
 }
 
-namespace {
-
-// The generic lookup as the Drv code runs it for an internal id, with a
-// printer named in the context opened for the call as the entry points do.
-int32_t lookup_internal(const orv::Image& image, Domain domain, uint16_t id,
-                        const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
-                        uint32_t* pcbNeeded) {
-  if (ctx != nullptr && ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr) {
-    return orv::lookup_with_named_printer(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded,
-                                          orv::lookup_generic);
-  }
-  return orv::lookup_generic(image, domain, id, ctx, cbBuf, pBuf, pcbNeeded);
-}
-
-}  // namespace
-
 Answer ask_through(const orv::Image& image, const IdInfo& info, const ORV_QUERY_CONTEXT* ctx,
                    const Lookup& lookup) {
   Answer answer;
@@ -297,7 +281,10 @@ Answer ask(const orv::Image& image, Domain domain, const IdInfo& info,
 
 Answer ask_internal(const orv::Image& image, const IdInfo& info, const ORV_QUERY_CONTEXT* ctx) {
   return ask_through(image, info, ctx, [&](uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
-    return lookup_internal(image, Domain::kDrv, info.id, ctx, cbBuf, pBuf, pcbNeeded);
+    // The generic lookup as the Drv code runs it for an internal id, with a
+    // printer named in the context opened for the call as the entry points do.
+    return orv::lookup_opening_printer(image, Domain::kDrv, info.id, ctx, cbBuf, pBuf, pcbNeeded,
+                                       orv::lookup_generic);
   });
 }
 

@@ -72,16 +72,11 @@ const ORV_QUERY_CONTEXT* Query::context() {
 }
 
 SeenContext::SeenContext(const ORV_QUERY_CONTEXT* ctx) : given_(ctx != nullptr) {
-  if (ctx == nullptr) return;
-  ctx_ = *ctx;
-  if (ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr &&
-      orv::platform_open_printer(ctx->pPrinterName, &opened_)) {
-    ctx_.hPrinter = opened_;
-  }
+  if (ctx != nullptr) orv::open_printer_for_call(*ctx, &call_);
 }
 
 SeenContext::~SeenContext() {
-  if (opened_ != nullptr) orv::platform_close_printer(opened_);
+  if (given_) orv::close_printer_for_call(call_);
 }
 
 int64_t parse_number(const std::string& text, int64_t min, int64_t max, const std::string& what) {

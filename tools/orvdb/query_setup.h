@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/access.h"
 #include "id_info.h"
 #include "orvdb/orvdb.h"
 
@@ -79,12 +80,11 @@ class SeenContext {
   ~SeenContext();
   SeenContext(const SeenContext&) = delete;
   SeenContext& operator=(const SeenContext&) = delete;
-  const ORV_QUERY_CONTEXT* get() const { return given_ ? &ctx_ : nullptr; }
+  const ORV_QUERY_CONTEXT* get() const { return given_ ? &call_.ctx : nullptr; }
 
  private:
-  bool given_;                   // the caller gave a context
-  ORV_QUERY_CONTEXT ctx_{};      // the caller's context with the printer's handle
-  ORV_HANDLE opened_ = nullptr;  // the printer opened here, if any
+  bool given_;                     // the caller gave a context
+  orv::PrinterForCall call_ = {};  // the caller's context with the printer's handle
 };
 
 // Parses a number: decimal (optionally negative) or 0x hexadecimal, within
