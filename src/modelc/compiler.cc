@@ -18,7 +18,7 @@ void check_abouts(const Model& model, CompileResult* result) {
   const std::vector<uint16_t>& ids = result->image.root_ids;
   std::set<uint16_t> seen;
   for (const IdAbout& a : model.abouts()) {
-    std::string tree = id_text(a.id);
+    std::string tree = hex_id(a.id);
     if (std::find(ids.begin(), ids.end(), a.id) == ids.end())
       result->faults.push_back(fault_text(a.where, tree, "a meaning for an id with no tree"));
     if (!seen.insert(a.id).second)

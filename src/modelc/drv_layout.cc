@@ -57,7 +57,7 @@ void DrvLayout::run() {
     }
   }
   for (const CommandSequenceEntry& e : in.command_sequences) {
-    const std::string subject = "command sequence " + id_text(static_cast<uint32_t>(e.id));
+    const std::string subject = "command sequence " + hex_id(static_cast<uint32_t>(e.id));
     fits(e.where, subject, "id", e.id, 0, kU16);
     fits(e.where, subject, "fragment count", static_cast<int64_t>(e.fragments.size()), 0, kU16);
     t.seq_ids.push_back(static_cast<uint16_t>(e.id));

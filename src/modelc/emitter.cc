@@ -9,6 +9,8 @@
 
 #include <type_traits>
 
+#include "modelc/text_forms.h"
+
 namespace orv::model {
 namespace {
 
@@ -111,22 +113,7 @@ std::string drv_tables(std::string& out, const CompiledDrvTables& t) {
 }
 
 // `text` as a C string literal.
-std::string c_string(const std::string& text) {
-  std::string s = "\"";
-  for (unsigned char c : text) {
-    if (c == '"' || c == '\\') {
-      s += '\\';
-      s += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      s += static_cast<char>(c);
-    } else {
-      char buf[8];
-      snprintf(buf, sizeof buf, "\\%03o", c);
-      s += buf;
-    }
-  }
-  return s + "\"";
-}
+std::string c_string(const std::string& text) { return quoted_text(text, ByteEscape::kOctal); }
 
 }  // namespace
 

@@ -5,12 +5,6 @@
 
 namespace orv::model {
 
-std::string id_text(uint32_t id) {
-  char buf[16];
-  snprintf(buf, sizeof buf, "0x%04X", static_cast<unsigned>(id));
-  return buf;
-}
-
 std::string place_text(const Loc& where) {
   std::string file = where.file_name();
 #ifdef ORVDB_SOURCE_DIR

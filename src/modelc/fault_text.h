@@ -9,6 +9,7 @@
 #include <string>
 
 #include "modelc/description.h"
+#include "modelc/text_forms.h"
 
 namespace orv::model {
 
@@ -19,8 +20,6 @@ std::string entry_fault_text(const Loc& where, const std::string& subject,
                              const std::string& message);
 // A complete fault message about tree `tree`.
 std::string fault_text(const Loc& where, const std::string& tree, const std::string& message);
-// "0x%04X".
-std::string id_text(uint32_t id);
 
 }  // namespace orv::model
 

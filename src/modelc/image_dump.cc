@@ -12,6 +12,7 @@
 
 #include "drvrecords/drv_tables.h"
 #include "modelc/table_schema.h"
+#include "modelc/text_forms.h"
 
 namespace orv {
 namespace {
@@ -20,22 +21,6 @@ std::string fmt(const char* format, long long a) {
   char buf[64];
   snprintf(buf, sizeof buf, format, a);
   return buf;
-}
-
-std::string quoted(const uint8_t* p, uint32_t n) {
-  std::string s = "\"";
-  for (uint32_t i = 0; i < n; ++i) {
-    uint8_t c = p[i];
-    if (c == '"' || c == '\\') {
-      s += '\\';
-      s += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      s += static_cast<char>(c);
-    } else {
-      s += fmt("\\x%02X", c);
-    }
-  }
-  return s + "\"";
 }
 
 // The value of a stored leaf as the dump shows it: its pool, offset and
@@ -76,7 +61,7 @@ std::string leaf_value(const Image& img, const Item& it) {
       return "byte@" + std::to_string(off) + ": " + s;
     case ITEM_STRING:
       if (!img.byte_pool || end > img.byte_count) return "<beyond byte pool>";
-      return "byte@" + std::to_string(off) + ": " + quoted(img.byte_pool + off, n);
+      return "byte@" + std::to_string(off) + ": " + quoted_text(img.byte_pool + off, n);
     case ITEM_BYTES:
       if (!img.byte_pool || end > img.byte_count) return "<beyond byte pool>";
       for (uint32_t i = 0; i < n; ++i) s += fmt(i ? " %02X" : "%02X", img.byte_pool[off + i]);
@@ -104,7 +89,7 @@ std::string case_label(const Image& img, const Item& it) {
           return what + "<beyond the item table>";
         case CaseText::kFound:
           return what + "match@" + std::to_string(offset) + " " +
-                 quoted(img.match_pool + offset, length);
+                 quoted_text(img.match_pool + offset, length);
         default:
           return what + "<beyond match pool>";
       }
@@ -191,9 +176,8 @@ std::string Dumper::run() {
     uint32_t root = img_.root_items[k];
     std::string ids;
     for (uint32_t j = 0; j < img_.root_count; ++j)
-      if (img_.root_items[j] == root)
-        ids += fmt(ids.empty() ? "0x%04X" : " 0x%04X", img_.root_ids[j]);
-    out_ += fmt("root 0x%04X", img_.root_ids[k]) + " item " + std::to_string(root) + " (tree of " +
+      if (img_.root_items[j] == root) ids += (ids.empty() ? "" : " ") + hex_id(img_.root_ids[j]);
+    out_ += "root " + hex_id(img_.root_ids[k]) + " item " + std::to_string(root) + " (tree of " +
             ids + ")\n";
     if (shown_.count(root)) {
       out_ += "  = [" + std::to_string(root) + "]\n";
@@ -238,7 +222,7 @@ void Dumper::drv_tables(const DrvTables& t) {
           std::to_string(t.seq_fragment_count) + "\n";
   for (uint32_t s = 0; t.seq_ids && t.seq_fragment_counts && t.seq_first && s < t.seq_count; ++s) {
     uint32_t first = t.seq_first[s], n = t.seq_fragment_counts[s];
-    std::string line = "  sequence " + std::to_string(s) + fmt(" id=0x%04X", t.seq_ids[s]) +
+    std::string line = "  sequence " + std::to_string(s) + " id=" + hex_id(t.seq_ids[s]) +
                        " fragments@" + std::to_string(first) + " n=" + std::to_string(n) + ":";
     if (!t.seq_fragments || uint64_t{first} + n > t.seq_fragment_count) {
       line += " <beyond the fragments>";
@@ -294,8 +278,8 @@ std::string item_text(const Image& img, uint32_t index, bool with_value) {
   switch (kind_info(kind).shape) {
     case ItemShape::kLeaf:
       if (kind == ITEM_COMPUTED)
-        return head + fmt(" id=0x%04X", tag) + " function=" + std::to_string(item_count(it.word1));
-      return head + fmt(" id=0x%04X", tag) + n + (with_value ? " " + leaf_value(img, it) : "");
+        return head + " id=" + hex_id(tag) + " function=" + std::to_string(item_count(it.word1));
+      return head + " id=" + hex_id(tag) + n + (with_value ? " " + leaf_value(img, it) : "");
     case ItemShape::kContainer:
       return head + (kind == ITEM_BRANCH ? " value=" + std::to_string(tag) : "") + n;
     case ItemShape::kSelect:

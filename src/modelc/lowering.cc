@@ -101,8 +101,8 @@ AItem Lowerer::lower_leaf(const Node& n) {
   auto check_range = [&](int64_t lo, int64_t hi, const char* what) {
     for (int64_t v : n.numbers) {
       if (v < lo || v > hi)
-        fail(n.where, "value " + std::to_string(v) + " of id " + id_text(n.tag) +
-                          " does not fit in " + what);
+        fail(n.where,
+             "value " + std::to_string(v) + " of id " + hex_id(n.tag) + " does not fit in " + what);
     }
   };
   size_t count = 0;
@@ -274,7 +274,7 @@ AItem Lowerer::lower(const Node& n) {
 
 // One registered tree; distinct root items form the top-level block.
 void Lowerer::lower_root(const RootEntry& r) {
-  tree_ = r.ids.empty() ? r.fragment : id_text(r.ids.front());
+  tree_ = r.ids.empty() ? r.fragment : hex_id(r.ids.front());
   AItem root;
   try {
     if (r.ids.empty() && r.fragment.empty())

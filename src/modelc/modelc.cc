@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
     result.faults.push_back("error: the description names no model (Model::name)");
   if (result.ok()) {
     for (uint16_t id : orv::model::ids_without_meaning(model, result.image))
-      result.faults.push_back("error: root id " + orv::model::id_text(id) +
+      result.faults.push_back("error: root id " + orv::hex_id(id) +
                               " has no meaning (Model::about)");
   }
   for (const std::string& f : result.faults) std::cerr << f << "\n";

@@ -63,7 +63,7 @@ void Placer::place_blocks() {
   block_base_.assign(blocks_.size() + 1, -1);
   if (img_.has_top) {
     img_.items.push_back(Item{0, 0});
-    img_.item_from.push_back({model_.top_where(), id_text(model_.top_id())});
+    img_.item_from.push_back({model_.top_where(), hex_id(model_.top_id())});
   }
   top_base_ = static_cast<uint32_t>(img_.items.size());
   blocks_.push_back(Block{in_.top, in_.top_from});
@@ -100,7 +100,7 @@ void Placer::index_roots() {
   std::vector<RootSlot> slots = in_.slots;
   if (img_.has_top) {
     if (trees > kMaxCount)
-      faults_->push_back(fault_text(model_.top_where(), id_text(model_.top_id()),
+      faults_->push_back(fault_text(model_.top_where(), hex_id(model_.top_id()),
                                     "too many trees for the top-level sequence"));
     img_.items[0] =
         Item{make_word0(ITEM_SEQUENCE, top_base_), make_word1(0, static_cast<uint16_t>(trees))};

@@ -88,8 +88,8 @@ void ImageVerifier::leaf(uint32_t item, const Item& it) {
   leaves_.push_back({tree_, item});
   if (kind == ITEM_COMPUTED) {
     if (count < kCustomExtentCommand || count > kSilentModeBlock)
-      fault(item, "computed leaf of id " + id_text(id) + " names function " +
-                      std::to_string(count) + ", which does not exist");
+      fault(item, "computed leaf of id " + hex_id(id) + " names function " + std::to_string(count) +
+                      ", which does not exist");
     return;
   }
   uint64_t end = uint64_t{item_offset(it.word0)} + count;
@@ -106,11 +106,11 @@ void ImageVerifier::leaf(uint32_t item, const Item& it) {
       pool = img_.byte_pool ? img_.byte_count : 0;
   }
   if (end > pool) {
-    fault(item, "leaf of id " + id_text(id) + " reaches beyond its pool");
+    fault(item, "leaf of id " + hex_id(id) + " reaches beyond its pool");
     return;
   }
   if (kind == ITEM_STRING && (count == 0 || img_.byte_pool[end - 1] != 0))
-    fault(item, "string of id " + id_text(id) + " is not terminated");
+    fault(item, "string of id " + hex_id(id) + " is not terminated");
 }
 
 void ImageVerifier::cases(uint32_t sw, const ItemLinks& links, bool strings) {
@@ -335,7 +335,7 @@ void ImageVerifier::check_leaf_ids() {
     tree_ = tree;
     uint16_t id = item_tag(img_.items[item].word1);
     if (!groups_[tree].count(id))
-      fault(item, "leaf answers id " + id_text(id) + ", which is not an id of this tree");
+      fault(item, "leaf answers id " + hex_id(id) + ", which is not an id of this tree");
   }
 }
 
@@ -382,7 +382,7 @@ void ImageVerifier::command_sequence_table(const DrvTables& t) {
     return;  // a missing table is a fault of tables()
   std::map<uint16_t, uint32_t> sequence_of;
   for (uint32_t s = 0; s < t.seq_count; ++s) {
-    const std::string name = "command sequence " + id_text(t.seq_ids[s]);
+    const std::string name = "command sequence " + hex_id(t.seq_ids[s]);
     auto [first, added] = sequence_of.emplace(t.seq_ids[s], s);
     if (!added)
       table_fault(DrvTableKind::kCommandSequences, s,
@@ -401,7 +401,7 @@ void ImageVerifier::command_sequence_table(const DrvTables& t) {
       } else if (!holds_leaf_of(item, kFragmentId)) {
         table_fault(DrvTableKind::kCommandSequences, s,
                     name + " fragment " + std::to_string(p) + " (item " + std::to_string(item) +
-                        ") holds no leaf of the fragment id " + id_text(kFragmentId));
+                        ") holds no leaf of the fragment id " + hex_id(kFragmentId));
       }
     }
   }
@@ -503,7 +503,7 @@ std::vector<std::string> verify(const CompiledImage& img) {
     // its tree), with the tree that first used it.
     if (f.slot != kNoItem) {
       out.push_back(fault_text(f.slot < img.root_where.size() ? img.root_where[f.slot] : nowhere,
-                               id_text(img.root_ids[f.slot]), f.message));
+                               hex_id(img.root_ids[f.slot]), f.message));
       continue;
     }
     uint32_t item = f.item != kNoItem ? f.item : f.tree;
@@ -529,7 +529,7 @@ std::vector<std::string> verify(const CompiledImage& img) {
       ok = item_kind(top.word0) == ITEM_SEQUENCE && children == trees;
     }
     if (!ok)
-      out.push_back(fault_text(img.top_where, id_text(img.top_id),
+      out.push_back(fault_text(img.top_where, hex_id(img.top_id),
                                "the root is not the sequence of every root and fragment tree"));
   }
   return out;

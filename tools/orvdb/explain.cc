@@ -12,6 +12,7 @@
 #include "drvrecords/value_records.h"
 #include "engine/walk.h"
 #include "modelc/image_dump.h"
+#include "modelc/text_forms.h"
 #include "query_setup.h"
 
 namespace orvtool {
@@ -25,21 +26,6 @@ std::string hex32(uint32_t v) {
 
 std::string number(uint32_t v) {
   return v < 10 ? std::to_string(v) : std::to_string(v) + " (" + hex32(v) + ")";
-}
-
-std::string quoted(const char* s) {
-  std::string q = "\"";
-  for (; *s != '\0'; ++s) {
-    unsigned char c = static_cast<unsigned char>(*s);
-    if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-      q += static_cast<char>(c);
-    } else {
-      char buf[8];
-      snprintf(buf, sizeof buf, "\\x%02X", c);
-      q += buf;
-    }
-  }
-  return q + "\"";
 }
 
 const char* fault_text(orv::WalkFault why) {
@@ -120,8 +106,8 @@ class Explainer : public orv::NoObserver {
   }
   void string_read(const char* text) {
     Frame& f = frames_.back();
-    lines_[f.line].second +=
-        ": match string " + std::to_string(orv::item_tag(f.item.word1)) + " = " + quoted(text);
+    lines_[f.line].second += ": match string " + std::to_string(orv::item_tag(f.item.word1)) +
+                             " = " + orv::quoted_text(text);
   }
   void passed(uint32_t index, orv::Item) {
     add(frames_.back().depth + 1, item_text(index) + ": skipped");

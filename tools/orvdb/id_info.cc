@@ -156,12 +156,6 @@ std::string special_row_text(const orv::DrvSpecialId& row) {
   return s;
 }
 
-std::string hex_id(uint32_t id) {
-  char buf[16];
-  snprintf(buf, sizeof buf, "0x%04X", id);
-  return buf;
-}
-
 IdInfo analyse_id(const orv::Image& image, Domain domain, uint16_t id) {
   IdInfo info;
   info.domain = domain;

@@ -17,6 +17,7 @@
 #include "drvrecords/drv_special_ids.h"
 #include "engine/access.h"
 #include "engine/image.h"
+#include "modelc/text_forms.h"
 
 namespace orvtool {
 
@@ -101,8 +102,7 @@ std::vector<AnswerTree> answer_trees(const orv::Image& image, const IdInfo& info
 std::vector<uint32_t> fragment_trees(const orv::Image& image, uint16_t id);
 // The name of the printer model the image describes, or "unnamed".
 std::string model_name_of(const orv::Image& image);
-// "0x%04X".
-std::string hex_id(uint32_t id);
+using orv::hex_id;
 
 }  // namespace orvtool
 
