@@ -6,11 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if ! command -v python3 >/dev/null 2>&1; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends python3
-fi
+scripts/install-missing.sh python3
 
 python3 tests/mutation/mutate.py --per-file 30 --seed 1 --budget "${MUTATION_SECONDS:-300}" \
   --build build/mutation

@@ -10,16 +10,7 @@ cd "$(dirname "$0")/.."
 
 # file: CPack's dpkg-shlibdeps step; perl: pod2man, the manual pages' builder.
 packages=(dpkg-dev lintian pkg-config file perl man-db)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-missing.sh "${packages[@]}"
 
 rm -f build/release/orvdb_*.deb
 cmake --workflow --preset release

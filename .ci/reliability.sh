@@ -10,14 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-for p in valgrind clang libclang-rt-14-dev; do
-  if ! dpkg -s "$p" >/dev/null 2>&1; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq valgrind clang libclang-rt-14-dev
-    break
-  fi
-done
+scripts/install-missing.sh valgrind clang libclang-rt-14-dev
 
 start=$(date +%s)
 leg_start=$start
@@ -44,27 +37,24 @@ if [ ! -f build/default/CTestTestfile.cmake ]; then
   cmake --build --preset default
 fi
 failed=0
+# memcheck EXE ARGS...: runs one program under memcheck, its log beside it.
+memcheck() {
+  local exe=$1
+  if ! valgrind --quiet --leak-check=full --errors-for-leak-kinds=definite,indirect \
+      --error-exitcode=1 "$@" >"$exe.memcheck.log" 2>&1; then
+    echo "memcheck FAILED: $exe (log: $exe.memcheck.log)"
+    tail -30 "$exe.memcheck.log"
+    failed=1
+  else
+    echo "memcheck clean: $exe"
+  fi
+}
 mapfile -t tests < <(find build/default -type f -executable -name '*_test' | sort)
 for exe in "${tests[@]}"; do
-  if ! valgrind --quiet --leak-check=full --errors-for-leak-kinds=definite,indirect \
-      --error-exitcode=1 "$exe" --gtest_brief=1 >"$exe.memcheck.log" 2>&1; then
-    echo "memcheck FAILED: $exe (log: $exe.memcheck.log)"
-    tail -30 "$exe.memcheck.log"
-    failed=1
-  else
-    echo "memcheck clean: $exe"
-  fi
+  memcheck "$exe" --gtest_brief=1
 done
 for target in query image image_file; do
-  exe=build/default/fuzz/${target}_fuzzer_replay
-  if ! valgrind --quiet --leak-check=full --error-exitcode=1 "$exe" fuzz/corpus/$target \
-      fuzz/regressions/$target >"$exe.memcheck.log" 2>&1; then
-    echo "memcheck FAILED: $exe (log: $exe.memcheck.log)"
-    tail -30 "$exe.memcheck.log"
-    failed=1
-  else
-    echo "memcheck clean: $exe"
-  fi
+  memcheck build/default/fuzz/${target}_fuzzer_replay fuzz/corpus/$target fuzz/regressions/$target
 done
 [ $failed -eq 0 ]
 

@@ -8,17 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build googletest g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  # Without recommends: wine64 recommends the 32-bit wine.
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-missing.sh "${packages[@]}"
 
 start=$(date +%s)
 leg() { echo; echo "== $1 ($(( $(date +%s) - start )) s)"; }
