@@ -96,17 +96,17 @@ inline constexpr DrvSpecialId kDrvSpecialIds[] = {
 
 constexpr uint32_t kDrvSpecialIdCount = sizeof kDrvSpecialIds / sizeof kDrvSpecialIds[0];
 
-// What the rows must agree on: one row per id; a list that looks attributes
-// up demands the selector it sets, which its scratch context holds, and sets
-// one exactly when it has ids to look up; no other row but the mode
-// record's demands selectors; a full list names its selector;
+// What the `count` rows must agree on: one row per id; a list that looks
+// attributes up demands the selector it sets, which its scratch context
+// holds, and sets one exactly when it has ids to look up; no other row but
+// the mode record's demands selectors; a full list names its selector;
 // attr3 is either looked up or compared, not both; a required marker exists;
 // only list paths fill records.
-constexpr bool drv_special_ids_consistent() {
-  for (uint32_t r = 0; r < kDrvSpecialIdCount; ++r) {
-    const DrvSpecialId& row = kDrvSpecialIds[r];
-    for (uint32_t other = r + 1; other < kDrvSpecialIdCount; ++other) {
-      if (kDrvSpecialIds[other].id == row.id) return false;
+constexpr bool drv_special_ids_consistent(const DrvSpecialId* rows, uint32_t count) {
+  for (uint32_t r = 0; r < count; ++r) {
+    const DrvSpecialId& row = rows[r];
+    for (uint32_t other = r + 1; other < count; ++other) {
+      if (rows[other].id == row.id) return false;
     }
     if (row.attr_selector != kNoSelector && row.min_selectors <= row.attr_selector) return false;
     // Only the attribute lookups and the mode record demand selectors.
@@ -130,7 +130,8 @@ constexpr bool drv_special_ids_consistent() {
   }
   return true;
 }
-static_assert(drv_special_ids_consistent(), "the Drv special-id rows contradict each other");
+static_assert(drv_special_ids_consistent(kDrvSpecialIds, kDrvSpecialIdCount),
+              "the Drv special-id rows contradict each other");
 
 // Lowest and highest special id.
 constexpr uint16_t drv_special_id_bound(bool highest) {

@@ -31,5 +31,63 @@ TEST(DrvSpecialIdsTest, SpecialIdsAreExactlyTheHandlersOwn) {
   }
 }
 
+// Each rule the rows must agree on, broken in one row of a sound pair: the
+// check refuses every one, and takes the sound pair as it is.
+TEST(DrvSpecialIdsTest, ConsistencyRefusesEachBrokenRule) {
+  // A list that looks attr2 up with selector 28 set, and a command sequence.
+  const DrvSpecialId lookup = {
+      0x1010, DrvPath::kStoredList, 28, 28, {kNoId, 0x500E, kNoId}, kNoId, kNoId, false, 29};
+  const DrvSpecialId sequence = {0x1018,
+                                 DrvPath::kCommandSequence,
+                                 kNoSelector,
+                                 kNoSelector,
+                                 {kNoId, kNoId, kNoId},
+                                 kNoId,
+                                 kNoId,
+                                 false,
+                                 0};
+  struct Broken {
+    const char* rule;
+    void (*breaks)(DrvSpecialId* row, DrvSpecialId* other);
+  };
+  const Broken cases[] = {
+      {"two rows for one id", [](DrvSpecialId* r, DrvSpecialId* o) { o->id = r->id; }},
+      {"the set selector not demanded",
+       [](DrvSpecialId* r, DrvSpecialId*) { r->min_selectors = 28; }},
+      {"selectors demanded without lookups",
+       [](DrvSpecialId*, DrvSpecialId* o) { o->min_selectors = 1; }},
+      {"a selector beyond the scratch context",
+       [](DrvSpecialId* r, DrvSpecialId*) {
+         r->attr_selector = kScratchCapacities[kAttributeScratch].selectors;
+         r->min_selectors = static_cast<uint8_t>(r->attr_selector + 1);
+       }},
+      {"a full list without its selector",
+       [](DrvSpecialId* r, DrvSpecialId*) {
+         r->path = DrvPath::kFullList;
+         r->key_selector = kNoSelector;
+       }},
+      {"attr3 both looked up and compared",
+       [](DrvSpecialId* r, DrvSpecialId*) {
+         r->attr_ids[2] = 0x500B;
+         r->compared_list = 0x1010;
+       }},
+      {"a required marker that is missing",
+       [](DrvSpecialId* r, DrvSpecialId*) { r->marker_required = true; }},
+      {"a selector set with nothing to look up",
+       [](DrvSpecialId* r, DrvSpecialId*) { r->attr_ids[1] = kNoId; }},
+      {"lookups without a selector to set",
+       [](DrvSpecialId*, DrvSpecialId* o) { o->attr_ids[0] = 0x5006; }},
+      {"records filled on another path",
+       [](DrvSpecialId*, DrvSpecialId* o) { o->marker = 0x5005; }},
+  };
+  const DrvSpecialId sound[] = {lookup, sequence};
+  EXPECT_TRUE(drv_special_ids_consistent(sound, 2));
+  for (const Broken& c : cases) {
+    DrvSpecialId rows[] = {lookup, sequence};
+    c.breaks(&rows[0], &rows[1]);
+    EXPECT_FALSE(drv_special_ids_consistent(rows, 2)) << c.rule;
+  }
+}
+
 }  // namespace
 }  // namespace orv
