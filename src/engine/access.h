@@ -79,10 +79,10 @@ inline int32_t lookup_generic(const Image& image, Domain /*domain*/, uint16_t id
   return query_generic(image, id, ctx, cbBuf, pBuf, pcbNeeded);
 }
 
-// Whether `ctx` names a printer without a handle: such a printer is opened
-// for the call.
+// Whether `ctx` (not null) names a printer without a handle: such a printer
+// is opened for the call.
 inline bool names_unopened_printer(const ORV_QUERY_CONTEXT* ctx) {
-  return ctx != nullptr && ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr;
+  return ctx->hPrinter == nullptr && ctx->pPrinterName != nullptr;
 }
 
 // A caller's context as one call sees it: a copy with the handle of the
@@ -106,8 +106,8 @@ int32_t lookup_with_named_printer(const Image& image, Domain domain, uint16_t id
                                   const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf, void* pBuf,
                                   uint32_t* pcbNeeded, DomainLookup lookup);
 
-// `lookup` with the caller's context as it is, or with the printer it names
-// opened for the call.
+// `lookup` with the caller's context (not null) as it is, or with the
+// printer it names opened for the call.
 __attribute__((always_inline)) inline int32_t lookup_opening_printer(
     const Image& image, Domain domain, uint16_t id, const ORV_QUERY_CONTEXT* ctx, uint32_t cbBuf,
     void* pBuf, uint32_t* pcbNeeded, DomainLookup lookup) {

@@ -283,6 +283,8 @@ Answer ask_internal(const orv::Image& image, const IdInfo& info, const ORV_QUERY
   return ask_through(image, info, ctx, [&](uint32_t cbBuf, void* pBuf, uint32_t* pcbNeeded) {
     // The generic lookup as the Drv code runs it for an internal id, with a
     // printer named in the context opened for the call as the entry points do.
+    if (ctx == nullptr)
+      return orv::lookup_generic(image, Domain::kDrv, info.id, ctx, cbBuf, pBuf, pcbNeeded);
     return orv::lookup_opening_printer(image, Domain::kDrv, info.id, ctx, cbBuf, pBuf, pcbNeeded,
                                        orv::lookup_generic);
   });
