@@ -220,6 +220,67 @@ TEST(ForkedWalkTest, WalksWithinTheirOwnBudgetsButNotTogether) {
   expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 1, 3}, "shared budget");
 }
 
+// Trees cut short by the table's end, a selector value too wide for a tag,
+// selectors the context lacks, a last case that does not match, and no
+// context at all: each value fails or answers as its own walk does.
+TEST(ForkedWalkTest, TreesCutShortOrLackingASelector) {
+  std::vector<std::pair<std::string, ImageBuilder>> trees;
+  {  // a sequence of 3 children, 1 inside the table (a leaf of another id)
+    ImageBuilder b;
+    b.root(1, b.add(ITEM_SEQUENCE, 1, 0, 3));
+    b.int8_leaf(2, {1});
+    trees.emplace_back("sequence cut short", std::move(b));
+  }
+  {  // a select on 1 of 3 children, 2 inside: a branch for 5, a leaf of another id
+    ImageBuilder b;
+    b.root(1, b.add(ITEM_SELECT, 1, 1, 3));
+    b.add(ITEM_BRANCH, 2, 5, 1);
+    b.int8_leaf(2, {1});
+    trees.emplace_back("select cut short", std::move(b));
+  }
+  {  // a switch on 1 of 3 cases, 1 inside: 9 -> leaf
+    ImageBuilder b;
+    uint32_t leaf = b.int8_leaf(1, {9});
+    b.root(1, b.add(ITEM_SWITCH_SELECTOR, leaf + 2, 1, 3));
+    b.add_raw(ITEM_CASE, leaf, 9);
+    trees.emplace_back("switch cut short", std::move(b));
+  }
+  {  // a switch on 1 whose last case is the range -5..5
+    ImageBuilder b;
+    uint32_t leaf = b.int8_leaf(1, {5});
+    uint32_t bounds = b.i32({-5, 5});
+    b.root(1, b.add(ITEM_SWITCH_SELECTOR, leaf + 2, 1, 2));
+    b.add_raw(ITEM_CASE, leaf, 100);
+    b.add_raw(ITEM_CASE_RANGE, leaf, bounds);
+    trees.emplace_back("range last", std::move(b));
+  }
+  for (auto& [name, b] : trees) {
+    const Image image = b.image();
+    expect_fork_as_single_walks(image, {1}, 1, {0, 0}, kValues, name + ", forked on 1");
+    expect_fork_as_single_walks(image, {1}, 0, {0, 5}, kValues, name + ", 1 = 5");
+    expect_fork_as_single_walks(image, {1}, 0, {0, 0x10000}, kValues, name + ", 1 too wide");
+    expect_fork_as_single_walks(image, {1}, 0, {0}, kValues, name + ", no selector 1");
+    expect_fork_as_single_walks(image, {1}, 1, {}, kValues, name + ", no selectors");
+
+    // No context: the forked walk ends each value as the single walk does.
+    uint32_t root = 0;
+    ASSERT_EQ(find_root_item(image, 1, &root), DB_OK);
+    uint32_t values[] = {5, 9};
+    uint16_t ids[] = {1, 1};
+    ForkedWalks fork{};
+    fork.selector = 1;
+    fork.count = 2;
+    fork.values = values;
+    fork.ids = ids;
+    ASSERT_EQ(resolve_forked(image, nullptr, root, &fork), DB_OK) << name;
+    Leaf leaf{};
+    const Item& tree = image.items[root];
+    int32_t single = resolve(image, 1, nullptr, tree.word0, tree.word1, &leaf);
+    EXPECT_EQ(fork.results[0], single) << name;
+    EXPECT_EQ(fork.results[1], single) << name;
+  }
+}
+
 TEST(ForkedWalkTest, AFullForkAndNoMore) {
   ImageBuilder b = numeric_switch(0);
   const Image image = b.image();
