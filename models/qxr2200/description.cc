@@ -19,15 +19,13 @@ namespace {
 // by tag: tag 1 for the tray switch of PA 0x4002, tag 154 for the window of
 // the silent-mode block (Mnt 0x3002), which asks this id for that tag.
 void describe_root_ids(Model& m) {
-  m.about(0x0002, "the version text of the model's package");
-  m.root({0x0002}, str(0x0002, "2.10"));
-  m.about(0x0004, "the number of paper trays");
-  m.root({0x0004}, int8(0x0004, {2}));
-  m.about(kValueNameId, "the name of a printer configuration value, by tag (selector 0)");
-  m.root({kValueNameId}, switch_sel(0, {
-                                           case_(1, str(kValueNameId, "ZelUI_TrayMode")),
-                                           case_(154, str(kValueNameId, "ZelUI_QuietTime")),
-                                       }));
+  m.answer({0x0002, "the version text of the model's package"}, str("2.10"));
+  m.answer({0x0004, "the number of paper trays"}, int8({2}));
+  m.answer({kValueNameId, "the name of a printer configuration value, by tag (selector 0)"},
+           switch_sel(0, {
+                             case_(1, str("ZelUI_TrayMode")),
+                             case_(154, str("ZelUI_QuietTime")),
+                         }));
 }
 
 // Drv: the paper table, a select on selector 28 (the paper code): A4 and A3
@@ -39,60 +37,57 @@ void describe_drv_ids(Model& m) {
                                  branch(8, {uint16(0x1003, {29700, 42000})}),
                                  branch(256, {computed(0x1004, kCustomPrintableArea)}),
                              }));
-  m.about(0x1003, "paper width and length, by paper code (selector 28)", "1/100 mm");
-  m.about(0x1004,
-          "printable area of the user-defined size (selectors 29, 30): horizontal offset, width, "
-          "vertical offset, length",
-          "1/100 mm");
-  m.root({0x1003, 0x1004}, ref("paper"));
+  m.answer({{0x1003, "paper width and length, by paper code (selector 28)", "1/100 mm"},
+            {0x1004,
+             "printable area of the user-defined size (selectors 29, 30): horizontal offset, "
+             "width, vertical offset, length",
+             "1/100 mm"}},
+           ref("paper"));
 }
 
 // LM: the model-name check on match string 0; the paper code the user's
 // country prefers (1 for country 1, 9 for countries 30 to 49, else 0); two
 // constants.
 void describe_lm_ids(Model& m) {
-  m.about(0x2001, "1 when match string 0 is this model's name, else 0");
-  m.root({0x2001},
-         switch_str(0, {case_str("QXR-2200", int8(0x2001, {1})), default_(int8(0x2001, {0}))}));
-  m.about(0x2002, "the paper code the user's country prefers, 0 for none");
-  m.root({0x2002}, switch_locale({
-                       case_(1, int8(0x2002, {1})),
-                       case_range(30, 49, int8(0x2002, {9})),
-                       default_(int8(0x2002, {0})),
-                   }));
-  m.about(0x2003, "the ink counter's full scale and its low-ink offset");
-  m.root({0x2003}, int32(0x2003, {100000, -7}));
-  m.about(0x2004, "the cleaning interval", "pages");
-  m.root({0x2004}, uint8(0x2004, {200}));
+  m.answer({0x2001, "1 when match string 0 is this model's name, else 0"},
+           switch_str(0, {case_str("QXR-2200", int8({1})), default_(int8({0}))}));
+  m.answer({0x2002, "the paper code the user's country prefers, 0 for none"},
+           switch_locale({
+               case_(1, int8({1})),
+               case_range(30, 49, int8({9})),
+               default_(int8({0})),
+           }));
+  m.answer({0x2003, "the ink counter's full scale and its low-ink offset"}, int32({100000, -7}));
+  m.answer({0x2004, "the cleaning interval", "pages"}, uint8({200}));
 }
 
 // Mnt: the set-time block, the silent-mode block and one command fragment.
 void describe_mnt_ids(Model& m) {
-  m.about(0x3001, "control-language block that sets the printer's clock to the local time");
-  m.root({0x3001}, computed(0x3001, kSetTimeBlock));
-  m.about(0x3002, "control-language block that switches silent mode by the printer's window");
-  m.root({0x3002}, computed(0x3002, kSilentModeBlock));
-  m.about(0x3003, "the command fragment that starts a cleaning");
-  m.root({0x3003}, bytes(0x3003, {'@', 'C', 'l', 'e', 'a', 'n', 'i', 'n', 'g', '=', '1'}));
+  m.answer({0x3001, "control-language block that sets the printer's clock to the local time"},
+           computed(kSetTimeBlock));
+  m.answer({0x3002, "control-language block that switches silent mode by the printer's window"},
+           computed(kSilentModeBlock));
+  m.answer({0x3003, "the command fragment that starts a cleaning"},
+           bytes({'@', 'C', 'l', 'e', 'a', 'n', 'i', 'n', 'g', '=', '1'}));
 }
 
 // PA: the low byte of selector 0 (0x11 gives 1, 0x20 to 0x2F give 2, else
 // 0); the tray the printer's configuration value "ZelUI_TrayMode" names
 // (1 gives 250, 2 to 4 give 500, else, or without the value, 0).
 void describe_pa_ids(Model& m) {
-  m.about(0x4001, "the tray class of the low byte of selector 0");
-  m.root({0x4001}, switch_masked(0, 0xFF,
-                                 {
-                                     case_(0x11, int8(0x4001, {1})),
-                                     case_range(0x20, 0x2F, int8(0x4001, {2})),
-                                     default_(int8(0x4001, {0})),
-                                 }));
-  m.about(0x4002, "the capacity of the tray the printer's configuration names", "sheets");
-  m.root({0x4002}, switch_printer_data(1, {
-                                              case_(1, int16(0x4002, {250})),
-                                              case_range(2, 4, int16(0x4002, {500})),
-                                              default_(int16(0x4002, {0})),
-                                          }));
+  m.answer({0x4001, "the tray class of the low byte of selector 0"},
+           switch_masked(0, 0xFF,
+                         {
+                             case_(0x11, int8({1})),
+                             case_range(0x20, 0x2F, int8({2})),
+                             default_(int8({0})),
+                         }));
+  m.answer({0x4002, "the capacity of the tray the printer's configuration names", "sheets"},
+           switch_printer_data(1, {
+                                      case_(1, int16({250})),
+                                      case_range(2, 4, int16({500})),
+                                      default_(int16({0})),
+                                  }));
 }
 
 // The Drv code's own tables, small: the two values of selector 7 with their
@@ -102,15 +97,13 @@ void describe_pa_ids(Model& m) {
 // 1, 0, 1, 1, 1, 0) and one record per part, each starting with its letter.
 void describe_drv_tables(Model& m) {
   m.selector_values(7, {{4, 22001}, {7, 22002}});
-  m.about(0x5002, "marker pair (key, mark) of the list of selector 7");
-  m.root({0x5002}, int8(0x5002, {7, 2}));
+  m.answer({0x5002, "marker pair (key, mark) of the list of selector 7"}, int8({7, 2}));
 
   m.fragment("reset", bytes(kFragmentId, {0x1B, 0x40}));
   m.fragment("ink",
              switch_sel(7, {case_(4, bytes(kFragmentId, {0x1B, 0x28, 0x6C, 0x01, 0x00, 0x11}))}));
   m.command_sequence(0x1019, {"reset", "ink"});
-  m.about(kFragmentId, "command fragments, each found in its own fragment tree");
-  m.top_sequence(kFragmentId);
+  m.top_sequence({kFragmentId, "command fragments, each found in its own fragment tree"});
 
   m.mode_row({1, 0, 1, 1, 1, 0}, {0, 0, 0, 0});
   for (uint32_t part = 0; part < kModePartCount; ++part) {
@@ -122,11 +115,11 @@ void describe_drv_tables(Model& m) {
 
 // SM: 10 when selector 0 is 1, else 20 (a sequence tried in order).
 void describe_sm_ids(Model& m) {
-  m.about(0x6001, "the status poll interval for the mode in selector 0", "seconds");
-  m.root({0x6001}, seq({
-                       switch_sel(0, {case_(1, int8(0x6001, {10}))}),
-                       int8(0x6001, {20}),
-                   }));
+  m.answer({0x6001, "the status poll interval for the mode in selector 0", "seconds"},
+           seq({
+               switch_sel(0, {case_(1, int8({10}))}),
+               int8({20}),
+           }));
 }
 
 }  // namespace
