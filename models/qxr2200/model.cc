@@ -4,13 +4,12 @@
 // blocks, and small Drv tables for a full list, a command sequence and the
 // mode record. Stored values are written where they are used; every id's rule is
 // stated beside it.
-#include "modelc/description.h"
-
 #include <vector>
 
 #include "computed/function_numbers.h"
 #include "drvrecords/drv_tables.h"
 #include "engine/image.h"
+#include "modelc/description.h"
 
 namespace orv::model {
 namespace {
