@@ -10,16 +10,13 @@
 //   #include "modelc/description.h"
 //   namespace orv::model {
 //   void describe_example(Model& m) {
-//     m.answer({0x0002, "the version text"}, str("1.50"));  // an id, its meaning, its tree
-//     m.answer({kValueNameId, "a value name, by tag"},       // switch on selector 0
-//              switch_sel(0, {
-//                               case_(1, str("Name1")),
-//                               case_(2, str("Name2")),
-//                           }));
+//     m.answer({0x0002, "the version text"}, str("1.50"));    // an id, its meaning, its tree
+//     m.answer({kValueNameId, "a value name, by tag"},        // switch on selector 0
+//              switch_sel(0, {case_(1, str("Name1")), case_(2, str("Name2"))}));
 //     m.tree("paper", select(28, {                            // named tree ...
 //                         branch(9, {int16(0x1003, {21000, 29700})}),
 //                     }));
-//     m.answer({{0x1001, "printable size", "1/100 mm"},      // ... shared by a group of ids
+//     m.answer({{0x1001, "printable size", "1/100 mm"},       // ... shared by a group of ids
 //               {0x1003, "paper size", "1/100 mm"}},
 //              ref("paper"));
 //     m.fragment("frag_101b", bytes(kFragmentId, {0x1B, 0x40}));  // named by a label only
