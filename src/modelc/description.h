@@ -146,8 +146,8 @@ Node default_(Node target, Loc where = Loc::current());
 
 // ---- leaves (id = the data id the leaf answers) -----------------------------
 // Each leaf is written with the id it answers or, in a tree registered for
-// one id (Model::answer, or Model::root with one id), without it: it then
-// answers that id, which is so written once.
+// one id (Model::answer, or Model::root with one id), without it, answering
+// that id: the id is then written once, where the tree is registered.
 
 // The id of a leaf written without one until its tree is registered for one
 // id. A leaf that keeps it (in a named tree, a fragment or the tree of a
