@@ -12,8 +12,15 @@ void describe_lm(Model& m);          // lm.cc
 void describe_mnt(Model& m);         // mnt.cc
 void describe_pa_sm(Model& m);       // pa_sm.cc
 void describe_drv(Model& m);         // drv*.cc: Drv ids, their internal leaves, fragments
-void describe_drv_tables(Model& m);  // drv_tables.cc: the Drv special records' tables
-void describe_meanings(Model& m);    // meanings.cc: what each root id answers
+void describe_drv_tables(Model& m);  // drv_table_entries.cc: the Drv tables' entries
+
+// Meanings that many root ids share: most constants are stored for the
+// package's other modules and mean nothing to this library.
+inline constexpr const char* kConstant =
+    "a constant of the package's modules, not read by this library";
+inline constexpr const char* kCompanion = "file name of a companion module of the package";
+// The unit of sizes and offsets on paper.
+inline constexpr const char* kHundredthsMm = "1/100 mm";
 
 }  // namespace orv::model
 

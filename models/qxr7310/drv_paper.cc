@@ -10,6 +10,7 @@
 
 #include "computed/function_numbers.h"
 #include "computed/printable_margins.h"
+#include "domains.h"
 #include "drv_parts.h"
 #include "drv_settings.h"
 
@@ -114,12 +115,28 @@ void describe_drv_paper(Model& m) {
   all_codes.push_back(kUserDefined);
 
   m.tree(kPaperTree, select(kSelPaper, std::move(branches)));
-  m.root({0x1001, 0x1002, 0x1003, 0x1004, 0x1033, 0x500E}, ref(kPaperTree));
+  m.answer(
+      {
+          {0x1001, "printable width and length, by paper code (selector 28)", kHundredthsMm},
+          {0x1002,
+           "printable area's distance from the top edge, then from the side edge, by paper code",
+           kHundredthsMm},
+          {0x1003, "paper width and length, by paper code (selector 28)", kHundredthsMm},
+          {0x1004,
+           "printable area of the user-defined size (selectors 29, 30): offset, width, offset, "
+           "length",
+           kHundredthsMm},
+          {0x1033, "printable length of the user-defined size (selector 30)", "1/60 inch"},
+          {0x500E, "attr2 of a paper code's record: its identifier (selector 28)"},
+      },
+      ref(kPaperTree));
   m.fragment(kFrag1019Paper, ref(kPaperTree));
 
   // The code lists: the codes with a printable area, and every code.
-  m.root({0x1010}, int16(0x1010, std::move(printable_codes)));
-  m.root({0x1011}, int16(0x1011, std::move(all_codes)));
+  m.answer({0x1010, "the paper codes with a printable area, then 256, as value records"},
+           int16(std::move(printable_codes)));
+  m.answer({0x1011, "every paper code, marked against 0x1010, as value records"},
+           int16(std::move(all_codes)));
 }
 
 }  // namespace orv::model::drv

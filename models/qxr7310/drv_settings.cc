@@ -237,11 +237,32 @@ Node stored_lists_tree(Model& m) {
 
 void describe_drv_settings(Model& m) {
   m.tree(kSettingsTree, settings_tree(m));
-  m.root({0x1008, 0x1015, 0x1038, 0x5006, 0x5007}, ref(kSettingsTree));
+  m.answer(
+      {
+          {0x1008, "two numbers by the settings combination (selectors 4, 9, 5, 81, 8, 6)"},
+          {0x1015, "four numbers by the settings combination (selectors 4, 9, 5, 81, 8)"},
+          {0x1038, "two numbers for every settings combination the tree defines"},
+          {0x5006, "attr1 of a selector-8 list's record, by the settings and the record's value"},
+          {0x5007, "attr2 of a selector-8 list's record, by the settings and the record's value"},
+      },
+      ref(kSettingsTree));
   m.fragment(kFrag1019Settings, ref(kSettingsTree));
 
-  m.root({0x100C, 0x100E, 0x104D, 0x1016, 0x1014, 0x5003, 0x5004, 0x5010, 0x5005, 0x500D},
-         stored_lists_tree(m));
+  m.answer(
+      {
+          {0x100C, "the values of selector 4, as value records"},
+          {0x100E,
+           "the values of selector 5 the settings (selectors 4, 9) allow, as value records"},
+          {0x104D, "the values of selector 81 the settings allow, as value records"},
+          {0x1016, "the values of selector 8 the settings allow, as value records"},
+          {0x1014, "the values of selector 6 the settings allow, as value records"},
+          {0x5003, "marker pair (key, mark) of the lists of selector 4"},
+          {0x5004, "marker pair (key, mark) of the lists of selector 5, by selectors 4, 9"},
+          {0x5010, "marker pair (key, mark) of the selector-81 list, by selectors 4, 9, 5"},
+          {0x5005, "marker pair (key, mark) of the selector-8 lists, by the settings"},
+          {0x500D, "marker pair (key, mark) of the selector-6 list, by the settings"},
+      },
+      stored_lists_tree(m));
 }
 
 }  // namespace orv::model::drv

@@ -23,7 +23,7 @@ Node by_sel1(const Node* first, const Node* others) {
   if (others)
     cases_for(cases, std::vector<uint32_t>(std::begin(kSel1Values), std::end(kSel1Values)),
               *others);
-  cases.push_back(default_(int8(0x2001, {0})));
+  cases.push_back(default_(int8({0})));
   return switch_sel(1, cases);
 }
 
@@ -35,15 +35,15 @@ void text_cases(std::vector<Node>& cases, const std::vector<const char*>& texts,
 
 Node cartridge_table() {
   // Five-number answers of 0x2001.
-  const Node bk_16_first = int16(0x2001, {1, 5010, 5312, 5313, 10101});
-  const Node bk_others = int16(0x2001, {1, 5009, 5314, 5344, 10101});
-  const Node cl_others = int16(0x2001, {1, 5009, 5314, 5345, 10101});
-  const Node ld_17_first = int16(0x2001, {1, 5009, 5320, 5360, 10101});
-  const Node ld_first = int16(0x2001, {1, 5009, 5313, 5360, 10101});
-  const Node no_answer = int16(0x2001, {1, 5011, 0, 0, 10101});
-  const Node any_17 = int16(0x2001, {1, 5010, 5317, 5320, 10101});
-  const Node any_first = int16(0x2001, {1, 5010, 5317, 5313, 10101});
-  const Node any_others = int16(0x2001, {1, 5010, 5317, 5314, 10101});
+  const Node bk_16_first = int16({1, 5010, 5312, 5313, 10101});
+  const Node bk_others = int16({1, 5009, 5314, 5344, 10101});
+  const Node cl_others = int16({1, 5009, 5314, 5345, 10101});
+  const Node ld_17_first = int16({1, 5009, 5320, 5360, 10101});
+  const Node ld_first = int16({1, 5009, 5313, 5360, 10101});
+  const Node no_answer = int16({1, 5011, 0, 0, 10101});
+  const Node any_17 = int16({1, 5010, 5317, 5320, 10101});
+  const Node any_first = int16({1, 5010, 5317, 5313, 10101});
+  const Node any_others = int16({1, 5010, 5317, 5314, 10101});
 
   std::vector<Node> cases;
   cases.push_back(case_str("BK", switch_sel(0, {case_(16, by_sel1(&bk_16_first, &bk_others)),
@@ -59,7 +59,7 @@ Node cartridge_table() {
     sel1_17.push_back(case_(kSel1First, any_17));
     cases_for(sel1_17, std::vector<uint32_t>(std::begin(kSel1Values), std::end(kSel1Values)),
               any_17);
-    sel1_17.push_back(default_(int8(0x2001, {0})));
+    sel1_17.push_back(default_(int8({0})));
     cases.push_back(default_(switch_sel(
         0, {case_(17, switch_sel(1, sel1_17)), default_(by_sel1(&any_first, &any_others))})));
   }
@@ -69,58 +69,61 @@ Node cartridge_table() {
 }  // namespace
 
 void describe_lm(Model& m) {
-  m.root({0x2001}, cartridge_table());
-  m.root({0x2002}, int8(0x2002, {0}));
-  m.root({0x2003}, int16(0x2003, {5019, 5457, 25010, 2}));
-  m.root({0x2004}, uint8(0x2004, {133}));
-  m.root({0x2007}, int32(0x2007, {255, 0x00FF0000, 0x0000FFFF, -1, -1}));
-  m.root({0x2009},
-         switch_str(0, {case_str("QXR-7310", int8(0x2009, {1})), default_(int8(0x2009, {0}))}));
-  m.root({0x200A}, int8(0x200A, {1}));
-  m.root({0x200B}, int16(0x200B, {5011}));
+  m.answer({0x2001, "five numbers or 0, by a two-letter code (match string 1) and selectors 0, 1"},
+           cartridge_table());
+  m.answer({0x2002, kConstant}, int8({0}));
+  m.answer({0x2003, kConstant}, int16({5019, 5457, 25010, 2}));
+  m.answer({0x2004, kConstant}, uint8({133}));
+  m.answer({0x2007, kConstant}, int32({255, 0x00FF0000, 0x0000FFFF, -1, -1}));
+  m.answer({0x2009, "1 when match string 0 is the model's name, else 0"},
+           switch_str(0, {case_str("QXR-7310", int8({1})), default_(int8({0}))}));
+  m.answer({0x200A, kConstant}, int8({1}));
+  m.answer({0x200B, kConstant}, int16({5011}));
   {
     std::vector<Node> cases;
-    text_cases(cases, {"BK"}, int8(0x200F, {2}));
-    text_cases(cases, {"CL", "VC"}, int8(0x200F, {1}));
-    text_cases(cases, {"LD", "VL"}, int8(0x200F, {3}));
-    text_cases(cases, {"NO"}, int8(0x200F, {23}));
-    text_cases(cases, {"PB"}, int8(0x200F, {24}));
-    text_cases(cases, {"SC"}, int8(0x200F, {20}));
-    text_cases(cases, {"UK"}, int8(0x200F, {22}));
-    cases.push_back(default_(int8(0x200F, {21})));
-    m.root({0x200F}, switch_str(1, cases));
+    text_cases(cases, {"BK"}, int8({2}));
+    text_cases(cases, {"CL", "VC"}, int8({1}));
+    text_cases(cases, {"LD", "VL"}, int8({3}));
+    text_cases(cases, {"NO"}, int8({23}));
+    text_cases(cases, {"PB"}, int8({24}));
+    text_cases(cases, {"SC"}, int8({20}));
+    text_cases(cases, {"UK"}, int8({22}));
+    cases.push_back(default_(int8({21})));
+    m.answer({0x200F, "a number by a two-letter code (match string 1)"}, switch_str(1, cases));
   }
-  m.root({0x2010}, int8(0x2010, {0, 4, 1}));
-  m.root({0x2011}, int8(0x2011, {0}));
-  m.root({0x2012},
-         switch_masked(2, 0xFF, {case_(0x11, int8(0x2012, {1})), default_(int8(0x2012, {0}))}));
-  m.root({0x2013},
-         switch_masked(2, 0xF000, {case_(0xD000, int8(0x2013, {1})), default_(int8(0x2013, {0}))}));
-  m.root({0x2014}, int8(0x2014, {1}));
-  m.root({0x2016}, int8(0x2016, {0}));
-  m.root({0x2017}, int8(0x2017, {0}));
-  m.root({0x2018}, int8(0x2018, {102}));
-  m.root({0x2019}, uint8(0x2019, {200}));
-  m.root({0x201A}, str(0x201A, "vexfa13.dll"));
-  m.root({0x201B}, int8(0x201B, {100}));
-  m.root({0x201C}, int8(0x201C, {1}));
-  m.root({0x201D}, int8(0x201D, {0}));
-  m.root({0x201E}, int16(0x201E, {5026, 5458, 0, 0}));
-  m.root({0x2021}, int8(0x2021, {1}));
-  m.root({0x2022}, int8(0x2022, {8}));
-  m.root({0x2026}, int8(0x2026, {1}));
-  m.root({0x2028}, int8(0x2028, {1}));
-  m.root({0x202B}, str(0x202B, "vexfa14.dll"));
-  m.root({0x202C}, int8(0x202C, {1}));
+  m.answer({0x2010, kConstant}, int8({0, 4, 1}));
+  m.answer({0x2011, kConstant}, int8({0}));
+  m.answer({0x2012, "1 when the low eight bits of selector 2 are 0x11, else 0"},
+           switch_masked(2, 0xFF, {case_(0x11, int8({1})), default_(int8({0}))}));
+  m.answer({0x2013, "1 when bits 12-15 of selector 2 are 0xD, else 0"},
+           switch_masked(2, 0xF000, {case_(0xD000, int8({1})), default_(int8({0}))}));
+  m.answer({0x2014, kConstant}, int8({1}));
+  m.answer({0x2016, kConstant}, int8({0}));
+  m.answer({0x2017, kConstant}, int8({0}));
+  m.answer({0x2018, kConstant}, int8({102}));
+  m.answer({0x2019, kConstant}, uint8({200}));
+  m.answer({0x201A, kCompanion}, str("vexfa13.dll"));
+  m.answer({0x201B, kConstant}, int8({100}));
+  m.answer({0x201C, kConstant}, int8({1}));
+  m.answer({0x201D, kConstant}, int8({0}));
+  m.answer({0x201E, kConstant}, int16({5026, 5458, 0, 0}));
+  m.answer({0x2021, kConstant}, int8({1}));
+  m.answer({0x2022, kConstant}, int8({8}));
+  m.answer({0x2026, kConstant}, int8({1}));
+  m.answer({0x2028, kConstant}, int8({1}));
+  m.answer({0x202B, kCompanion}, str("vexfa14.dll"));
+  m.answer({0x202C, kConstant}, int8({1}));
   {
     std::vector<Node> cases;
     text_cases(cases, {"ChangeHead", "ChangeTank", "Cleaning", "RollerCleaning", "TestPrint"},
-               int8(0x202D, {1}));
-    cases.push_back(default_(int8(0x202D, {0})));
-    m.root({0x202D}, switch_str(4, cases));
+               int8({1}));
+    cases.push_back(default_(int8({0})));
+    m.answer({0x202D, "1 when match string 4 names an operation such as \"Cleaning\", else 0"},
+             switch_str(4, cases));
   }
-  m.root({0x202E}, int8(0x202E, {0}));
-  m.root({0x2036}, switch_sel(10, {case_(81, int8(0x2036, {2})), default_(int8(0x2036, {1}))}));
+  m.answer({0x202E, kConstant}, int8({0}));
+  m.answer({0x2036, "2 when selector 10 is 81, else 1"},
+           switch_sel(10, {case_(81, int8({2})), default_(int8({1}))}));
 }
 
 }  // namespace orv::model

@@ -8,13 +8,12 @@ namespace orv::model {
 
 void describe_model(Model& m) {
   m.name("QXR-7310");
-  describe_meanings(m);
   describe_root(m);
   describe_drv(m);
   describe_lm(m);
   describe_mnt(m);
   describe_pa_sm(m);
-  m.top_sequence(kFragmentId);
+  m.top_sequence({kFragmentId, "command fragments, each found in its own fragment tree"});
   describe_drv_tables(m);
 }
 

@@ -110,11 +110,21 @@ Node pa_tree() {
 }  // namespace
 
 void describe_pa_sm(Model& m) {
-  m.root({0x4001}, int16(0x4001, {1, 17002, 2041, 2, 17003, 2042, 3, 17004, 2043, 4, 17005, 2044}));
-  m.root({0x4002, 0x4003, 0x4004, 0x4005, 0x4006, 0x4007}, pa_tree());
-  m.root({0x4008}, int16(0x4008, {10102}));
-  m.root({0x600D}, int8(0x600D, {0}));
-  m.root({0x6011}, int16(0x6011, {7082}));
+  m.answer({0x4001, "a constant table: four rows of three numbers"},
+           int16({1, 17002, 2041, 2, 17003, 2042, 3, 17004, 2043, 4, 17005, 2044}));
+  m.answer(
+      {
+          {0x4002, "(code, number) pairs by selector 0"},
+          {0x4003, "(code, number) pairs by selector 0"},
+          {0x4004, "a triple by selectors 0 and 1"},
+          {0x4005, "one or two triples by selectors 0 and 1"},
+          {0x4006, "two numbers by selectors 0, 1 and 2"},
+          {0x4007, "two or six numbers by selectors 0, 1 and 2"},
+      },
+      pa_tree());
+  m.answer({0x4008, kConstant}, int16({10102}));
+  m.answer({0x600D, kConstant}, int8({0}));
+  m.answer({0x6011, kConstant}, int16({7082}));
 }
 
 }  // namespace orv::model

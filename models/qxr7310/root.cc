@@ -88,47 +88,46 @@ std::string field_name(const char* code) { return std::string("ZelSLM_") + code;
 }  // namespace
 
 void describe_root(Model& m) {
-  m.root({0x0002}, str(0x0002, "1.50"));
-  m.root({0x0003}, str(0x0003, "vexfa01.dll"));
-  m.root({0x0004}, int8(0x0004, {1}));
-  m.root({0x0005}, int8(0x0005, {102}));
-  m.root({0x0006}, int8(0x0006, {103}));
-  m.root({0x0007}, int8(0x0007, {102}));
+  m.answer({0x0002, "version text of the package"}, str("1.50"));
+  m.answer({0x0003, kCompanion}, str("vexfa01.dll"));
+  m.answer({0x0004, kConstant}, int8({1}));
+  m.answer({0x0005, kConstant}, int8({102}));
+  m.answer({0x0006, kConstant}, int8({103}));
+  m.answer({0x0007, kConstant}, int8({102}));
 
   std::vector<Node> by_tag;
-  for (const TaggedName& t : kNamesBeforeFields)
-    by_tag.push_back(case_(t.tag, str(kValueNameId, t.name)));
+  for (const TaggedName& t : kNamesBeforeFields) by_tag.push_back(case_(t.tag, str(t.name)));
   uint32_t tag = kFirstFieldTag;
-  for (const char* code : kFieldCodes)
-    by_tag.push_back(case_(tag++, str(kValueNameId, field_name(code))));
-  for (const TaggedName& t : kNamesAfterFields)
-    by_tag.push_back(case_(t.tag, str(kValueNameId, t.name)));
-  m.root({kValueNameId}, switch_sel(0, by_tag));
+  for (const char* code : kFieldCodes) by_tag.push_back(case_(tag++, str(field_name(code))));
+  for (const TaggedName& t : kNamesAfterFields) by_tag.push_back(case_(t.tag, str(t.name)));
+  m.answer({kValueNameId, "name of a printer configuration value, by tag (selector 0)"},
+           switch_sel(0, by_tag));
 
-  m.root({0x0009}, int8(0x0009, {0}));
-  m.root({0x000C}, int8(0x000C, {1}));
-  m.root({0x000D}, int8(0x000D, {0}));
-  m.root({0x000E}, int8(0x000E, {4}));
-  m.root({0x000F}, int8(0x000F, {0}));
-  m.root({0x0010}, str(0x0010, "vexfa02.hlp"));
-  m.root({0x0011}, int16(0x0011, {17603}));
+  m.answer({0x0009, kConstant}, int8({0}));
+  m.answer({0x000C, kConstant}, int8({1}));
+  m.answer({0x000D, kConstant}, int8({0}));
+  m.answer({0x000E, kConstant}, int8({4}));
+  m.answer({0x000F, kConstant}, int8({0}));
+  m.answer({0x0010, "file name of the package's help file"}, str("vexfa02.hlp"));
+  m.answer({0x0011, kConstant}, int16({17603}));
 
   std::vector<Node> by_code;
-  for (const char* code : kFieldCodes)
-    by_code.push_back(case_str(code, str(0x0012, field_name(code))));
-  m.root({0x0012}, switch_str(0, by_code));
+  for (const char* code : kFieldCodes) by_code.push_back(case_str(code, str(field_name(code))));
+  m.answer({0x0012,
+            "name of a printer configuration value, by three-letter field code (match string 0)"},
+           switch_str(0, by_code));
 
-  m.root({0x0013}, str(0x0013, "vexfa03.dll"));
-  m.root({0x0014}, str(0x0014, "vexfa04.dll"));
-  m.root({0x0018}, str(0x0018, "vexfa07.dll"));
-  m.root({0x0019}, str(0x0019, "Vexal QX Port Driver Zelpar11"));
-  m.root({0x001D}, str(0x001D, "vexfa06.ini"));
-  m.root({0x0021}, int8(0x0021, {1}));
-  m.root({0x0022}, int8(0x0022, {0}));
-  m.root({0x0023}, str(0x0023, "Vexal QXR-7310 Print Processor"));
-  m.root({0x0024}, int8(0x0024, {1}));
-  m.root({0x0026}, str(0x0026, "vexfa08.dll"));
-  m.root({0x0027}, str(0x0027, "vexfa05.dll"));
+  m.answer({0x0013, kCompanion}, str("vexfa03.dll"));
+  m.answer({0x0014, kCompanion}, str("vexfa04.dll"));
+  m.answer({0x0018, kCompanion}, str("vexfa07.dll"));
+  m.answer({0x0019, "name of the package's port driver"}, str("Vexal QX Port Driver Zelpar11"));
+  m.answer({0x001D, "file name of the package's settings file"}, str("vexfa06.ini"));
+  m.answer({0x0021, kConstant}, int8({1}));
+  m.answer({0x0022, kConstant}, int8({0}));
+  m.answer({0x0023, "name of the model's print processor"}, str("Vexal QXR-7310 Print Processor"));
+  m.answer({0x0024, kConstant}, int8({1}));
+  m.answer({0x0026, kCompanion}, str("vexfa08.dll"));
+  m.answer({0x0027, kCompanion}, str("vexfa05.dll"));
 }
 
 }  // namespace orv::model

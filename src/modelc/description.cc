@@ -36,6 +36,12 @@ Node case_of(NodeKind kind, Node target, const Loc& where) {
   return n;
 }
 
+// Gives every leaf of `node` written without an id the id `id`.
+void give_id(Node& node, uint16_t id) {
+  if (is_leaf_kind(node_item_kind(node.kind)) && node.tag == kIdOfItsRoot) node.tag = id;
+  for (Node& child : node.children) give_id(child, id);
+}
+
 }  // namespace
 
 Node seq(std::vector<Node> children, Loc where) {
@@ -114,6 +120,27 @@ Node computed(uint32_t id, uint32_t function, Loc where) {
   return n;
 }
 
+Node int8(std::vector<int64_t> values, Loc where) {
+  return int8(kIdOfItsRoot, std::move(values), where);
+}
+Node uint8(std::vector<int64_t> values, Loc where) {
+  return uint8(kIdOfItsRoot, std::move(values), where);
+}
+Node int16(std::vector<int64_t> values, Loc where) {
+  return int16(kIdOfItsRoot, std::move(values), where);
+}
+Node uint16(std::vector<int64_t> values, Loc where) {
+  return uint16(kIdOfItsRoot, std::move(values), where);
+}
+Node int32(std::vector<int64_t> values, Loc where) {
+  return int32(kIdOfItsRoot, std::move(values), where);
+}
+Node str(std::string text, Loc where) { return str(kIdOfItsRoot, std::move(text), where); }
+Node bytes(std::vector<uint8_t> data, Loc where) {
+  return bytes(kIdOfItsRoot, std::move(data), where);
+}
+Node computed(uint32_t function, Loc where) { return computed(kIdOfItsRoot, function, where); }
+
 Node ref(std::string name, Loc where) {
   Node n = make(NODE_REF, 0, where);
   n.text = std::move(name);
@@ -126,7 +153,18 @@ Node label(std::string name, Node node, Loc where) {
   return n;
 }
 
+void Model::answer(IdAbout about, Node tree, Loc where) {
+  root({about.id}, std::move(tree), where);
+  abouts_.push_back(std::move(about));
+}
+void Model::answer(std::vector<IdAbout> group, Node tree, Loc where) {
+  std::vector<uint16_t> ids;
+  for (const IdAbout& about : group) ids.push_back(about.id);
+  root(std::move(ids), std::move(tree), where);
+  abouts_.insert(abouts_.end(), group.begin(), group.end());
+}
 void Model::root(std::vector<uint16_t> ids, Node tree, Loc where) {
+  if (ids.size() == 1) give_id(tree, ids.front());
   roots_.push_back(RootEntry{std::move(ids), std::string(), std::move(tree), where});
 }
 void Model::tree(std::string name, Node tree, Loc where) {
@@ -139,6 +177,10 @@ void Model::top_sequence(uint16_t id, Loc where) {
   has_top_ = true;
   top_id_ = id;
   top_where_ = where;
+}
+void Model::top_sequence(IdAbout about, Loc where) {
+  top_sequence(about.id, where);
+  abouts_.push_back(std::move(about));
 }
 void Model::selector_values(int64_t selector, std::vector<SelectorValue> values, Loc where) {
   drv_tables_.selector_values.push_back(SelectorValuesEntry{selector, std::move(values), where});

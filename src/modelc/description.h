@@ -10,15 +10,15 @@
 //   #include "modelc/description.h"
 //   namespace orv::model {
 //   void describe_example(Model& m) {
-//     m.root({0x0002}, str(0x0002, "1.50"));                  // plain string id
-//     m.root({kValueNameId}, switch_sel(0, {                  // switch on selector 0
-//                              case_(1, str(kValueNameId, "Name1")),
-//                              case_(2, str(kValueNameId, "Name2")),
-//                          }));
+//     m.answer({0x0002, "the version text"}, str("1.50"));    // an id, its meaning, its tree
+//     m.answer({kValueNameId, "a value name, by tag"},        // switch on selector 0
+//              switch_sel(0, {case_(1, str("Name1")), case_(2, str("Name2"))}));
 //     m.tree("paper", select(28, {                            // named tree ...
 //                         branch(9, {int16(0x1003, {21000, 29700})}),
 //                     }));
-//     m.root({0x1001, 0x1003}, ref("paper"));                 // ... shared by a group of ids
+//     m.answer({{0x1001, "printable size", "1/100 mm"},       // ... shared by a group of ids
+//               {0x1003, "paper size", "1/100 mm"}},
+//              ref("paper"));
 //     m.fragment("frag_101b", bytes(kFragmentId, {0x1B, 0x40}));  // named by a label only
 //     for (const auto& row : kRows) { ... }                   // combinatorial data: loops
 //     m.command_sequence(0x101B, {"frag_101b"});              // a Drv table entry
@@ -35,6 +35,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "drvrecords/drv_tables.h"
@@ -144,6 +145,14 @@ Node case_range(int32_t lo, int32_t hi, Node target, Loc where = Loc::current())
 Node default_(Node target, Loc where = Loc::current());
 
 // ---- leaves (id = the data id the leaf answers) -----------------------------
+// Each leaf is written with the id it answers or, in a tree registered for
+// one id (Model::answer, or Model::root with one id), without it, answering
+// that id: the id is then written once, where the tree is registered.
+
+// The id of a leaf written without one until its tree is registered for one
+// id. A leaf that keeps it (in a named tree, a fragment or the tree of a
+// group) is refused by the compiler as an id beyond 16 bits.
+inline constexpr uint32_t kIdOfItsRoot = 0xFFFFFFFFu;
 
 Node int8(uint32_t id, std::vector<int64_t> values, Loc where = Loc::current());
 Node uint8(uint32_t id, std::vector<int64_t> values, Loc where = Loc::current());
@@ -156,6 +165,16 @@ Node str(uint32_t id, std::string text, Loc where = Loc::current());
 Node bytes(uint32_t id, std::vector<uint8_t> data, Loc where = Loc::current());
 // Value produced by computed function `function`.
 Node computed(uint32_t id, uint32_t function, Loc where = Loc::current());
+
+// The same leaves, answering the id of the one root they stand under.
+Node int8(std::vector<int64_t> values, Loc where = Loc::current());
+Node uint8(std::vector<int64_t> values, Loc where = Loc::current());
+Node int16(std::vector<int64_t> values, Loc where = Loc::current());
+Node uint16(std::vector<int64_t> values, Loc where = Loc::current());
+Node int32(std::vector<int64_t> values, Loc where = Loc::current());
+Node str(std::string text, Loc where = Loc::current());
+Node bytes(std::vector<uint8_t> data, Loc where = Loc::current());
+Node computed(uint32_t function, Loc where = Loc::current());
 
 // ---- sharing and labels ---------------------------------------------------
 
@@ -175,8 +194,12 @@ struct RootEntry {
 };
 
 // What a root id answers, in one line, and the unit of its numbers, for the
-// model's reference and the tool (Model::about).
+// model's reference and the tool (Model::answer, Model::about). Written as
+// {id, "meaning"} or {id, "meaning", "unit"}.
 struct IdAbout {
+  IdAbout(uint16_t id, std::string meaning, std::string unit = "", Loc where = Loc::current())
+      : id(id), meaning(std::move(meaning)), unit(std::move(unit)), where(where) {}
+
   uint16_t id;          // the root id
   std::string meaning;  // one line: what the answer is
   std::string unit;     // unit of its numbers ("1/100 mm"), or empty when it has none
@@ -247,9 +270,15 @@ struct DrvTableEntries {
 // The whole description of the model.
 class Model {
  public:
+  // Registers `tree` as the tree of root id `about.id` and says what that id
+  // answers: root() and about() in one call, the id written once.
+  void answer(IdAbout about, Node tree, Loc where = Loc::current());
+  // The same for a group of ids that share `tree`, each with its meaning.
+  void answer(std::vector<IdAbout> group, Node tree, Loc where = Loc::current());
   // Registers `tree` as the tree of every id in `ids`: the root index gets one
   // slot per id, all naming the tree's item. Every leaf in it must answer one of
-  // these ids (or the top-level sequence id, for fragment leaves).
+  // these ids (or the top-level sequence id, for fragment leaves); with one id,
+  // the leaves written without an id answer it.
   void root(std::vector<uint16_t> ids, Node tree, Loc where = Loc::current());
   // Defines the named tree `name`, used through ref(name); its item index is also
   // known under the label `name`. Defining a name twice is a fault.
@@ -261,6 +290,8 @@ class Model {
   // Gives `id` the top-level sequence: the sequence whose children are every
   // root tree and every fragment tree.
   void top_sequence(uint16_t id, Loc where = Loc::current());
+  // The same, saying what the id answers.
+  void top_sequence(IdAbout about, Loc where = Loc::current());
   // Adds a slot to the selector-value table: `selector` and its values with
   // their identifiers, in list order.
   void selector_values(int64_t selector, std::vector<SelectorValue> values,

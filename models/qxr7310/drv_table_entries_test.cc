@@ -1,8 +1,6 @@
-// The Drv special records' own tables in the built-in image: the
-// selector-value table, the command-sequence table and the mode table with
-// its part tables.
-#include "drvrecords/drv_tables.h"
-
+// This model's entries of the Drv special records' own tables in the built-in
+// image: the selector-value table, the command-sequence table and the mode
+// table with its part tables.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include "drvrecords/drv_tables.h"
 #include "engine/image.h"
 #include "engine/resolver.h"
 

@@ -10,7 +10,7 @@
 namespace orv::model {
 namespace {
 
-TEST(Qxr2200Description, ItsImageHoldsEveryItemKind) {
+TEST(Qxr2200Model, ItsImageHoldsEveryItemKind) {
   Model model;
   describe_model(model);
   CompileResult result = compile(model);

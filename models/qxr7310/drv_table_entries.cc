@@ -1,9 +1,8 @@
-// The Drv special records' own tables: the selector-value table (from the
-// rows of each setting and the paper table), the command-sequence table
-// (naming fragment trees by label) and the mode table with its part tables,
-// whose rows follow the mode table's own rule below.
-#include "drvrecords/drv_tables.h"
-
+// This model's entries of the tables that only the Drv special records read:
+// the selector-value table (from the rows of each setting and the paper
+// table), the command-sequence table (naming fragment trees by label) and
+// the mode table with its part tables, whose rows follow the mode table's own
+// rule below.
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "domains.h"
 #include "drv_parts.h"
 #include "drv_settings.h"
+#include "drvrecords/drv_tables.h"
 
 namespace orv::model {
 namespace {
