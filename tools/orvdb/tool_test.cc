@@ -12,6 +12,7 @@
 
 #include "explain.h"
 #include "query_setup.h"
+#include "support/files.h"
 #include "tool_test_util.h"
 
 namespace orvtool {
@@ -379,14 +380,13 @@ TEST(ToolGolden, OutputsMatchTheGoldenFiles) {
     std::string path = std::string(ORVDB_TOOL_GOLDEN_DIR) + "/" + g.name + ".txt";
     std::string got = transcript(g);
     if (update) {
-      std::ofstream(path, std::ios::binary) << got;
+      orv::testing::write_file(path, got);
       continue;
     }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in.good()) << path << " is missing; run: ninja update_tool_golden";
-    std::stringstream want;
-    want << in.rdbuf();
-    EXPECT_EQ(got, want.str()) << g.name << " differs; if intended: ninja update_tool_golden";
+    ASSERT_TRUE(std::filesystem::exists(path))
+        << path << " is missing; run: ninja update_tool_golden";
+    EXPECT_EQ(got, orv::testing::read_file(path))
+        << g.name << " differs; if intended: ninja update_tool_golden";
   }
 }
 
