@@ -20,10 +20,12 @@
 #include "support/image_builder.h"
 #include "support/leak_checked_test.h"
 #include "support/query_context.h"
+#include "support/value_records.h"
 
 namespace orv {
 namespace {
 
+using testing::expect_records;
 using testing::ImageBuilder;
 using testing::QueryContext;
 
@@ -146,23 +148,14 @@ struct MiniModel {
   }
 };
 
-struct Record {
-  uint32_t value, attr1, attr2, attr3, mark;
-};
-
-Record RecordAt(const std::vector<uint8_t>& buf, size_t i) {
-  Record r;
-  std::memcpy(&r, buf.data() + 20 * i, 20);
-  return r;
-}
-
 class DrvQueryTest : public orv::testing::LeakCheckedTest {
  protected:
   // A list asked as a caller asks; list ids leave the needed-size word alone.
-  int32_t List(const Image& image, uint16_t id, const QueryContext& c, std::vector<uint8_t>* out) {
+  int32_t List(const Image& image, uint16_t id, const QueryContext& c,
+               std::vector<ORV_VALUE_RECORD>* out) {
     testing::Answer a = testing::ask_sized(drv_query, image, id, &c.ctx);
     EXPECT_EQ(a.written, testing::kUnwrittenSize);
-    *out = a.bytes;
+    *out = a.as<ORV_VALUE_RECORD>();
     return a.result;
   }
 };
@@ -188,60 +181,44 @@ TEST_F(DrvQueryTest, List1011ComparedWith1010) {
   MiniModel m;
   Image image = m.image();
   QueryContext c(29);
-  std::vector<uint8_t> buf;
-  ASSERT_EQ(List(image, 0x1011, c, &buf), DB_OK);
-  const uint32_t values[] = {11, 66, 9, 256};
-  const uint32_t ids[] = {15762, 15757, 15760, 15744};
-  const uint32_t attr2[] = {15712, 15707, 15710, 15744};
-  const uint32_t attr3[] = {0, 1, 0, 0};
-  for (int i = 0; i < 4; ++i) {
-    Record r = RecordAt(buf, i);
-    EXPECT_EQ(r.value, values[i]);
-    EXPECT_EQ(r.attr1, ids[i]);
-    EXPECT_EQ(r.attr2, attr2[i]);
-    EXPECT_EQ(r.attr3, attr3[i]);
-  }
+  std::vector<ORV_VALUE_RECORD> records;
+  ASSERT_EQ(List(image, 0x1011, c, &records), DB_OK);
+  expect_records(
+      records,
+      {{11, 66, 9, 256}, {15762, 15757, 15760, 15744}, {15712, 15707, 15710, 15744}, {0, 1, 0, 0}});
   QueryContext short_ctx(28);
-  EXPECT_EQ(List(image, 0x1010, short_ctx, &buf), DB_NO_SELECTOR);
+  EXPECT_EQ(List(image, 0x1010, short_ctx, &records), DB_NO_SELECTOR);
 
   // The 0x1010 list used up while 0x1011 records remain.
   MiniModel used_up({11}, {11, 9});
   Image image2 = used_up.image();
-  EXPECT_EQ(List(image2, 0x1011, c, &buf), DB_ERROR);
+  EXPECT_EQ(List(image2, 0x1011, c, &records), DB_ERROR);
   // Unmatched 0x1010 entries are no fault.
   MiniModel spare({11, 9, 256}, {9});
   Image image3 = spare.image();
-  ASSERT_EQ(List(image3, 0x1011, c, &buf), DB_OK);
-  EXPECT_EQ(RecordAt(buf, 0).attr3, 1u);
+  ASSERT_EQ(List(image3, 0x1011, c, &records), DB_OK);
+  expect_records(records, {.attr3 = {1}});
 }
 
 TEST_F(DrvQueryTest, MarkersOfStoredLists) {
   MiniModel m;
   Image image = m.image();
-  std::vector<uint8_t> buf;
-  ASSERT_EQ(List(image, 0x1012, QueryContext(6, {{5, 1}}), &buf), DB_OK);
-  EXPECT_EQ(RecordAt(buf, 0).mark, 0u);
-  EXPECT_EQ(RecordAt(buf, 1).mark, 2u);
-  EXPECT_EQ(RecordAt(buf, 0).attr1, 15301u);
-  EXPECT_EQ(RecordAt(buf, 1).attr1, 15302u);
+  std::vector<ORV_VALUE_RECORD> records;
+  ASSERT_EQ(List(image, 0x1012, QueryContext(6, {{5, 1}}), &records), DB_OK);
+  expect_records(records, {.value = {4, 7}, .attr1 = {15301, 15302}, .mark = {0, 2}});
   // No marker pair for these settings: nothing is marked.
-  ASSERT_EQ(List(image, 0x1012, QueryContext(6, {{5, 999}}), &buf), DB_OK);
-  EXPECT_EQ(RecordAt(buf, 0).mark, 0u);
-  EXPECT_EQ(RecordAt(buf, 1).mark, 0u);
+  ASSERT_EQ(List(image, 0x1012, QueryContext(6, {{5, 999}}), &records), DB_OK);
+  expect_records(records, {.mark = {0, 0}});
   // 0x1014 needs no selector-value table.
   m.b.drv_tables = nullptr;
   Image no_tables = m.b.image();
-  ASSERT_EQ(List(no_tables, 0x1014, QueryContext(1), &buf), DB_OK);
-  EXPECT_EQ(RecordAt(buf, 0).mark, 1u);
-  EXPECT_EQ(RecordAt(buf, 1).mark, 0u);
-  EXPECT_EQ(RecordAt(buf, 2).mark, 0u);
+  ASSERT_EQ(List(no_tables, 0x1014, QueryContext(1), &records), DB_OK);
+  expect_records(records, {.value = {3, 2, 1}, .mark = {1, 0, 0}});
   // A marked list whose marker id has no root at all: nothing is marked.
-  ASSERT_EQ(List(image, 0x1054, QueryContext(29), &buf), DB_OK);
-  ASSERT_EQ(buf.size(), 40u);
-  EXPECT_EQ(RecordAt(buf, 0).attr1, 15762u);
-  EXPECT_EQ(RecordAt(buf, 1).attr2, 15710u);
-  EXPECT_EQ(RecordAt(buf, 0).mark, 0u);
-  EXPECT_EQ(RecordAt(buf, 1).mark, 0u);
+  ASSERT_EQ(List(image, 0x1054, QueryContext(29), &records), DB_OK);
+  expect_records(
+      records,
+      {.value = {11, 9}, .attr1 = {15762, 15760}, .attr2 = {15712, 15710}, .mark = {0, 0}});
 }
 
 TEST_F(DrvQueryTest, ValuesOutsideTheSelectorTable) {
@@ -251,18 +228,18 @@ TEST_F(DrvQueryTest, ValuesOutsideTheSelectorTable) {
   b.root(0x100E, b.int16_leaf(0x100E, {4, 7, 4}));
   b.drv_tables = &m.tables;
   Image image = b.image();
-  std::vector<uint8_t> buf;
-  EXPECT_EQ(List(image, 0x1012, QueryContext(6), &buf), DB_NOT_FOUND);
+  std::vector<ORV_VALUE_RECORD> records;
+  EXPECT_EQ(List(image, 0x1012, QueryContext(6), &records), DB_NOT_FOUND);
   // Three records for a selector with two values.
   m.drv.sel_value_counts[2] = 2;
-  EXPECT_EQ(List(image, 0x100E, QueryContext(6), &buf), DB_ERROR);
+  EXPECT_EQ(List(image, 0x100E, QueryContext(6), &records), DB_ERROR);
   // A first position past the values.
   m.drv.sel_first[1] = 32;
-  EXPECT_EQ(List(image, 0x1012, QueryContext(6), &buf), DB_ERROR);
-  EXPECT_EQ(List(image, 0x1013, QueryContext(6), &buf), DB_ERROR);
+  EXPECT_EQ(List(image, 0x1012, QueryContext(6), &records), DB_ERROR);
+  EXPECT_EQ(List(image, 0x1013, QueryContext(6), &records), DB_ERROR);
   // A table without the selector: selector 4 is its last slot.
   m.tables.sel_count = 3;
-  EXPECT_EQ(List(image, 0x100D, QueryContext(6), &buf), DB_NOT_FOUND);
+  EXPECT_EQ(List(image, 0x100D, QueryContext(6), &records), DB_NOT_FOUND);
 }
 
 TEST_F(DrvQueryTest, NullSelectorArrayHoldsNoSelectors) {
@@ -272,12 +249,9 @@ TEST_F(DrvQueryTest, NullSelectorArrayHoldsNoSelectors) {
   ctx.cSelectors = 100;  // but no array
   std::vector<uint8_t> buf(400, 0);
   uint32_t needed = 0;
-  EXPECT_EQ(drv_query(image, 0x100C, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x100D, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x1010, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x1011, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x1016, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x101E, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
+  for (uint16_t id : {0x100C, 0x100D, 0x1010, 0x1011, 0x1016, 0x101E}) {
+    EXPECT_EQ(drv_query(image, id, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR) << id;
+  }
   // A selector-free list still answers.
   EXPECT_EQ(drv_query(image, 0x1014, &ctx, 400, buf.data(), &needed), DB_OK);
 }
@@ -285,7 +259,7 @@ TEST_F(DrvQueryTest, NullSelectorArrayHoldsNoSelectors) {
 TEST_F(DrvQueryTest, InconsistentValuesAreErrors) {
   MiniModel m;
   Image good = m.image();
-  std::vector<uint8_t> buf;
+  std::vector<ORV_VALUE_RECORD> records;
   struct Case {
     const char* what;
     uint16_t list_id;
@@ -312,8 +286,9 @@ TEST_F(DrvQueryTest, InconsistentValuesAreErrors) {
     bad.b.root_ids.insert(bad.b.root_ids.begin(), c.bad_id);
     bad.b.root_items.insert(bad.b.root_items.begin(), leaf);
     Image image = bad.image();
-    EXPECT_EQ(List(image, c.list_id, QueryContext(95, {{5, 1}, {8, 1}}), &buf), DB_ERROR) << c.what;
-    EXPECT_EQ(List(good, c.list_id, QueryContext(95, {{5, 1}, {8, 1}}), &buf), DB_OK) << c.what;
+    EXPECT_EQ(List(image, c.list_id, QueryContext(95, {{5, 1}, {8, 1}}), &records), DB_ERROR)
+        << c.what;
+    EXPECT_EQ(List(good, c.list_id, QueryContext(95, {{5, 1}, {8, 1}}), &records), DB_OK) << c.what;
   }
 }
 
@@ -443,8 +418,8 @@ TEST_F(DrvQueryTest, LookupsOnlyOtherImagesFail) {
     MiniModel m;
     c.spoil(m);
     Image image = m.image();
-    std::vector<uint8_t> buf;
-    EXPECT_EQ(List(image, c.list, QueryContext(29, {{4, 1}}), &buf), c.result) << c.what;
+    std::vector<ORV_VALUE_RECORD> records;
+    EXPECT_EQ(List(image, c.list, QueryContext(29, {{4, 1}}), &records), c.result) << c.what;
   }
 }
 
