@@ -3,7 +3,6 @@
 // and the mode record of every allowed combination.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <optional>
 #include <set>

@@ -2,13 +2,9 @@
 // selectors, with the expectation written from the rules of the mode table.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <vector>
 
-#ifdef ORVDB_HOST_PLATFORM
-#include "orvdb/host_platform.h"
-#endif
 #include "orvdb/orvdb.h"
 #include "support/fetch.h"
 #include "support/leak_checked_test.h"
