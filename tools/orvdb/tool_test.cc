@@ -13,6 +13,7 @@
 #include "explain.h"
 #include "query_setup.h"
 #include "support/files.h"
+#include "support/query_context.h"
 #include "tool_test_util.h"
 
 namespace orvtool {
@@ -393,15 +394,11 @@ TEST(ToolGolden, OutputsMatchTheGoldenFiles) {
 TEST(Explain, DeepPathShowsEveryLevelDownToTheLeaf) {
   // Settings selector 4 = 1, 9 = 0, 5 = 261, 81 = 0, 8 = 5, 6 = 1: 180, 180.
   const orv::Image& image = orv::builtin_image();
-  std::vector<uint32_t> s(82, 0);
-  s[4] = 1, s[9] = 0, s[5] = 261, s[81] = 0, s[8] = 5, s[6] = 1;
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.cSelectors = 82;
-  ctx.pSelectors = s.data();
+  const orv::testing::QueryContext c(82, {{4, 1}, {9, 0}, {5, 261}, {81, 0}, {8, 5}, {6, 1}});
   IdInfo info;
   info.id = 0x1008;
   std::ostringstream out;
-  std::vector<ExplainedWalk> walks = explain_walks(image, info, &ctx, out);
+  std::vector<ExplainedWalk> walks = explain_walks(image, info, &c.ctx, out);
   const std::string all = out.str();
   ASSERT_EQ(walks.size(), 1u);
   ASSERT_EQ(walks[0].result, DB_OK);
