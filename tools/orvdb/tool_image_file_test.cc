@@ -2,12 +2,8 @@
 // another model's file answers as that model, and an unreadable or faulty
 // file is refused with one line and its exit status.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "engine/image.h"
 #include "image_file_test_util.h"
@@ -85,24 +81,8 @@ TEST(ToolImageFile, UnreadableFilesExitTwoWithOneLine) {
 // (tool_process_test holds the tool's time and memory for these.)
 TEST(ToolImageFile, WhatIsNoImageFileIsRefusedBeforeItIsRead) {
   orv::testing::TestFolder folder;
-  const std::string fifo = folder.path("pipe");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const std::string zeros = folder.path("zeros.orvimg");
-  std::ofstream(zeros).close();
-  std::filesystem::resize_file(zeros, 100u << 20);  // sparse: 100 MiB of zeros
-  const struct {
-    std::string path;   // the path given to --image
-    const char* fault;  // in the line
-  } paths[] = {
-      {folder.path(), "a directory, not a regular file"},
-      {"/dev/zero", "a character device, not a regular file"},
-      {fifo, "a named pipe (FIFO), not a regular file"},
-      {zeros, "not an image file: it does not begin with the magic"},
-      {write_file(folder.path("huge.orvimg"), header_giving(0xFFFFFFFFu)),
-       "the header gives a size of 4294967295 bytes, more than the largest image file"},
-      {write_file(folder.path("short.orvimg"), header_giving(4096)),
-       "truncated: 24 of the 4096 bytes the header gives"},
-  };
+  const std::vector<NoImageFile> paths = no_image_files(folder);
+  ASSERT_EQ(paths.size(), 6u);
   for (const auto& p : paths) {
     SCOPED_TRACE(p.path);
     expect_refused({"--image", p.path, "query", "root", "2"}, 2, p.path, p.fault);

@@ -112,15 +112,9 @@ struct Fd {
 
 TEST(ToolProcess, WhatIsNoImageFileIsRefusedFastAndSmall) {
   orv::testing::TestFolder folder;
-  const std::string fifo = folder.path("pipe");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // no writer ever opens it
-  const std::string zeros = folder.path("zeros.orvimg");
-  std::ofstream(zeros).close();
-  std::filesystem::resize_file(zeros, 100u << 20);
-  const std::string huge = folder.path("huge.orvimg");
-  orv::testing::write_file(huge, header_giving(0xFFFFFFFFu));
   Fd null(open("/dev/null", O_WRONLY));
-  for (const std::string& path : {folder.path(), std::string("/dev/zero"), fifo, zeros, huge}) {
+  for (const NoImageFile& no_image : no_image_files(folder)) {
+    const std::string& path = no_image.path;
     Ended e = run(ORVDB_TOOL_PATH, {"--image", path, "query", "root", "2"}, null.fd, folder);
     EXPECT_FALSE(e.killed) << path;
     EXPECT_EQ(exit_code(e), 2) << path;
