@@ -6,7 +6,6 @@
 // path's.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <sstream>

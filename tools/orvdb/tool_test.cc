@@ -4,7 +4,6 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
