@@ -43,26 +43,10 @@ int run(const uint8_t* data, size_t size) {
   switch (how % 4) {
     case 0:  // through the domain's entry point, as a caller would
     case 1: {
-      Domain domain = Domain::kRoot;
-      switch (id >> 12) {
-        case 1:
-          domain = Domain::kDrv;
-          break;
-        case 2:
-          domain = Domain::kLM;
-          break;
-        case 3:
-          domain = Domain::kMnt;
-          break;
-        case 4:
-          domain = Domain::kPA;
-          break;
-        case 6:
-          domain = Domain::kSM;
-          break;
-        default:
-          break;
-      }
+      // The domain of the id's range; the ids of no domain go to the Root one.
+      const Domain by_range[8] = {Domain::kRoot, Domain::kDrv,  Domain::kLM, Domain::kMnt,
+                                  Domain::kPA,   Domain::kRoot, Domain::kSM, Domain::kRoot};
+      const Domain domain = (id >> 12) < 8 ? by_range[id >> 12] : Domain::kRoot;
       r = access_database(d->image, domain, id, &c.ctx, cb, p, &needed);
       break;
     }

@@ -4,18 +4,21 @@
 
 #include <vector>
 
-#include "computed/computed_test_support.h"
 #include "computed/custom_extent.h"
 #include "engine/fetcher.h"
 #include "engine/root_path.h"
 #include "orvdb/host_platform.h"
+#include "support/fetch.h"
 #include "support/image_builder.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
 
+using testing::Answer;
+using testing::ask_sized;
 using testing::ImageBuilder;
-using testing::SelectorContext;
+using testing::QueryContext;
 
 TEST(ComputeTest, SizeQueriesReportEachItemsSize) {
   orv_host_reset();
@@ -25,7 +28,7 @@ TEST(ComputeTest, SizeQueriesReportEachItemsSize) {
       {kSilentModeBlock, 56}};
   ImageBuilder empty;
   const Image image = empty.image();
-  SelectorContext sc(81);
+  QueryContext sc(81);
   for (const auto& [function, size] : sizes) {
     uint32_t needed = 0;
     EXPECT_EQ(compute(image, function, &sc.ctx, 0, nullptr, &needed), DB_MORE_DATA) << function;
@@ -36,7 +39,7 @@ TEST(ComputeTest, SizeQueriesReportEachItemsSize) {
 TEST(ComputeTest, UnknownFunctionsAnswerNotFoundAndTouchNothing) {
   ImageBuilder empty;
   const Image image = empty.image();
-  SelectorContext sc(81);
+  QueryContext sc(81);
   for (uint16_t function : {0, 8, 9, 0x0100, 0xFFFF}) {
     uint8_t out[16] = {0xEE, 0xEE};
     uint32_t needed = 77;
@@ -51,7 +54,7 @@ TEST(ComputeTest, UnknownFunctionsAnswerNotFoundAndTouchNothing) {
 TEST(ComputeTest, ArgumentsNoFetchPasses) {
   ImageBuilder empty;
   const Image image = empty.image();
-  SelectorContext sc(81);
+  QueryContext sc(81);
   uint32_t needed = 0;
   EXPECT_EQ(compute(image, kSetTimeBlock, nullptr, 0, nullptr, &needed), DB_ERROR);
   EXPECT_EQ(custom_extent(kCustomPrintableArea, &sc.ctx, 0, nullptr, &needed), DB_ERROR);
@@ -71,25 +74,23 @@ class ComputedLeafTest : public ::testing::Test {
 
 TEST_F(ComputedLeafTest, AQueryGetsTheComputedCommand) {
   const Image image = builder_.image();
-  SelectorContext sc(31, {{29, 21000}, {30, 29700}});
-  uint32_t needed = 0;
-  ASSERT_EQ(access_root(image, 0x0101, &sc.ctx, 0, nullptr, &needed), DB_MORE_DATA);
-  ASSERT_EQ(needed, 13u);
-  std::vector<uint8_t> out(needed);
-  ASSERT_EQ(access_root(image, 0x0101, &sc.ctx, needed, out.data(), &needed), DB_OK);
-  EXPECT_EQ(needed, 13u);
-  EXPECT_EQ(out, (std::vector<uint8_t>{0x1B, 0x28, 0x70, 0x08, 0x00, 0x02, 0xA6, 0x00, 0x00, 0x01,
-                                       0xE0, 0x00, 0x00}));
+  QueryContext sc(31, {{29, 21000}, {30, 29700}});
+  Answer a = ask_sized(access_root, image, 0x0101, &sc.ctx);
+  ASSERT_EQ(a.result, DB_OK);
+  EXPECT_EQ(a.needed, 13u);
+  EXPECT_EQ(a.written, 13u);
+  EXPECT_EQ(a.bytes, (std::vector<uint8_t>{0x1B, 0x28, 0x70, 0x08, 0x00, 0x02, 0xA6, 0x00, 0x00,
+                                           0x01, 0xE0, 0x00, 0x00}));
 
-  SelectorContext too_few(30, {{29, 21000}});
-  needed = 77;
+  QueryContext too_few(30, {{29, 21000}});
+  uint32_t needed = 77;
   EXPECT_EQ(access_root(image, 0x0101, &too_few.ctx, 0, nullptr, &needed), DB_NO_SELECTOR);
   EXPECT_EQ(needed, 77u);
 }
 
 TEST_F(ComputedLeafTest, AnUnknownFunctionIsAnEmptySizeButNotFoundWithABuffer) {
   const Image image = builder_.image();
-  SelectorContext sc(1);
+  QueryContext sc(1);
   uint32_t needed = 77;
   EXPECT_EQ(access_root(image, 0x0102, &sc.ctx, 0, nullptr, &needed), DB_MORE_DATA);
   EXPECT_EQ(needed, 0u);
@@ -103,15 +104,15 @@ TEST(ComputedFetchTest, TheFetcherSizesThenCopiesTheOptionBitsCommand) {
   ImageBuilder empty;
   const Image image = empty.image();
   const Leaf leaf = {make_word0(ITEM_COMPUTED, 0), make_word1(0x5008, kOptionBitsCommand)};
-  SelectorContext sc(81, {{79, 0x00F00000}, {80, 0x1234}});
-  uint32_t needed = 0;
-  ASSERT_EQ(fetch(image, &sc.ctx, 0, nullptr, &needed, leaf), DB_MORE_DATA);
-  ASSERT_EQ(needed, 12u);
-  std::vector<uint8_t> out(12);
-  ASSERT_EQ(fetch(image, &sc.ctx, 12, out.data(), &needed, leaf), DB_OK);
-  EXPECT_EQ(needed, 12u);
-  EXPECT_EQ(out, (std::vector<uint8_t>{0x1B, 0x28, 0x24, 0x07, 0x00, 0x01, 0x00, 0x01, 0x12, 0x34,
-                                       0x00, 0x51}));
+  QueryContext sc(81, {{79, 0x00F00000}, {80, 0x1234}});
+  Answer a = ask_sized([&](uint32_t size, void* buffer, uint32_t* needed) {
+    return fetch(image, &sc.ctx, size, buffer, needed, leaf);
+  });
+  ASSERT_EQ(a.result, DB_OK);
+  EXPECT_EQ(a.needed, 12u);
+  EXPECT_EQ(a.written, 12u);
+  EXPECT_EQ(a.bytes, (std::vector<uint8_t>{0x1B, 0x28, 0x24, 0x07, 0x00, 0x01, 0x00, 0x01, 0x12,
+                                           0x34, 0x00, 0x51}));
 }
 
 TEST(ComputedFetchTest, TheFetcherPassesTheImageOnToTheSilentModeBlock) {

@@ -8,6 +8,7 @@
 
 #include "computed/compute.h"
 #include "orvdb/host_platform.h"
+#include "support/fetch.h"
 #include "support/image_builder.h"
 
 namespace orv {
@@ -26,37 +27,38 @@ class SetTimeBlockTest : public ::testing::Test {
  protected:
   void SetUp() override { orv_host_reset(); }
   void TearDown() override { orv_host_reset(); }
+  // The block at the clock set, into a buffer of `size` bytes (none when 0).
+  static testing::Call BlockInto(uint32_t size) {
+    return testing::call_into(size, set_time_block, nullptr);
+  }
 };
 
 TEST_F(SetTimeBlockTest, StampsTheLocalTime) {
   orv_host_set_clock(2026, 12, 6, 18, 44, 29);
-  std::vector<uint8_t> out(80, 0xEE);
-  uint32_t needed = 0;
-  ASSERT_EQ(set_time_block(nullptr, 80, out.data(), &needed), DB_OK);
-  EXPECT_EQ(needed, 65u);
+  const testing::Call block = BlockInto(80);
+  ASSERT_EQ(block.result, DB_OK);
+  EXPECT_EQ(block.needed, 65u);
   std::vector<uint8_t> expected = bytes_of(kHead + "SetTime=20261206184429\nQXLEND\n");
   ASSERT_EQ(expected.size(), 65u);
-  expected.resize(80, 0xEE);
-  EXPECT_EQ(out, expected);
+  expected.resize(80, testing::kUnwrittenByte);
+  EXPECT_EQ(block.bytes, expected);
 }
 
 TEST_F(SetTimeBlockTest, PadsSmallFieldsWithZeros) {
   orv_host_set_clock(987, 1, 2, 3, 4, 5);
-  std::vector<uint8_t> out(65);
-  uint32_t needed = 0;
-  ASSERT_EQ(set_time_block(nullptr, 65, out.data(), &needed), DB_OK);
-  EXPECT_EQ(std::string(out.begin() + 43, out.begin() + 57), "09870102030405");
-  EXPECT_EQ(out[64], '\n');
+  const testing::Call block = BlockInto(65);
+  ASSERT_EQ(block.result, DB_OK);
+  EXPECT_EQ(std::string(block.bytes.begin() + 43, block.bytes.begin() + 57), "09870102030405");
+  EXPECT_EQ(block.bytes[64], '\n');
 }
 
 TEST_F(SetTimeBlockTest, AnswersTheSizeForAMissingOrShortBuffer) {
   orv_host_set_clock(2026, 12, 6, 18, 44, 29);
-  std::vector<uint8_t> out(65, 0xEE);
-  uint32_t needed = 0;
-  EXPECT_EQ(set_time_block(nullptr, 64, out.data(), &needed), DB_MORE_DATA);
-  EXPECT_EQ(needed, 65u);
-  EXPECT_EQ(out, std::vector<uint8_t>(65, 0xEE));
-  needed = 0;
+  const testing::Call short_buffer = BlockInto(64);
+  EXPECT_EQ(short_buffer.result, DB_MORE_DATA);
+  EXPECT_EQ(short_buffer.needed, 65u);
+  EXPECT_EQ(short_buffer.bytes, std::vector<uint8_t>(64, testing::kUnwrittenByte));
+  uint32_t needed = 0;  // no buffer, whatever size is given: a size query
   EXPECT_EQ(set_time_block(nullptr, 1000, nullptr, &needed), DB_MORE_DATA);
   EXPECT_EQ(needed, 65u);
 }
@@ -73,10 +75,9 @@ TEST_F(SetTimeBlockTest, ClockFieldsThatDoNotFitAreAnErrorAndWriteNothing) {
   };
   for (const auto& c : clocks) {
     orv_host_set_clock(c[0], c[1], c[2], c[3], c[4], c[5]);
-    std::vector<uint8_t> out(65, 0xEE);
-    uint32_t needed = 0;
-    EXPECT_EQ(set_time_block(nullptr, 65, out.data(), &needed), DB_ERROR) << c[0];
-    EXPECT_EQ(out, std::vector<uint8_t>(65, 0xEE));
+    const testing::Call block = BlockInto(65);
+    EXPECT_EQ(block.result, DB_ERROR) << c[0];
+    EXPECT_EQ(block.bytes, std::vector<uint8_t>(65, testing::kUnwrittenByte));
   }
 }
 

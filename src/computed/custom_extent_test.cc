@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "computed/compute.h"
-#include "computed/computed_test_support.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
 
-using testing::SelectorContext;
+using testing::QueryContext;
 
 struct ExtentCase {
   uint32_t width;
@@ -29,7 +29,7 @@ class ExtentCommandTest : public ::testing::TestWithParam<ExtentCase> {};
 
 TEST_P(ExtentCommandTest, BuildsTheCommandForTheSize) {
   const ExtentCase& c = GetParam();
-  SelectorContext sc(31, {{29, c.width}, {30, c.length}});
+  QueryContext sc(31, {{29, c.width}, {30, c.length}});
   std::vector<uint8_t> out(13, 0xEE);
   uint32_t needed = 0;
   ASSERT_EQ(custom_extent(kCustomExtentCommand, &sc.ctx, 13, out.data(), &needed), DB_OK);
@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CustomLengthValueTest, AnswersThePrintableLengthInSixtieths) {
   const std::pair<uint32_t, uint32_t> cases[] = {{29700, 678}, {1000, 0}, {42000, 969}};
   for (const auto& [length, expected] : cases) {
-    SelectorContext sc(31, {{30, length}});
+    QueryContext sc(31, {{30, length}});
     uint32_t value = 0xDEADBEEF;
     uint32_t needed = 0;
     ASSERT_EQ(custom_extent(kCustomLengthValue, &sc.ctx, 4, &value, &needed), DB_OK);
@@ -68,12 +68,12 @@ TEST(CustomLengthValueTest, AnswersThePrintableLengthInSixtieths) {
 
 TEST(CustomExtentTest, NeedsThirtyOneSelectorsEvenForASizeQuery) {
   for (uint16_t function : {kCustomExtentCommand, kCustomLengthValue}) {
-    SelectorContext short_ctx(30, {{29, 21000}});
+    QueryContext short_ctx(30, {{29, 21000}});
     uint32_t needed = 77;
     EXPECT_EQ(custom_extent(function, &short_ctx.ctx, 0, nullptr, &needed), DB_NO_SELECTOR);
     EXPECT_EQ(needed, 77u);
 
-    SelectorContext enough(31, {{29, 21000}, {30, 29700}});
+    QueryContext enough(31, {{29, 21000}, {30, 29700}});
     EXPECT_EQ(custom_extent(function, &enough.ctx, 0, nullptr, &needed), DB_MORE_DATA);
     EXPECT_EQ(needed, function == kCustomExtentCommand ? 13u : 4u);
   }
@@ -91,7 +91,7 @@ TEST(CustomExtentTest, AMissingSelectorArrayHoldsNoSelectorsWhateverTheCount) {
 }
 
 TEST(CustomExtentTest, AShortBufferIsLeftAloneAndALongOneFilledOnlyToThirteen) {
-  SelectorContext sc(31, {{29, 21000}, {30, 29700}});
+  QueryContext sc(31, {{29, 21000}, {30, 29700}});
   std::vector<uint8_t> out(20, 0xEE);
   uint32_t needed = 0;
   EXPECT_EQ(custom_extent(kCustomExtentCommand, &sc.ctx, 12, out.data(), &needed), DB_MORE_DATA);
@@ -107,7 +107,7 @@ TEST(CustomExtentTest, AShortBufferIsLeftAloneAndALongOneFilledOnlyToThirteen) {
 TEST(CustomExtentTest, LengthsBelowTheMarginsWrapInsteadOfFailing) {
   // (999 - 1000) * 6 in 32 bits is 0xFFFFFFFA; / 254 = 16909320 r 10 -> 16909321
   // (0x01020409), whose low 16 bits are 0x0409.
-  SelectorContext sc(31, {{30, 999}});
+  QueryContext sc(31, {{30, 999}});
   uint32_t value = 0;
   uint32_t needed = 0;
   ASSERT_EQ(custom_extent(kCustomLengthValue, &sc.ctx, 4, &value, &needed), DB_OK);

@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "computed/computed_test_support.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
 
-using testing::SelectorContext;
+using testing::QueryContext;
 
 struct OptionCase {
   uint32_t bits;
@@ -33,7 +33,7 @@ TEST(OptionBitsCommandTest, CarriesTheOptionBitsAndQuantity) {
       {0xFF0FFFFF, 0, {0x1B, 0x28, 0x24, 0x07, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}},
   };
   for (const OptionCase& c : cases) {
-    SelectorContext sc(81, {{79, c.bits}, {80, c.quantity}});
+    QueryContext sc(81, {{79, c.bits}, {80, c.quantity}});
     std::vector<uint8_t> out(16, 0xEE);
     uint32_t needed = 0;
     ASSERT_EQ(option_bits_command(&sc.ctx, 16, out.data(), &needed), DB_OK);
@@ -46,10 +46,10 @@ TEST(OptionBitsCommandTest, CarriesTheOptionBitsAndQuantity) {
 
 TEST(OptionBitsCommandTest, NeedsEightyOneSelectors) {
   uint32_t needed = 77;
-  SelectorContext eighty(80, {{79, 0x00800000}});
+  QueryContext eighty(80, {{79, 0x00800000}});
   EXPECT_EQ(option_bits_command(&eighty.ctx, 0, nullptr, &needed), DB_NO_SELECTOR);
   EXPECT_EQ(needed, 77u);
-  SelectorContext eighty_one(81);
+  QueryContext eighty_one(81);
   EXPECT_EQ(option_bits_command(&eighty_one.ctx, 11, nullptr, &needed), DB_MORE_DATA);
   EXPECT_EQ(needed, 12u);
 }

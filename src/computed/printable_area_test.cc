@@ -5,12 +5,12 @@
 #include <array>
 #include <cstdint>
 
-#include "computed/computed_test_support.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
 
-using testing::SelectorContext;
+using testing::QueryContext;
 using Area = std::array<int32_t, 4>;
 
 struct CustomCase {
@@ -26,7 +26,7 @@ TEST(CustomPrintableAreaTest, AnswersOffsetsAndExtentWithTheWidthLimit) {
       {90000, 29700, {340, 28956, 300, 28700}},
   };
   for (const CustomCase& c : cases) {
-    SelectorContext sc(31, {{29, c.width}, {30, c.length}});
+    QueryContext sc(31, {{29, c.width}, {30, c.length}});
     Area out = {-7, -7, -7, -7};
     uint32_t needed = 0;
     ASSERT_EQ(custom_printable_area(&sc.ctx, sizeof out, out.data(), &needed), DB_OK);
@@ -36,7 +36,7 @@ TEST(CustomPrintableAreaTest, AnswersOffsetsAndExtentWithTheWidthLimit) {
 }
 
 TEST(CustomPrintableAreaTest, SizesBelowTheMarginsGiveNegativeExtents) {
-  SelectorContext sc(31, {{29, 600}, {30, 900}});
+  QueryContext sc(31, {{29, 600}, {30, 900}});
   Area out = {};
   uint32_t needed = 0;
   ASSERT_EQ(custom_printable_area(&sc.ctx, sizeof out, out.data(), &needed), DB_OK);
@@ -44,8 +44,8 @@ TEST(CustomPrintableAreaTest, SizesBelowTheMarginsGiveNegativeExtents) {
 }
 
 TEST(PaperPrintableAreaTest, ModeFiveRemovesOnlyTheVerticalMargins) {
-  SelectorContext borderless(53, {{25, 21000}, {26, 29700}, {52, 5}});
-  SelectorContext normal(53, {{25, 21000}, {26, 29700}, {52, 0}});
+  QueryContext borderless(53, {{25, 21000}, {26, 29700}, {52, 5}});
+  QueryContext normal(53, {{25, 21000}, {26, 29700}, {52, 0}});
   Area out = {};
   uint32_t needed = 0;
   ASSERT_EQ(paper_printable_area(&borderless.ctx, sizeof out, out.data(), &needed), DB_OK);
@@ -57,16 +57,16 @@ TEST(PaperPrintableAreaTest, ModeFiveRemovesOnlyTheVerticalMargins) {
 
 TEST(PrintableAreaTest, SelectorMinimumsHoldForSizeQueriesToo) {
   uint32_t needed = 77;
-  SelectorContext thirty(30);
+  QueryContext thirty(30);
   EXPECT_EQ(custom_printable_area(&thirty.ctx, 0, nullptr, &needed), DB_NO_SELECTOR);
-  SelectorContext fifty_two(52);
+  QueryContext fifty_two(52);
   EXPECT_EQ(paper_printable_area(&fifty_two.ctx, 0, nullptr, &needed), DB_NO_SELECTOR);
   EXPECT_EQ(needed, 77u);
 
-  SelectorContext thirty_one(31);
+  QueryContext thirty_one(31);
   EXPECT_EQ(custom_printable_area(&thirty_one.ctx, 0, nullptr, &needed), DB_MORE_DATA);
   EXPECT_EQ(needed, 16u);
-  SelectorContext fifty_three(53);
+  QueryContext fifty_three(53);
   needed = 0;
   Area out = {1, 2, 3, 4};
   EXPECT_EQ(paper_printable_area(&fifty_three.ctx, 15, out.data(), &needed), DB_MORE_DATA);

@@ -13,58 +13,36 @@
 
 #include "drvrecords/drv_query.h"
 #include "drvrecords/drv_query_steps.h"
+#include "support/drv_table_builder.h"
+#include "support/fetch.h"
 #include "support/image_builder.h"
 #include "support/leak_checked_test.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
 
 using testing::ImageBuilder;
 
-const uint16_t kSelIndices[] = {4};
-const uint16_t kSelCounts[] = {2};
-const uint32_t kSelFirst[] = {0};
-const uint16_t kSelValues[] = {1, 2};
-const uint32_t kSelIds[] = {15002, 15001};
-const uint16_t kSeqIds[] = {0x1019};
-const uint16_t kSeqCounts[] = {2};
-const uint32_t kSeqFirst[] = {0};
-
 // 0x100C lists 2, 1; 0x500C and 0x500B give 100 and 200 plus selector 4;
 // the marker pair marks 2 with 9. Sequence 0x1019: 1B 40, then 0D for
 // selector 7 = 4 only.
 struct WatchedImage {
   ImageBuilder b;
+  testing::DrvTableBuilder drv;
   DrvTables tables{};
-  uint32_t fragments[2];
   WatchedImage() {
     b.root(0x100C, b.int8_leaf(0x100C, {2, 1}));
     b.root(0x5003, b.int8_leaf(0x5003, {2, 9}));
     for (uint16_t id : {uint16_t{0x500C}, uint16_t{0x500B}}) {
       const int16_t base = id == 0x500C ? 100 : 200;
-      uint32_t sw = b.reserve(3);
-      b.set(sw, ITEM_SWITCH_SELECTOR, sw + 1, 4, 2);
-      b.set_raw(sw + 1, ITEM_CASE, b.int16_leaf(id, {static_cast<int16_t>(base + 1)}), 1);
-      b.set_raw(sw + 2, ITEM_CASE, b.int16_leaf(id, {static_cast<int16_t>(base + 2)}), 2);
-      b.root(id, sw);
+      b.root(id, b.selector_switch(4, {{1, b.int16_leaf(id, {static_cast<int16_t>(base + 1)})},
+                                       {2, b.int16_leaf(id, {static_cast<int16_t>(base + 2)})}}));
     }
-    fragments[0] = b.bytes_leaf(kFragmentId, {0x1B, 0x40});
-    fragments[1] = b.reserve(2);
-    b.set(fragments[1], ITEM_SWITCH_SELECTOR, fragments[1] + 1, 7, 1);
-    b.set_raw(fragments[1] + 1, ITEM_CASE, b.bytes_leaf(kFragmentId, {0x0D}), 4);
-    tables.sel_indices = kSelIndices;
-    tables.sel_value_counts = kSelCounts;
-    tables.sel_first = kSelFirst;
-    tables.sel_count = 1;
-    tables.sel_values = kSelValues;
-    tables.sel_value_ids = kSelIds;
-    tables.sel_value_count = 2;
-    tables.seq_ids = kSeqIds;
-    tables.seq_fragment_counts = kSeqCounts;
-    tables.seq_first = kSeqFirst;
-    tables.seq_count = 1;
-    tables.seq_fragments = fragments;
-    tables.seq_fragment_count = 2;
+    const uint32_t fixed = b.bytes_leaf(kFragmentId, {0x1B, 0x40});
+    drv.selector(4, {{1, 15002}, {2, 15001}});
+    drv.sequence(0x1019, {fixed, b.selector_switch(7, {{4, b.bytes_leaf(kFragmentId, {0x0D})}})});
+    tables = drv.tables();
     b.drv_tables = &tables;
   }
 };
@@ -140,20 +118,21 @@ class DrvObserverTest : public testing::LeakCheckedTest {
   // The query with a buffer of `size` bytes, watched and unwatched: both
   // answer alike; the watched steps are kept.
   int32_t Ask(uint16_t id, uint32_t size, StepLog* log) {
-    Image image = image_.b.image();
-    std::vector<uint8_t> watched(size, 0), plain(size, 0);
-    uint32_t watched_needed = 0, plain_needed = 0;
-    int32_t r = drv_query_steps(image, id, &ctx_, size, watched.data(), &watched_needed, log);
+    const Image image = image_.b.image();
+    const testing::Call watched =
+        testing::call_into(size, [&](uint32_t cb, void* buffer, uint32_t* needed) {
+          return drv_query_steps(image, id, &context_.ctx, cb, buffer, needed, log);
+        });
     if (!log->stop_walks) {
-      EXPECT_EQ(drv_query(image, id, &ctx_, size, plain.data(), &plain_needed), r);
-      EXPECT_EQ(watched, plain);
-      EXPECT_EQ(watched_needed, plain_needed);
+      const testing::Call plain = testing::call_into(size, drv_query, image, id, &context_.ctx);
+      EXPECT_EQ(plain.result, watched.result);
+      EXPECT_EQ(plain.bytes, watched.bytes);
+      EXPECT_EQ(plain.needed, watched.needed);
     }
-    return r;
+    return watched.result;
   }
   WatchedImage image_;
-  uint32_t selectors_[8] = {0, 0, 0, 0, 0, 0, 0, 4};
-  ORV_QUERY_CONTEXT ctx_{nullptr, 0, 0, nullptr, 8, selectors_, nullptr};
+  testing::QueryContext context_{8, {{7, 4}}};
 };
 
 // The stored-list path's steps: the list, its size and fetch, the value
@@ -180,7 +159,7 @@ TEST_F(DrvObserverTest, StoredListTellsEveryStepInOrder) {
 // those that apply; the selector the second fragment reads is asked for.
 TEST_F(DrvObserverTest, CommandSequenceTellsEachFragment) {
   for (uint32_t s7 : {4u, 0u}) {
-    selectors_[7] = s7;
+    context_.set(7, s7);
     StepLog log;
     ASSERT_EQ(Ask(0x1019, s7 == 4 ? 3 : 2, &log), DB_OK);
     // The second fragment answers for selector 7 = 4 only (else DB_NOT_FOUND,

@@ -15,25 +15,19 @@
 #ifdef ORVDB_HOST_PLATFORM
 #include "orvdb/host_platform.h"
 #endif
+#include "support/drv_table_builder.h"
+#include "support/fetch.h"
 #include "support/image_builder.h"
 #include "support/leak_checked_test.h"
+#include "support/query_context.h"
+#include "support/value_records.h"
 
 namespace orv {
 namespace {
 
+using testing::expect_records;
 using testing::ImageBuilder;
-
-// The selector-value table of the model.
-const uint16_t kSelIndices[] = {28, 7, 5, 4};
-const uint16_t kSelCounts[] = {18, 2, 10, 3};
-const uint32_t kSelFirst[] = {0, 18, 20, 30};
-const uint16_t kSelValues[] = {11,  9,   8,   13,  12,  1,   5,   3,   260, 261, 66,
-                               257, 24,  262, 272, 273, 274, 256, 4,   7,   1,   271,
-                               277, 261, 259, 273, 258, 2,   263, 383, 1,   2,   3};
-const uint32_t kSelIds[] = {15762, 15760, 15758, 15767, 15765, 15751, 15755, 15769, 15780,
-                            15781, 15757, 15764, 15793, 15782, 15789, 15790, 15791, 15744,
-                            15301, 15302, 15101, 15117, 15123, 15107, 15105, 15119, 15104,
-                            15102, 15109, 15128, 15002, 15001, 15003};
+using testing::QueryContext;
 
 // Two small mode rows (and one whose part C index is out of range), with
 // part records filled by a recognisable pattern.
@@ -58,142 +52,111 @@ struct Parts {
 };
 const Parts kParts;
 
-// A switch on `selector` whose cases (value, target item) lead to leaves.
-uint32_t Switch(ImageBuilder& b, uint16_t selector,
-                const std::vector<std::pair<uint32_t, uint32_t>>& cases) {
-  uint32_t sw = b.reserve(1 + static_cast<uint32_t>(cases.size()));
-  b.set(sw, ITEM_SWITCH_SELECTOR, sw + 1, selector, static_cast<uint16_t>(cases.size()));
-  for (uint32_t i = 0; i < cases.size(); ++i) {
-    b.set_raw(sw + 1 + i, ITEM_CASE, cases[i].second, cases[i].first);
-  }
-  return sw;
-}
-
 // A small model: the lists, attributes and markers the handler reads, a
 // command-sequence table over three fragment trees, and the mode tables.
 struct MiniModel {
   ImageBuilder b;
+  testing::DrvTableBuilder drv;
   DrvTables tables{};
-  uint16_t sel_counts[4];
-  uint32_t sel_first[4];
-  std::vector<uint16_t> seq_ids{0x1019, 0x101B, 0x101C};
-  std::vector<uint16_t> seq_counts{3, 1, 1};
-  std::vector<uint32_t> seq_first{0, 3, 4};
-  std::vector<uint32_t> seq_fragments;
 
   explicit MiniModel(std::vector<int16_t> list1010 = {11, 9, 256},
                      std::vector<int16_t> list1011 = {11, 66, 9, 256}) {
     b.root(0x100C, b.int8_leaf(0x100C, {1, 2, 3}));
-    b.root(0x500C, Switch(b, 4,
-                          {{1, b.int16_leaf(0x500C, {20001})},
-                           {2, b.int16_leaf(0x500C, {20002})},
-                           {3, b.int16_leaf(0x500C, {20003})}}));
-    b.root(0x500B, Switch(b, 4,
-                          {{1, b.int8_leaf(0x500B, {1})},
-                           {2, b.int8_leaf(0x500B, {0})},
-                           {3, b.int8_leaf(0x500B, {1})}}));
+    b.root(0x500C, b.selector_switch(4, {{1, b.int16_leaf(0x500C, {20001})},
+                                         {2, b.int16_leaf(0x500C, {20002})},
+                                         {3, b.int16_leaf(0x500C, {20003})}}));
+    b.root(0x500B, b.selector_switch(4, {{1, b.int8_leaf(0x500B, {1})},
+                                         {2, b.int8_leaf(0x500B, {0})},
+                                         {3, b.int8_leaf(0x500B, {1})}}));
     b.root(0x5003, b.int8_leaf(0x5003, {1, 1}));
     b.root(0x1010, b.int16_leaf(0x1010, list1010));
     b.root(0x1011, b.int16_leaf(0x1011, list1011));
-    b.root(0x500E, Switch(b, 28,
-                          {{11, b.int16_leaf(0x500E, {15712})},
-                           {9, b.int16_leaf(0x500E, {15710})},
-                           {66, b.int16_leaf(0x500E, {15707})},
-                           {256, b.int16_leaf(0x500E, {15744})}}));
+    b.root(0x500E, b.selector_switch(28, {{11, b.int16_leaf(0x500E, {15712})},
+                                          {9, b.int16_leaf(0x500E, {15710})},
+                                          {66, b.int16_leaf(0x500E, {15707})},
+                                          {256, b.int16_leaf(0x500E, {15744})}}));
     b.root(0x1054, b.int16_leaf(0x1054, {11, 9}));
     b.root(0x1012, b.int8_leaf(0x1012, {4, 7}));
-    b.root(0x5002,
-           Switch(b, 5, {{1, b.int8_leaf(0x5002, {7, 2})}, {261, b.int8_leaf(0x5002, {4, 2})}}));
+    b.root(0x5002, b.selector_switch(
+                       5, {{1, b.int8_leaf(0x5002, {7, 2})}, {261, b.int8_leaf(0x5002, {4, 2})}}));
     b.root(0x1014, b.int8_leaf(0x1014, {3, 2, 1}));
     b.root(0x500D, b.int8_leaf(0x500D, {3, 1}));
     b.root(0x1016, b.int8_leaf(0x1016, {1, 2, 5}));
     b.root(0x1017, b.int8_leaf(0x1017, {1, 2, 3, 4, 5}));
-    b.root(0x5006, Switch(b, 8,
-                          {{1, b.int8_leaf(0x5006, {1})},
-                           {2, b.int8_leaf(0x5006, {2})},
-                           {5, b.int8_leaf(0x5006, {0})}}));
-    b.root(0x5007, Switch(b, 8,
-                          {{1, b.int8_leaf(0x5007, {-4})},
-                           {2, b.int8_leaf(0x5007, {-3})},
-                           {5, b.int8_leaf(0x5007, {-3})}}));
-    b.root(0x5005, Switch(b, 5, {{1, b.int8_leaf(0x5005, {4, 1})}}));
+    b.root(0x5006, b.selector_switch(8, {{1, b.int8_leaf(0x5006, {1})},
+                                         {2, b.int8_leaf(0x5006, {2})},
+                                         {5, b.int8_leaf(0x5006, {0})}}));
+    b.root(0x5007, b.selector_switch(8, {{1, b.int8_leaf(0x5007, {-4})},
+                                         {2, b.int8_leaf(0x5007, {-3})},
+                                         {5, b.int8_leaf(0x5007, {-3})}}));
+    b.root(0x5005, b.selector_switch(5, {{1, b.int8_leaf(0x5005, {4, 1})}}));
     b.root(0x1015, b.int8_leaf(0x1015, {9}));
 
     uint32_t fixed = b.bytes_leaf(0x5008, {0x1B, 0x40});
-    uint32_t by_sel7 = Switch(b, 7,
-                              {{4, b.bytes_leaf(0x5008, {0x1B, 0x28, 0x6C, 0x02, 0x00, 0x11})},
-                               {7, b.bytes_leaf(0x5008, {0x1B, 0x28, 0x6C, 0x02, 0x00, 0x14})}});
+    uint32_t by_sel7 =
+        b.selector_switch(7, {{4, b.bytes_leaf(0x5008, {0x1B, 0x28, 0x6C, 0x02, 0x00, 0x11})},
+                              {7, b.bytes_leaf(0x5008, {0x1B, 0x28, 0x6C, 0x02, 0x00, 0x14})}});
     uint32_t other_id = b.int8_leaf(0x1234, {1});
-    seq_fragments = {fixed, by_sel7, other_id, fixed, other_id};
+    drv.sequence(0x1019, {fixed, by_sel7, other_id});
+    drv.sequence(0x101B, {fixed});
+    drv.sequence(0x101C, {other_id});
 
-    std::memcpy(sel_counts, kSelCounts, sizeof sel_counts);
-    std::memcpy(sel_first, kSelFirst, sizeof sel_first);
-    tables.sel_indices = kSelIndices;
-    tables.sel_value_counts = sel_counts;
-    tables.sel_first = sel_first;
-    tables.sel_count = 4;
-    tables.sel_values = kSelValues;
-    tables.sel_value_ids = kSelIds;
-    tables.sel_value_count = 33;
-    tables.mode_rows = kModeRows;
-    tables.mode_count = 4;
-    tables.mode_parts[0].records = kParts.a;
-    tables.mode_parts[0].count = 2;
-    tables.mode_parts[1].records = kParts.b;
-    tables.mode_parts[1].count = 1;
-    tables.mode_parts[2].records = kParts.c;
-    tables.mode_parts[2].count = 2;
-    tables.mode_parts[3].records = kParts.d;
-    tables.mode_parts[3].count = 1;
+    // The selector-value table of the model.
+    drv.selector(28, {{11, 15762},
+                      {9, 15760},
+                      {8, 15758},
+                      {13, 15767},
+                      {12, 15765},
+                      {1, 15751},
+                      {5, 15755},
+                      {3, 15769},
+                      {260, 15780},
+                      {261, 15781},
+                      {66, 15757},
+                      {257, 15764},
+                      {24, 15793},
+                      {262, 15782},
+                      {272, 15789},
+                      {273, 15790},
+                      {274, 15791},
+                      {256, 15744}});
+    drv.selector(7, {{4, 15301}, {7, 15302}});
+    drv.selector(5, {{1, 15101},
+                     {271, 15117},
+                     {277, 15123},
+                     {261, 15107},
+                     {259, 15105},
+                     {273, 15119},
+                     {258, 15104},
+                     {2, 15102},
+                     {263, 15109},
+                     {383, 15128}});
+    drv.selector(4, {{1, 15002}, {2, 15001}, {3, 15003}});
+    drv.mode_rows.assign(std::begin(kModeRows), std::end(kModeRows));
+    drv.mode_parts[0].assign(std::begin(kParts.a), std::end(kParts.a));
+    drv.mode_parts[1].assign(std::begin(kParts.b), std::end(kParts.b));
+    drv.mode_parts[2].assign(std::begin(kParts.c), std::end(kParts.c));
+    drv.mode_parts[3].assign(std::begin(kParts.d), std::end(kParts.d));
+    tables = drv.tables();
   }
 
+  // The image over the tables as they now are.
   Image image() {
-    tables.seq_ids = seq_ids.data();
-    tables.seq_fragment_counts = seq_counts.data();
-    tables.seq_first = seq_first.data();
-    tables.seq_count = static_cast<uint32_t>(seq_ids.size());
-    tables.seq_fragments = seq_fragments.data();
-    tables.seq_fragment_count = static_cast<uint32_t>(seq_fragments.size());
+    tables = drv.tables();
     b.drv_tables = &tables;
     return b.image();
   }
 };
 
-// A context over `n` selectors, all 0 but those given.
-struct Context {
-  std::vector<uint32_t> selectors;
-  ORV_QUERY_CONTEXT ctx{};
-  explicit Context(uint32_t n, std::vector<std::pair<uint32_t, uint32_t>> set = {})
-      : selectors(n, 0) {
-    for (auto& [index, value] : set) selectors[index] = value;
-    ctx.cSelectors = n;
-    ctx.pSelectors = selectors.data();
-  }
-};
-
-struct Record {
-  uint32_t value, attr1, attr2, attr3, mark;
-};
-
-Record RecordAt(const std::vector<uint8_t>& buf, size_t i) {
-  Record r;
-  std::memcpy(&r, buf.data() + 20 * i, 20);
-  return r;
-}
-
 class DrvQueryTest : public orv::testing::LeakCheckedTest {
  protected:
-  // Size query, then a query with exactly that size; pcbNeeded must keep
-  // its sentinel on success for list ids.
-  int32_t List(const Image& image, uint16_t id, const Context& c, std::vector<uint8_t>* out) {
-    uint32_t needed = 0;
-    int32_t r = drv_query(image, id, &c.ctx, 0, nullptr, &needed);
-    if (r != DB_MORE_DATA) return r;
-    out->assign(needed, 0xAB);
-    uint32_t sentinel = 0xDEADBEEF;
-    r = drv_query(image, id, &c.ctx, needed, out->data(), &sentinel);
-    EXPECT_EQ(sentinel, 0xDEADBEEFu);
-    return r;
+  // A list asked as a caller asks; list ids leave the needed-size word alone.
+  int32_t List(const Image& image, uint16_t id, const QueryContext& c,
+               std::vector<ORV_VALUE_RECORD>* out) {
+    testing::Answer a = testing::ask_sized(drv_query, image, id, &c.ctx);
+    EXPECT_EQ(a.written, testing::kUnwrittenSize);
+    *out = a.as<ORV_VALUE_RECORD>();
+    return a.result;
   }
 };
 
@@ -217,61 +180,45 @@ TEST_F(DrvQueryTest, PathsByIdAlone) {
 TEST_F(DrvQueryTest, List1011ComparedWith1010) {
   MiniModel m;
   Image image = m.image();
-  Context c(29);
-  std::vector<uint8_t> buf;
-  ASSERT_EQ(List(image, 0x1011, c, &buf), DB_OK);
-  const uint32_t values[] = {11, 66, 9, 256};
-  const uint32_t ids[] = {15762, 15757, 15760, 15744};
-  const uint32_t attr2[] = {15712, 15707, 15710, 15744};
-  const uint32_t attr3[] = {0, 1, 0, 0};
-  for (int i = 0; i < 4; ++i) {
-    Record r = RecordAt(buf, i);
-    EXPECT_EQ(r.value, values[i]);
-    EXPECT_EQ(r.attr1, ids[i]);
-    EXPECT_EQ(r.attr2, attr2[i]);
-    EXPECT_EQ(r.attr3, attr3[i]);
-  }
-  Context short_ctx(28);
-  EXPECT_EQ(List(image, 0x1010, short_ctx, &buf), DB_NO_SELECTOR);
+  QueryContext c(29);
+  std::vector<ORV_VALUE_RECORD> records;
+  ASSERT_EQ(List(image, 0x1011, c, &records), DB_OK);
+  expect_records(
+      records,
+      {{11, 66, 9, 256}, {15762, 15757, 15760, 15744}, {15712, 15707, 15710, 15744}, {0, 1, 0, 0}});
+  QueryContext short_ctx(28);
+  EXPECT_EQ(List(image, 0x1010, short_ctx, &records), DB_NO_SELECTOR);
 
   // The 0x1010 list used up while 0x1011 records remain.
   MiniModel used_up({11}, {11, 9});
   Image image2 = used_up.image();
-  EXPECT_EQ(List(image2, 0x1011, c, &buf), DB_ERROR);
+  EXPECT_EQ(List(image2, 0x1011, c, &records), DB_ERROR);
   // Unmatched 0x1010 entries are no fault.
   MiniModel spare({11, 9, 256}, {9});
   Image image3 = spare.image();
-  ASSERT_EQ(List(image3, 0x1011, c, &buf), DB_OK);
-  EXPECT_EQ(RecordAt(buf, 0).attr3, 1u);
+  ASSERT_EQ(List(image3, 0x1011, c, &records), DB_OK);
+  expect_records(records, {.attr3 = {1}});
 }
 
 TEST_F(DrvQueryTest, MarkersOfStoredLists) {
   MiniModel m;
   Image image = m.image();
-  std::vector<uint8_t> buf;
-  ASSERT_EQ(List(image, 0x1012, Context(6, {{5, 1}}), &buf), DB_OK);
-  EXPECT_EQ(RecordAt(buf, 0).mark, 0u);
-  EXPECT_EQ(RecordAt(buf, 1).mark, 2u);
-  EXPECT_EQ(RecordAt(buf, 0).attr1, 15301u);
-  EXPECT_EQ(RecordAt(buf, 1).attr1, 15302u);
+  std::vector<ORV_VALUE_RECORD> records;
+  ASSERT_EQ(List(image, 0x1012, QueryContext(6, {{5, 1}}), &records), DB_OK);
+  expect_records(records, {.value = {4, 7}, .attr1 = {15301, 15302}, .mark = {0, 2}});
   // No marker pair for these settings: nothing is marked.
-  ASSERT_EQ(List(image, 0x1012, Context(6, {{5, 999}}), &buf), DB_OK);
-  EXPECT_EQ(RecordAt(buf, 0).mark, 0u);
-  EXPECT_EQ(RecordAt(buf, 1).mark, 0u);
+  ASSERT_EQ(List(image, 0x1012, QueryContext(6, {{5, 999}}), &records), DB_OK);
+  expect_records(records, {.mark = {0, 0}});
   // 0x1014 needs no selector-value table.
   m.b.drv_tables = nullptr;
   Image no_tables = m.b.image();
-  ASSERT_EQ(List(no_tables, 0x1014, Context(1), &buf), DB_OK);
-  EXPECT_EQ(RecordAt(buf, 0).mark, 1u);
-  EXPECT_EQ(RecordAt(buf, 1).mark, 0u);
-  EXPECT_EQ(RecordAt(buf, 2).mark, 0u);
+  ASSERT_EQ(List(no_tables, 0x1014, QueryContext(1), &records), DB_OK);
+  expect_records(records, {.value = {3, 2, 1}, .mark = {1, 0, 0}});
   // A marked list whose marker id has no root at all: nothing is marked.
-  ASSERT_EQ(List(image, 0x1054, Context(29), &buf), DB_OK);
-  ASSERT_EQ(buf.size(), 40u);
-  EXPECT_EQ(RecordAt(buf, 0).attr1, 15762u);
-  EXPECT_EQ(RecordAt(buf, 1).attr2, 15710u);
-  EXPECT_EQ(RecordAt(buf, 0).mark, 0u);
-  EXPECT_EQ(RecordAt(buf, 1).mark, 0u);
+  ASSERT_EQ(List(image, 0x1054, QueryContext(29), &records), DB_OK);
+  expect_records(
+      records,
+      {.value = {11, 9}, .attr1 = {15762, 15760}, .attr2 = {15712, 15710}, .mark = {0, 0}});
 }
 
 TEST_F(DrvQueryTest, ValuesOutsideTheSelectorTable) {
@@ -281,18 +228,18 @@ TEST_F(DrvQueryTest, ValuesOutsideTheSelectorTable) {
   b.root(0x100E, b.int16_leaf(0x100E, {4, 7, 4}));
   b.drv_tables = &m.tables;
   Image image = b.image();
-  std::vector<uint8_t> buf;
-  EXPECT_EQ(List(image, 0x1012, Context(6), &buf), DB_NOT_FOUND);
+  std::vector<ORV_VALUE_RECORD> records;
+  EXPECT_EQ(List(image, 0x1012, QueryContext(6), &records), DB_NOT_FOUND);
   // Three records for a selector with two values.
-  m.sel_counts[2] = 2;
-  EXPECT_EQ(List(image, 0x100E, Context(6), &buf), DB_ERROR);
+  m.drv.sel_value_counts[2] = 2;
+  EXPECT_EQ(List(image, 0x100E, QueryContext(6), &records), DB_ERROR);
   // A first position past the values.
-  m.sel_first[1] = 32;
-  EXPECT_EQ(List(image, 0x1012, Context(6), &buf), DB_ERROR);
-  EXPECT_EQ(List(image, 0x1013, Context(6), &buf), DB_ERROR);
+  m.drv.sel_first[1] = 32;
+  EXPECT_EQ(List(image, 0x1012, QueryContext(6), &records), DB_ERROR);
+  EXPECT_EQ(List(image, 0x1013, QueryContext(6), &records), DB_ERROR);
   // A table without the selector: selector 4 is its last slot.
   m.tables.sel_count = 3;
-  EXPECT_EQ(List(image, 0x100D, Context(6), &buf), DB_NOT_FOUND);
+  EXPECT_EQ(List(image, 0x100D, QueryContext(6), &records), DB_NOT_FOUND);
 }
 
 TEST_F(DrvQueryTest, NullSelectorArrayHoldsNoSelectors) {
@@ -302,12 +249,9 @@ TEST_F(DrvQueryTest, NullSelectorArrayHoldsNoSelectors) {
   ctx.cSelectors = 100;  // but no array
   std::vector<uint8_t> buf(400, 0);
   uint32_t needed = 0;
-  EXPECT_EQ(drv_query(image, 0x100C, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x100D, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x1010, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x1011, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x1016, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
-  EXPECT_EQ(drv_query(image, 0x101E, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR);
+  for (uint16_t id : {0x100C, 0x100D, 0x1010, 0x1011, 0x1016, 0x101E}) {
+    EXPECT_EQ(drv_query(image, id, &ctx, 400, buf.data(), &needed), DB_NO_SELECTOR) << id;
+  }
   // A selector-free list still answers.
   EXPECT_EQ(drv_query(image, 0x1014, &ctx, 400, buf.data(), &needed), DB_OK);
 }
@@ -315,7 +259,7 @@ TEST_F(DrvQueryTest, NullSelectorArrayHoldsNoSelectors) {
 TEST_F(DrvQueryTest, InconsistentValuesAreErrors) {
   MiniModel m;
   Image good = m.image();
-  std::vector<uint8_t> buf;
+  std::vector<ORV_VALUE_RECORD> records;
   struct Case {
     const char* what;
     uint16_t list_id;
@@ -342,8 +286,9 @@ TEST_F(DrvQueryTest, InconsistentValuesAreErrors) {
     bad.b.root_ids.insert(bad.b.root_ids.begin(), c.bad_id);
     bad.b.root_items.insert(bad.b.root_items.begin(), leaf);
     Image image = bad.image();
-    EXPECT_EQ(List(image, c.list_id, Context(95, {{5, 1}, {8, 1}}), &buf), DB_ERROR) << c.what;
-    EXPECT_EQ(List(good, c.list_id, Context(95, {{5, 1}, {8, 1}}), &buf), DB_OK) << c.what;
+    EXPECT_EQ(List(image, c.list_id, QueryContext(95, {{5, 1}, {8, 1}}), &records), DB_ERROR)
+        << c.what;
+    EXPECT_EQ(List(good, c.list_id, QueryContext(95, {{5, 1}, {8, 1}}), &records), DB_OK) << c.what;
   }
 }
 
@@ -352,7 +297,7 @@ TEST_F(DrvQueryTest, MissingTablesAreErrors) {
   m.image();
   m.b.drv_tables = nullptr;
   Image image = m.b.image();
-  Context c(95);
+  QueryContext c(95);
   std::vector<uint8_t> buf(400);
   uint32_t needed = 0;
   for (uint16_t id : {0x100C, 0x100D, 0x1011, 0x1019, 0x101E}) {
@@ -366,7 +311,7 @@ TEST_F(DrvQueryTest, MissingTablesAreErrors) {
 TEST_F(DrvQueryTest, CommandSequences) {
   MiniModel m;
   Image image = m.image();
-  Context sel7(8, {{7, 4}});
+  QueryContext sel7(8, {{7, 4}});
   uint32_t needed = 0;
   ASSERT_EQ(drv_query(image, 0x1019, &sel7.ctx, 0, nullptr, &needed), DB_MORE_DATA);
   EXPECT_EQ(needed, 8u);
@@ -378,7 +323,7 @@ TEST_F(DrvQueryTest, CommandSequences) {
   EXPECT_EQ(buf,
             (std::vector<uint8_t>{0x1B, 0x40, 0x1B, 0x28, 0x6C, 0x02, 0x00, 0x11, 0xAB, 0xAB}));
   // A fragment that does not apply adds nothing.
-  Context other(8, {{7, 5}});
+  QueryContext other(8, {{7, 5}});
   ASSERT_EQ(drv_query(image, 0x1019, &other.ctx, 10, buf.data(), &needed), DB_OK);
   EXPECT_EQ(needed, 2u);
   // Every fragment absent: an empty sequence.
@@ -387,13 +332,13 @@ TEST_F(DrvQueryTest, CommandSequences) {
   ASSERT_EQ(drv_query(image, 0x101C, &other.ctx, 10, buf.data(), &needed), DB_OK);
   EXPECT_EQ(needed, 0u);
   // The selector the fragment needs is missing.
-  Context few(7);
+  QueryContext few(7);
   EXPECT_EQ(drv_query(image, 0x1019, &few.ctx, 10, buf.data(), &needed), DB_NO_SELECTOR);
   EXPECT_EQ(drv_query(image, 0x101A, &sel7.ctx, 10, buf.data(), &needed), DB_NOT_FOUND);
 
   // Positions and item indices outside their tables.
-  m.seq_first[1] = 5;
-  m.seq_fragments[2] = 100000;
+  m.drv.seq_first[1] = 5;
+  m.drv.seq_fragments[2] = 100000;
   Image broken = m.image();
   EXPECT_EQ(drv_query(broken, 0x101B, &sel7.ctx, 10, buf.data(), &needed), DB_ERROR);
   EXPECT_EQ(drv_query(broken, 0x1019, &sel7.ctx, 10, buf.data(), &needed), DB_ERROR);
@@ -402,7 +347,7 @@ TEST_F(DrvQueryTest, CommandSequences) {
 TEST_F(DrvQueryTest, ModeRecord) {
   MiniModel m;
   Image image = m.image();
-  Context c(82, {{4, 2}, {9, 2}, {5, 261}, {8, 5}, {6, 1}});
+  QueryContext c(82, {{4, 2}, {9, 2}, {5, 261}, {8, 5}, {6, 1}});
   uint32_t needed = 0;
   std::vector<uint8_t> buf(192, 0xAB);
   ASSERT_EQ(drv_query(image, 0x101E, &c.ctx, 192, buf.data(), &needed), DB_OK);
@@ -412,15 +357,15 @@ TEST_F(DrvQueryTest, ModeRecord) {
     ASSERT_EQ(buf[i], want) << i;
   }
   // A key of -1 matches the selector value 0xFFFFFFFF.
-  Context minus(82, {{4, 1}, {5, 0xFFFFFFFF}, {8, 1}, {6, 1}});
+  QueryContext minus(82, {{4, 1}, {5, 0xFFFFFFFF}, {8, 1}, {6, 1}});
   ASSERT_EQ(drv_query(image, 0x101E, &minus.ctx, 192, buf.data(), &needed), DB_OK);
   EXPECT_EQ(buf[0], 0x11);
   // A part index beyond its table: an error, and nothing written.
-  Context bad(82, {{4, 3}, {5, 1}, {8, 1}, {6, 1}});
+  QueryContext bad(82, {{4, 3}, {5, 1}, {8, 1}, {6, 1}});
   std::vector<uint8_t> untouched(192, 0x77);
   EXPECT_EQ(drv_query(image, 0x101E, &bad.ctx, 192, untouched.data(), &needed), DB_ERROR);
   EXPECT_EQ(untouched, std::vector<uint8_t>(192, 0x77));
-  Context none(82, {{4, 9}});
+  QueryContext none(82, {{4, 9}});
   needed = 5;
   EXPECT_EQ(drv_query(image, 0x101E, &none.ctx, 192, buf.data(), &needed), DB_NOT_FOUND);
   EXPECT_EQ(needed, 5u);
@@ -467,14 +412,14 @@ TEST_F(DrvQueryTest, LookupsOnlyOtherImagesFail) {
        },
        DB_NOT_FOUND},
       {"first value beyond the selector-value table", 0x100C,
-       [](MiniModel& m) { m.sel_first[3] = 40; }, DB_ERROR},
+       [](MiniModel& m) { m.drv.sel_first[3] = 40; }, DB_ERROR},
   };
   for (const Case& c : cases) {
     MiniModel m;
     c.spoil(m);
     Image image = m.image();
-    std::vector<uint8_t> buf;
-    EXPECT_EQ(List(image, c.list, Context(29, {{4, 1}}), &buf), c.result) << c.what;
+    std::vector<ORV_VALUE_RECORD> records;
+    EXPECT_EQ(List(image, c.list, QueryContext(29, {{4, 1}}), &records), c.result) << c.what;
   }
 }
 
@@ -500,7 +445,7 @@ TEST_F(DrvQueryTest, ValuesThatFailOnlyWhenCopied) {
     m.b.root_ids.insert(m.b.root_ids.begin(), c.id);
     m.b.root_items.insert(m.b.root_items.begin(), leaf);
     Image image = m.image();
-    Context ctx(10);
+    QueryContext ctx(10);
     uint32_t needed = 0;
     ASSERT_EQ(drv_query(image, c.id, &ctx.ctx, 0, nullptr, &needed), DB_MORE_DATA) << c.what;
     EXPECT_EQ(needed, c.size) << c.what;
@@ -509,9 +454,9 @@ TEST_F(DrvQueryTest, ValuesThatFailOnlyWhenCopied) {
   }
   // A command sequence's fragment beyond its pool: the size counts it, the copy fails.
   MiniModel m;
-  m.seq_fragments[3] = m.b.add(ITEM_BYTES, 0xFFFFFF, 0x5008, 2);
+  m.drv.seq_fragments[3] = m.b.add(ITEM_BYTES, 0xFFFFFF, 0x5008, 2);
   Image image = m.image();
-  Context ctx(8);
+  QueryContext ctx(8);
   uint32_t needed = 0;
   ASSERT_EQ(drv_query(image, 0x101B, &ctx.ctx, 0, nullptr, &needed), DB_MORE_DATA);
   EXPECT_EQ(needed, 2u);
@@ -530,7 +475,7 @@ TEST_F(DrvQueryTest, CommandSequenceTableArraysMissingAlone) {
                              reinterpret_cast<const void**>(&m.tables.seq_fragments)};
     *arrays[missing] = nullptr;
     Image image = m.b.image();
-    Context ctx(8, {{7, 4}});
+    QueryContext ctx(8, {{7, 4}});
     uint8_t buf[16];
     uint32_t needed = 0;
     EXPECT_EQ(drv_query(image, 0x1019, &ctx.ctx, sizeof buf, buf, &needed), DB_ERROR) << missing;
@@ -542,7 +487,7 @@ TEST_F(DrvQueryTest, CommandSequenceTableArraysMissingAlone) {
 TEST_F(DrvQueryTest, ArgumentsNoEntryPointPasses) {
   MiniModel m;
   Image image = m.image();
-  Context c(95);
+  QueryContext c(95);
   std::vector<uint8_t> buf(400);
   uint32_t needed = 0;
   EXPECT_EQ(drv_query(image, 0x100C, nullptr, 400, buf.data(), &needed), DB_ERROR);
@@ -562,19 +507,11 @@ TEST_F(DrvQueryTest, ArgumentsNoEntryPointPasses) {
 TEST_F(DrvQueryTest, CommandSequenceBeyondFourGibibytes) {
   ImageBuilder b;
   uint32_t huge = b.add(ITEM_INT32, 0, 0x5008, 0xFFFF);
-  std::vector<uint16_t> ids{0x1019};
-  std::vector<uint16_t> counts{16400};
-  std::vector<uint32_t> first{0};
-  std::vector<uint32_t> fragments(16400, huge);
-  DrvTables tables{};
-  tables.seq_ids = ids.data();
-  tables.seq_fragment_counts = counts.data();
-  tables.seq_first = first.data();
-  tables.seq_count = 1;
-  tables.seq_fragments = fragments.data();
-  tables.seq_fragment_count = static_cast<uint32_t>(fragments.size());
+  testing::DrvTableBuilder drv;
+  drv.sequence(0x1019, std::vector<uint32_t>(16400, huge));
+  DrvTables tables = drv.tables();
   b.drv_tables = &tables;
-  Context c(8);
+  QueryContext c(8);
   uint32_t needed = 0;
   EXPECT_EQ(drv_query(b.image(), 0x1019, &c.ctx, 0, nullptr, &needed), DB_ERROR);
 }

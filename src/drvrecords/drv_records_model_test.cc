@@ -3,7 +3,6 @@
 // and the mode record of every allowed combination.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <optional>
 #include <set>
@@ -13,34 +12,20 @@
 #include "orvdb/host_platform.h"
 #endif
 #include "orvdb/orvdb.h"
+#include "support/fetch.h"
 #include "support/leak_checked_test.h"
+#include "support/model_papers.h"
+#include "support/model_settings.h"
+#include "support/value_records.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// A context over 95 selectors holding a valid combination of the settings:
-// selectors 4 = 1, 9 = 0, 5 = 1, 81 = 0, 8 = 1, 6 = 2, 7 = 4, paper 28 = 9.
-struct Context {
-  std::vector<uint32_t> selectors;
-  ORV_QUERY_CONTEXT ctx{};
-  explicit Context(uint32_t n = 95) : selectors(n, 0) {
-    std::map<uint32_t, uint32_t> defaults = {{4, 1}, {9, 0}, {5, 1}, {81, 0},
-                                             {8, 1}, {6, 2}, {7, 4}, {28, 9}};
-    for (auto [index, value] : defaults) {
-      if (index < n) selectors[index] = value;
-    }
-    ctx.cSelectors = n;
-    ctx.pSelectors = selectors.data();
-  }
-  Context(const Context& other) : selectors(other.selectors), ctx(other.ctx) {
-    ctx.pSelectors = selectors.data();
-  }
-  Context& set(uint32_t index, uint32_t value) {
-    selectors[index] = value;
-    return *this;
-  }
-};
+using orv::testing::Answer;
+using orv::testing::Call;
+using orv::testing::expect_records;
+using orv::testing::QueryContext;
+using orv::testing::valid_settings;
 
 struct Record {
   int32_t value, attr1, attr2, attr3, mark;
@@ -48,72 +33,46 @@ struct Record {
 
 class DrvRecordsModelTest : public orv::testing::LeakCheckedTest {
  protected:
-  // Size query, then the records; the needed-size word keeps the caller's
-  // value on success.
-  static int32_t Records(uint16_t id, const Context& c, std::vector<Record>* out) {
-    uint32_t needed = 0;
-    int32_t r = ORV_AccessDrvDataBase(id, &c.ctx, 0, nullptr, &needed);
-    if (r != DB_MORE_DATA) return r;
-    EXPECT_EQ(needed % 20, 0u);
-    std::vector<uint8_t> buf(needed, 0);
-    uint32_t sentinel = 0xDEADBEEF;
-    r = ORV_AccessDrvDataBase(id, &c.ctx, needed, buf.data(), &sentinel);
-    EXPECT_EQ(sentinel, 0xDEADBEEFu) << id;
-    out->assign(needed / 20, Record{});
-    std::memcpy(out->data(), buf.data(), needed);
-    return r;
+  // The records of a list id, asked as a caller asks; the needed-size word
+  // keeps the caller's value.
+  static int32_t Records(uint16_t id, const QueryContext& c, std::vector<Record>* out) {
+    Answer a = orv::testing::ask_sized(ORV_AccessDrvDataBase, id, &c.ctx);
+    EXPECT_EQ(a.bytes.size() % sizeof(Record), 0u) << id;
+    EXPECT_EQ(a.written, orv::testing::kUnwrittenSize) << id;
+    *out = a.as<Record>();
+    return a.result;
   }
 
-  // A command sequence through the size protocol; nullopt unless DB_OK.
-  static std::optional<Bytes> Sequence(uint16_t id, const Context& c) {
-    uint32_t needed = 0;
-    int32_t r = ORV_AccessDrvDataBase(id, &c.ctx, 0, nullptr, &needed);
-    EXPECT_EQ(r, DB_MORE_DATA) << id;
-    if (r != DB_MORE_DATA) return std::nullopt;
-    Bytes buf(needed + 4, 0xEE);
-    uint32_t written = 0;
-    r = ORV_AccessDrvDataBase(id, &c.ctx, static_cast<uint32_t>(buf.size()), buf.data(), &written);
-    if (r != DB_OK) return std::nullopt;
-    EXPECT_EQ(written, needed);
-    EXPECT_EQ(Bytes(buf.begin() + needed, buf.end()), Bytes(4, 0xEE)) << "written past the size";
-    buf.resize(needed);
-    return buf;
+  // A command sequence asked as a caller asks, but into a buffer 4 bytes
+  // larger than it needs: exactly the sequence is written. nullopt unless DB_OK.
+  static std::optional<Bytes> Sequence(uint16_t id, const QueryContext& c) {
+    Call size = orv::testing::call_into(0, ORV_AccessDrvDataBase, id, &c.ctx);
+    EXPECT_EQ(size.result, DB_MORE_DATA) << id;
+    if (size.result != DB_MORE_DATA) return std::nullopt;
+    Call a = orv::testing::call_into(size.needed + 4, ORV_AccessDrvDataBase, id, &c.ctx);
+    if (a.result != DB_OK) return std::nullopt;
+    EXPECT_EQ(a.needed, size.needed);
+    EXPECT_EQ(Bytes(a.bytes.begin() + size.needed, a.bytes.end()),
+              Bytes(4, orv::testing::kUnwrittenByte))
+        << "written past the size";
+    a.bytes.resize(size.needed);
+    return a.bytes;
   }
 };
-
-void ExpectRecords(const std::vector<Record>& got, const std::vector<int32_t>& values,
-                   const std::vector<int32_t>& attr1, const std::vector<int32_t>& attr2,
-                   const std::vector<int32_t>& attr3, const std::vector<int32_t>& mark) {
-  ASSERT_EQ(got.size(), values.size());
-  for (size_t i = 0; i < got.size(); ++i) {
-    EXPECT_EQ(got[i].value, values[i]) << "record " << i;
-    if (!attr1.empty()) {
-      EXPECT_EQ(got[i].attr1, attr1[i]) << "attr1 " << i;
-    }
-    if (!attr2.empty()) {
-      EXPECT_EQ(got[i].attr2, attr2[i]) << "attr2 " << i;
-    }
-    if (!attr3.empty()) {
-      EXPECT_EQ(got[i].attr3, attr3[i]) << "attr3 " << i;
-    }
-    if (!mark.empty()) {
-      EXPECT_EQ(got[i].mark, mark[i]) << "mark " << i;
-    }
-  }
-}
 
 TEST_F(DrvRecordsModelTest, Selector4Lists) {
   std::vector<Record> r;
   for (uint16_t id : {0x100C, 0x100D}) {
-    ASSERT_EQ(Records(id, Context(5), &r), DB_OK) << id;
-    ExpectRecords(r, {1, 2, 3}, {15002, 15001, 15003}, {20001, 20002, 20003}, {1, 0, 1}, {1, 0, 0});
+    ASSERT_EQ(Records(id, valid_settings(5), &r), DB_OK) << id;
+    expect_records(r,
+                   {{1, 2, 3}, {15002, 15001, 15003}, {20001, 20002, 20003}, {1, 0, 1}, {1, 0, 0}});
   }
   // The full list's size does not depend on the settings.
-  Context none(0);
+  QueryContext none(0);
   uint32_t needed = 0;
   EXPECT_EQ(ORV_AccessDrvDataBase(0x100D, &none.ctx, 0, nullptr, &needed), DB_MORE_DATA);
   EXPECT_EQ(needed, 60u);
-  EXPECT_EQ(Records(0x100D, Context(4), &r), DB_NO_SELECTOR);
+  EXPECT_EQ(Records(0x100D, valid_settings(4), &r), DB_NO_SELECTOR);
 }
 
 TEST_F(DrvRecordsModelTest, Selector5Lists) {
@@ -122,29 +81,29 @@ TEST_F(DrvRecordsModelTest, Selector5Lists) {
                                     15119, 15104, 15102, 15109, 15128};
   const std::vector<int32_t> marked_first = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   std::vector<Record> r;
-  ASSERT_EQ(Records(0x100F, Context(), &r), DB_OK);
-  ExpectRecords(r, all, ids, {}, {}, marked_first);
-  ASSERT_EQ(Records(0x100E, Context(), &r), DB_OK);
-  ExpectRecords(r, all, ids, {}, {}, marked_first);
-  ASSERT_EQ(Records(0x100E, Context().set(4, 3).set(9, 1), &r), DB_OK);
-  ExpectRecords(r, {1, 271, 277, 263, 383}, {15101, 15117, 15123, 15109, 15128}, {}, {},
-                {1, 0, 0, 0, 0});
+  ASSERT_EQ(Records(0x100F, valid_settings(), &r), DB_OK);
+  expect_records(r, {all, ids, {}, {}, marked_first});
+  ASSERT_EQ(Records(0x100E, valid_settings(), &r), DB_OK);
+  expect_records(r, {all, ids, {}, {}, marked_first});
+  ASSERT_EQ(Records(0x100E, valid_settings().set(4, 3).set(9, 1), &r), DB_OK);
+  expect_records(
+      r, {{1, 271, 277, 263, 383}, {15101, 15117, 15123, 15109, 15128}, {}, {}, {1, 0, 0, 0, 0}});
   // No marker pair for selector 9 = 2 under selector 4 = 1: nothing is marked.
-  ASSERT_EQ(Records(0x100F, Context().set(9, 2), &r), DB_OK);
-  ExpectRecords(r, all, ids, {}, {}, std::vector<int32_t>(10, 0));
+  ASSERT_EQ(Records(0x100F, valid_settings().set(9, 2), &r), DB_OK);
+  expect_records(r, {all, ids, {}, {}, std::vector<int32_t>(10, 0)});
 }
 
 TEST_F(DrvRecordsModelTest, Selector7Lists) {
   std::vector<Record> r;
   for (uint16_t id : {0x1012, 0x1013}) {
-    ASSERT_EQ(Records(id, Context().set(5, 1), &r), DB_OK) << id;
-    ExpectRecords(r, {4, 7}, {15301, 15302}, {}, {}, {0, 2});
-    ASSERT_EQ(Records(id, Context().set(5, 261), &r), DB_OK) << id;
-    ExpectRecords(r, {4, 7}, {15301, 15302}, {}, {}, {2, 0});
+    ASSERT_EQ(Records(id, valid_settings().set(5, 1), &r), DB_OK) << id;
+    expect_records(r, {{4, 7}, {15301, 15302}, {}, {}, {0, 2}});
+    ASSERT_EQ(Records(id, valid_settings().set(5, 261), &r), DB_OK) << id;
+    expect_records(r, {{4, 7}, {15301, 15302}, {}, {}, {2, 0}});
   }
-  EXPECT_EQ(Records(0x1012, Context().set(5, 999), &r), DB_NOT_FOUND);
-  ASSERT_EQ(Records(0x1013, Context().set(5, 999), &r), DB_OK);
-  ExpectRecords(r, {4, 7}, {15301, 15302}, {}, {}, {0, 0});
+  EXPECT_EQ(Records(0x1012, valid_settings().set(5, 999), &r), DB_NOT_FOUND);
+  ASSERT_EQ(Records(0x1013, valid_settings().set(5, 999), &r), DB_OK);
+  expect_records(r, {{4, 7}, {15301, 15302}, {}, {}, {0, 0}});
 }
 
 TEST_F(DrvRecordsModelTest, PaperLists) {
@@ -159,60 +118,60 @@ TEST_F(DrvRecordsModelTest, PaperLists) {
   const std::set<int32_t> in_1010 = {11, 9, 8, 13, 12, 1, 5, 3, 260, 261, 256};
 
   std::vector<Record> r;
-  ASSERT_EQ(Records(0x1011, Context(), &r), DB_OK);
+  ASSERT_EQ(Records(0x1011, valid_settings(), &r), DB_OK);
   std::vector<int32_t> want2, want3;
   for (int32_t code : codes) {
     want2.push_back(attr2.at(code));
     want3.push_back(in_1010.count(code) ? 0 : 1);
   }
-  ExpectRecords(r, codes, ids, want2, want3, {});
+  expect_records(r, {codes, ids, want2, want3, {}});
 
-  ASSERT_EQ(Records(0x1010, Context(), &r), DB_OK);
+  ASSERT_EQ(Records(0x1010, valid_settings(), &r), DB_OK);
   ASSERT_EQ(r.size(), 11u);
   for (const Record& rec : r) {
     EXPECT_TRUE(in_1010.count(rec.value)) << rec.value;
     EXPECT_EQ(rec.attr2, attr2.at(rec.value));
   }
   EXPECT_EQ(r[10].attr1, 15744);
-  EXPECT_EQ(Records(0x1010, Context(28), &r), DB_NO_SELECTOR);
+  EXPECT_EQ(Records(0x1010, valid_settings(28), &r), DB_NO_SELECTOR);
 }
 
 TEST_F(DrvRecordsModelTest, MarkedListsWithoutSelectorTable) {
   std::vector<Record> r;
-  ASSERT_EQ(Records(0x1014, Context(), &r), DB_OK);
-  ExpectRecords(r, {3, 2, 1}, {}, {}, {}, {1, 0, 0});
-  ASSERT_EQ(Records(0x1014, Context().set(4, 3).set(5, 271), &r), DB_OK);
-  ExpectRecords(r, {3, 1}, {}, {}, {}, {1, 0});
+  ASSERT_EQ(Records(0x1014, valid_settings(), &r), DB_OK);
+  expect_records(r, {{3, 2, 1}, {}, {}, {}, {1, 0, 0}});
+  ASSERT_EQ(Records(0x1014, valid_settings().set(4, 3).set(5, 271), &r), DB_OK);
+  expect_records(r, {{3, 1}, {}, {}, {}, {1, 0}});
   for (uint16_t id : {0x104D, 0x104E}) {
-    ASSERT_EQ(Records(id, Context(), &r), DB_OK) << id;
-    ExpectRecords(r, {0}, {}, {}, {}, {1});
+    ASSERT_EQ(Records(id, valid_settings(), &r), DB_OK) << id;
+    expect_records(r, {{0}, {}, {}, {}, {1}});
   }
-  EXPECT_EQ(Records(0x104D, Context().set(5, 999), &r), DB_NOT_FOUND);
-  ASSERT_EQ(Records(0x104E, Context().set(5, 999), &r), DB_OK);
-  ExpectRecords(r, {0}, {}, {}, {}, {0});
-  EXPECT_EQ(Records(0x1051, Context(), &r), DB_NO_ENTRY);
-  EXPECT_EQ(Records(0x1054, Context(), &r), DB_NO_ENTRY);
+  EXPECT_EQ(Records(0x104D, valid_settings().set(5, 999), &r), DB_NOT_FOUND);
+  ASSERT_EQ(Records(0x104E, valid_settings().set(5, 999), &r), DB_OK);
+  expect_records(r, {{0}, {}, {}, {}, {0}});
+  EXPECT_EQ(Records(0x1051, valid_settings(), &r), DB_NO_ENTRY);
+  EXPECT_EQ(Records(0x1054, valid_settings(), &r), DB_NO_ENTRY);
 }
 
 TEST_F(DrvRecordsModelTest, Selector8Lists) {
   std::vector<Record> r;
-  ASSERT_EQ(Records(0x1016, Context(), &r), DB_OK);
-  ExpectRecords(r, {1, 2, 3, 4, 5}, {0, 1, 0, 2, 3}, {-4, -4, -4, -3, -2}, {}, {0, 0, 0, 1, 0});
-  ASSERT_EQ(Records(0x1016, Context().set(4, 2).set(9, 2).set(5, 259), &r), DB_OK);
-  ExpectRecords(r, {1, 2, 3, 4, 5}, {1, 2, 0, 0, 0}, {-4, -3, -3, -3, -3}, {}, {0, 1, 0, 0, 0});
-  ASSERT_EQ(Records(0x1016, Context().set(5, 261), &r), DB_OK);
-  ExpectRecords(r, {1, 2, 5}, {1, 2, 0}, {-4, -3, -3}, {}, {1, 0, 0});
-  ASSERT_EQ(Records(0x1016, Context().set(4, 3).set(9, 1).set(5, 271), &r), DB_OK);
-  ExpectRecords(r, {1}, {1}, {-4}, {}, {1});
+  ASSERT_EQ(Records(0x1016, valid_settings(), &r), DB_OK);
+  expect_records(r, {{1, 2, 3, 4, 5}, {0, 1, 0, 2, 3}, {-4, -4, -4, -3, -2}, {}, {0, 0, 0, 1, 0}});
+  ASSERT_EQ(Records(0x1016, valid_settings().set(4, 2).set(9, 2).set(5, 259), &r), DB_OK);
+  expect_records(r, {{1, 2, 3, 4, 5}, {1, 2, 0, 0, 0}, {-4, -3, -3, -3, -3}, {}, {0, 1, 0, 0, 0}});
+  ASSERT_EQ(Records(0x1016, valid_settings().set(5, 261), &r), DB_OK);
+  expect_records(r, {{1, 2, 5}, {1, 2, 0}, {-4, -3, -3}, {}, {1, 0, 0}});
+  ASSERT_EQ(Records(0x1016, valid_settings().set(4, 3).set(9, 1).set(5, 271), &r), DB_OK);
+  expect_records(r, {{1}, {1}, {-4}, {}, {1}});
 
-  ASSERT_EQ(Records(0x1017, Context(), &r), DB_OK);
-  ExpectRecords(r, {1, 2, 3, 4, 5}, {}, {}, {}, {0, 0, 0, 1, 0});
-  ASSERT_EQ(Records(0x1017, Context().set(5, 2), &r), DB_OK);
-  ExpectRecords(r, {1, 2, 3, 4, 5}, {}, {}, {}, {1, 0, 0, 0, 0});
+  ASSERT_EQ(Records(0x1017, valid_settings(), &r), DB_OK);
+  expect_records(r, {{1, 2, 3, 4, 5}, {}, {}, {}, {0, 0, 0, 1, 0}});
+  ASSERT_EQ(Records(0x1017, valid_settings().set(5, 2), &r), DB_OK);
+  expect_records(r, {{1, 2, 3, 4, 5}, {}, {}, {}, {1, 0, 0, 0, 0}});
   // The marker pair is required: settings without one fail the query.
-  EXPECT_EQ(Records(0x1017, Context().set(9, 2), &r), DB_NOT_FOUND);
-  EXPECT_EQ(Records(0x1016, Context(81), &r), DB_NO_SELECTOR);
-  EXPECT_EQ(Records(0x1017, Context(81), &r), DB_NO_SELECTOR);
+  EXPECT_EQ(Records(0x1017, valid_settings().set(9, 2), &r), DB_NOT_FOUND);
+  EXPECT_EQ(Records(0x1016, valid_settings(81), &r), DB_NO_SELECTOR);
+  EXPECT_EQ(Records(0x1017, valid_settings(81), &r), DB_NO_SELECTOR);
 }
 
 // Fragment 2 of 0x1019 by the rules of the settings; nullopt outside them.
@@ -249,8 +208,7 @@ std::optional<Bytes> SettingsFragment(uint32_t s4, uint32_t s9, uint32_t s5, uin
 }
 
 const Bytes kFirst1019 = {0x1B, 0x28, 0x61, 0x01, 0x00, 0x01, 0x1B, 0x28, 0x62, 0x01, 0x00, 0x01};
-const Bytes kPaperA4 = {0x1B, 0x28, 0x70, 0x08, 0x00, 0x02, 0xA6,
-                        0x00, 0x00, 0x01, 0xE0, 0x00, 0x00};
+const Bytes kPaperA4 = orv::testing::paper_command(9);
 const Bytes kSel7Is4 = {0x1B, 0x28, 0x6C, 0x02, 0x00, 0x11};
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
@@ -260,7 +218,7 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
 }
 
 TEST_F(DrvRecordsModelTest, SequenceExampleOfTheSettings) {
-  Context c;
+  QueryContext c = valid_settings();
   c.set(6, 1);
   std::optional<Bytes> got = Sequence(0x1019, c);
   ASSERT_TRUE(got);
@@ -280,7 +238,7 @@ TEST_F(DrvRecordsModelTest, Sequence1019OverTheSettings) {
     for (uint32_t s5 : fives) {
       for (uint32_t s8 = 1; s8 <= 5; ++s8) {
         for (uint32_t s6 = 1; s6 <= 3; ++s6) {
-          Context c;
+          QueryContext c = valid_settings();
           c.set(4, pair[0]).set(9, pair[1]).set(5, s5).set(8, s8).set(6, s6);
           std::optional<Bytes> settings = SettingsFragment(pair[0], pair[1], s5, s8, s6);
           Bytes want = kFirst1019;
@@ -302,41 +260,29 @@ TEST_F(DrvRecordsModelTest, Sequence1019OverTheSettings) {
 }
 
 TEST_F(DrvRecordsModelTest, Sequence1019PaperAndSelector7) {
-  const std::map<uint32_t, Bytes> stored = {
-      {11, {0x01, 0xD9, 0x00, 0x00, 0x01, 0x4E, 0x00, 0x00}},
-      {9, {0x02, 0xA6, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x00}},
-      {8, {0x03, 0xC9, 0x00, 0x00, 0x02, 0xAC, 0x00, 0x00}},
-      {13, {0x02, 0x48, 0x00, 0x00, 0x01, 0x9E, 0x00, 0x00}},
-      {12, {0x03, 0x45, 0x00, 0x00, 0x02, 0x50, 0x00, 0x00}},
-      {1, {0x02, 0x7D, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x07}},
-      {5, {0x03, 0x31, 0x00, 0x00, 0x01, 0xE0, 0x00, 0x07}},
-      {3, {0x03, 0xE5, 0x00, 0x00, 0x02, 0x84, 0x00, 0x00}},
-      {260, {0x00, 0xE0, 0x00, 0x00, 0x02, 0x1C, 0x00, 0x07}},
-      {261, {0x00, 0xED, 0x00, 0x00, 0x01, 0xEA, 0x00, 0x07}},
-  };
-  Context base;
+  QueryContext base = valid_settings();
   base.set(6, 1);
   Bytes settings = *SettingsFragment(1, 0, 1, 1, 1);
   for (uint32_t code : {11u, 9u, 8u, 13u, 12u, 1u, 5u, 3u, 260u, 261u, 66u, 257u, 24u, 262u, 272u,
                         273u, 274u, 999u}) {
-    Context c = base;
+    QueryContext c = base;
     c.set(28, code);
-    Bytes paper;
-    if (stored.count(code)) paper = Concat({{0x1B, 0x28, 0x70, 0x08, 0x00}, stored.at(code)});
     std::optional<Bytes> got = Sequence(0x1019, c);
     ASSERT_TRUE(got) << code;
-    EXPECT_EQ(*got, Concat({kFirst1019, settings, paper, kSel7Is4, {0x00}})) << code;
+    EXPECT_EQ(*got,
+              Concat({kFirst1019, settings, orv::testing::paper_command(code), kSel7Is4, {0x00}}))
+        << code;
   }
   // The user-defined size: computed from the width and length selectors;
   // an A4 extent gives the bytes stored for A4.
-  Context custom = base;
+  QueryContext custom = base;
   custom.set(28, 256).set(29, 21000).set(30, 29700);
   std::optional<Bytes> got = Sequence(0x1019, custom);
   ASSERT_TRUE(got);
   EXPECT_EQ(*got, Concat({kFirst1019, settings, kPaperA4, kSel7Is4, {0x00}}));
 
   for (uint32_t s7 : {4u, 7u, 5u}) {
-    Context c = base;
+    QueryContext c = base;
     c.set(7, s7).set(5, 259);
     Bytes sel7 = s7 == 4 ? kSel7Is4 : s7 == 7 ? Bytes{0x1B, 0x28, 0x6C, 0x02, 0x00, 0x14} : Bytes{};
     got = Sequence(0x1019, c);
@@ -348,7 +294,7 @@ TEST_F(DrvRecordsModelTest, Sequence1019PaperAndSelector7) {
 }
 
 TEST_F(DrvRecordsModelTest, OtherSequences) {
-  Context c;
+  QueryContext c = valid_settings();
   const Bytes head = {0x1B, 0x5B, 0x4B, 0x02, 0x00, 0x00, 0x0F};
   std::optional<Bytes> got = Sequence(0x1018, c);
   ASSERT_TRUE(got);
@@ -377,7 +323,7 @@ TEST_F(DrvRecordsModelTest, OtherSequences) {
 #ifdef ORVDB_HOST_PLATFORM  // failure injection is the in-memory platform's
 // Fails the 1st, 2nd, ... allocation until the query succeeds; every failure
 // answers DB_ERROR and leaves nothing allocated.
-void ExpectCleanAllocationFailures(uint16_t id, const Context& c, uint32_t size) {
+void ExpectCleanAllocationFailures(uint16_t id, const QueryContext& c, uint32_t size) {
   Bytes want(size, 0);
   uint32_t needed = 0;
   ASSERT_EQ(ORV_AccessDrvDataBase(id, &c.ctx, size, want.data(), &needed), DB_OK) << id;
@@ -400,17 +346,17 @@ void ExpectCleanAllocationFailures(uint16_t id, const Context& c, uint32_t size)
 }
 
 TEST_F(DrvRecordsModelTest, AllocationFailuresReleaseEverything) {
-  Context c;
+  QueryContext c = valid_settings();
   ExpectCleanAllocationFailures(0x100C, c, 60);
   ExpectCleanAllocationFailures(0x100D, c, 60);
   ExpectCleanAllocationFailures(0x1010, c, 220);
   ExpectCleanAllocationFailures(0x1011, c, 360);
   ExpectCleanAllocationFailures(0x1016, c, 100);
   ExpectCleanAllocationFailures(0x1019, c, 57);
-  Context option(95);
+  QueryContext option = valid_settings();
   option.set(79, 0x00800000);
   ExpectCleanAllocationFailures(0x1018, option, 19);
-  Context custom;
+  QueryContext custom = valid_settings();
   custom.set(28, 256).set(29, 21000).set(30, 29700);
   ExpectCleanAllocationFailures(0x1019, custom, 57);
 }

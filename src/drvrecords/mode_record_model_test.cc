@@ -2,18 +2,19 @@
 // selectors, with the expectation written from the rules of the mode table.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <map>
 #include <vector>
 
-#ifdef ORVDB_HOST_PLATFORM
-#include "orvdb/host_platform.h"
-#endif
 #include "orvdb/orvdb.h"
+#include "support/fetch.h"
 #include "support/leak_checked_test.h"
+#include "support/query_context.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using orv::testing::Call;
+using orv::testing::QueryContext;
 
 struct Keys {
   uint32_t s4, s9, s5, s8, s6;
@@ -58,38 +59,10 @@ void Put32(Bytes& b, size_t at, uint32_t v) {
 Bytes Expected(const Keys& k) {
   Bytes rec(172, 0);
   rec[0] = 26;
-  switch (k.s5) {
-    case 1:
-      rec[2] = 0;
-      break;
-    case 2:
-      rec[2] = 1;
-      break;
-    case 258:
-      rec[2] = 3;
-      break;
-    case 259:
-      rec[2] = 4;
-      break;
-    case 261:
-      rec[2] = 6;
-      break;
-    case 263:
-      rec[2] = 8;
-      break;
-    case 271:
-      rec[2] = 16;
-      break;
-    case 273:
-      rec[2] = 18;
-      break;
-    case 277:
-      rec[2] = 22;
-      break;
-    case 383:
-      rec[2] = 128;
-      break;
-  }
+  // Byte 2 by selector 5.
+  const std::map<uint32_t, uint8_t> by_s5 = {{1, 0},   {2, 1},    {258, 3},  {259, 4},  {261, 6},
+                                             {263, 8}, {271, 16}, {273, 18}, {277, 22}, {383, 128}};
+  rec[2] = by_s5.at(k.s5);
   rec[4] = k.s4 == 1 ? 3 : k.s4 == 2 ? 2 : 4;
   rec[7] = 1;
   rec[8] = k.s4 == 3 ? 2 : 1;
@@ -116,20 +89,15 @@ Bytes Expected(const Keys& k) {
   return rec;
 }
 
-struct Context {
-  std::vector<uint32_t> selectors;
-  ORV_QUERY_CONTEXT ctx{};
-  Context(const Keys& k, uint32_t n = 82) : selectors(n, 0) {
-    selectors[4] = k.s4;
-    selectors[9] = k.s9;
-    selectors[5] = k.s5;
-    selectors[8] = k.s8;
-    selectors[6] = k.s6;
-    if (n > 81) selectors[81] = 0;
-    ctx.cSelectors = n;
-    ctx.pSelectors = selectors.data();
-  }
-};
+// A context over `n` selectors holding a row's keys, selector 81 = 0.
+QueryContext ContextOf(const Keys& k, uint32_t n = 82) {
+  return QueryContext(n, {{4, k.s4}, {9, k.s9}, {5, k.s5}, {8, k.s8}, {6, k.s6}});
+}
+
+// The mode record asked into a 192-byte buffer.
+Call ModeRecord(const QueryContext& c) {
+  return orv::testing::call_into(192, ORV_AccessDrvDataBase, 0x101E, &c.ctx);
+}
 
 class ModeRecordModelTest : public orv::testing::LeakCheckedTest {};
 
@@ -138,14 +106,12 @@ TEST_F(ModeRecordModelTest, EveryRowByTheRules) {
   ASSERT_EQ(rows.size(), 262u);
   for (size_t r = 0; r < rows.size(); ++r) {
     const Keys& k = rows[r];
-    Context c(k);
-    Bytes buf(192, 0xA5);
-    uint32_t needed = 0;
-    ASSERT_EQ(ORV_AccessDrvDataBase(0x101E, &c.ctx, 192, buf.data(), &needed), DB_OK)
+    Call a = ModeRecord(ContextOf(k));
+    ASSERT_EQ(a.result, DB_OK) << "row " << r;
+    EXPECT_EQ(a.needed, 192u);
+    EXPECT_EQ(Bytes(a.bytes.begin(), a.bytes.begin() + 172), Expected(k)) << "row " << r;
+    EXPECT_EQ(Bytes(a.bytes.begin() + 172, a.bytes.end()), Bytes(20, orv::testing::kUnwrittenByte))
         << "row " << r;
-    EXPECT_EQ(needed, 192u);
-    EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 172), Expected(k)) << "row " << r;
-    EXPECT_EQ(Bytes(buf.begin() + 172, buf.end()), Bytes(20, 0xA5)) << "row " << r;
   }
 }
 
@@ -162,42 +128,31 @@ TEST_F(ModeRecordModelTest, StatedExamples) {
         0x01, 0x00, 0x02, 0x00, 0xB4, 0x00, 0xB4, 0x00, 0xB4, 0x00, 0xB4, 0x00, 0x05}},
   };
   for (const Example& e : examples) {
-    Context c(e.keys);
-    Bytes buf(192, 0);
-    uint32_t needed = 0;
-    ASSERT_EQ(ORV_AccessDrvDataBase(0x101E, &c.ctx, 192, buf.data(), &needed), DB_OK);
-    EXPECT_EQ(Bytes(buf.begin(), buf.begin() + 27), e.start);
+    Call a = ModeRecord(ContextOf(e.keys));
+    ASSERT_EQ(a.result, DB_OK);
+    EXPECT_EQ(Bytes(a.bytes.begin(), a.bytes.begin() + 27), e.start);
   }
   // Row 203's part C record is row 7: field 2 is 4, field 4 is 20.
-  Context c({2, 2, 261, 5, 1});
-  Bytes buf(192, 0);
-  uint32_t needed = 0;
-  ASSERT_EQ(ORV_AccessDrvDataBase(0x101E, &c.ctx, 192, buf.data(), &needed), DB_OK);
-  EXPECT_EQ(buf[90], 4);
-  EXPECT_EQ(buf[94], 20);
+  Call a = ModeRecord(ContextOf({2, 2, 261, 5, 1}));
+  ASSERT_EQ(a.result, DB_OK);
+  EXPECT_EQ(a.bytes[90], 4);
+  EXPECT_EQ(a.bytes[94], 20);
 }
 
 TEST_F(ModeRecordModelTest, SelectorsAndSizes) {
   Keys row0 = {1, 0, 1, 1, 2};
-  uint32_t needed = 0;
-  Bytes buf(192, 0);
-  Context short_ctx(row0, 81);
-  EXPECT_EQ(ORV_AccessDrvDataBase(0x101E, &short_ctx.ctx, 192, buf.data(), &needed),
-            DB_NO_SELECTOR);
+  EXPECT_EQ(ModeRecord(ContextOf(row0, 81)).result, DB_NO_SELECTOR);
   // The size comes before the search: even keys with no row get it.
-  Context nowhere({9, 9, 9, 9, 9});
-  EXPECT_EQ(ORV_AccessDrvDataBase(0x101E, &nowhere.ctx, 0, nullptr, &needed), DB_MORE_DATA);
-  EXPECT_EQ(needed, 192u);
-  needed = 7;
-  EXPECT_EQ(ORV_AccessDrvDataBase(0x101E, &nowhere.ctx, 192, buf.data(), &needed), DB_NOT_FOUND);
-  EXPECT_EQ(needed, 7u);
-  Context missing({1, 0, 261, 3, 2});
-  EXPECT_EQ(ORV_AccessDrvDataBase(0x101E, &missing.ctx, 192, buf.data(), &needed), DB_NOT_FOUND);
-  Context four_three({3, 0, 1, 2, 1});
-  EXPECT_EQ(ORV_AccessDrvDataBase(0x101E, &four_three.ctx, 192, buf.data(), &needed), DB_NOT_FOUND);
-  Context selector81(row0);
-  selector81.selectors[81] = 1;
-  EXPECT_EQ(ORV_AccessDrvDataBase(0x101E, &selector81.ctx, 192, buf.data(), &needed), DB_NOT_FOUND);
+  QueryContext nowhere = ContextOf({9, 9, 9, 9, 9});
+  Call size = orv::testing::call_into(0, ORV_AccessDrvDataBase, 0x101E, &nowhere.ctx);
+  EXPECT_EQ(size.result, DB_MORE_DATA);
+  EXPECT_EQ(size.needed, 192u);
+  Call a = ModeRecord(nowhere);
+  EXPECT_EQ(a.result, DB_NOT_FOUND);
+  EXPECT_EQ(a.needed, orv::testing::kUnwrittenSize);
+  EXPECT_EQ(ModeRecord(ContextOf({1, 0, 261, 3, 2})).result, DB_NOT_FOUND);
+  EXPECT_EQ(ModeRecord(ContextOf({3, 0, 1, 2, 1})).result, DB_NOT_FOUND);
+  EXPECT_EQ(ModeRecord(ContextOf(row0).set(81, 1)).result, DB_NOT_FOUND);
 }
 
 }  // namespace

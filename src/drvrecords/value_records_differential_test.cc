@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +21,9 @@
 #include "image_input.h"
 #include "orvdb/host_platform.h"
 #include "platform/platform.h"
+#include "support/files.h"
+#include "support/leak_checked_test.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace by_record {
@@ -288,35 +290,25 @@ std::vector<std::vector<uint32_t>> lists_of(const Image& image, const DrvSpecial
   return lists;
 }
 
-class ValueRecordsDifferentialTest : public ::testing::Test {
- protected:
-  void SetUp() override { orv_host_reset(); }
-  void TearDown() override {
-    EXPECT_EQ(orv_host_live_allocations(), 0u);
-    orv_host_reset();
-  }
-};
+class ValueRecordsDifferentialTest : public testing::LeakCheckedTest {};
 
 TEST_F(ValueRecordsDifferentialTest, EveryListOfTheModelOverTheModeTablesSettings) {
   const Image& image = builtin_image();
   ASSERT_NE(image.drv_tables, nullptr);
-  std::vector<uint32_t> selectors(95, 0);
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.cSelectors = 95;
-  ctx.pSelectors = selectors.data();
+  testing::QueryContext c(95);
+  const ORV_QUERY_CONTEXT* ctx = &c.ctx;
   const DrvTables& t = *image.drv_tables;
   size_t compared = 0;
   for (uint32_t r = 0; r < t.mode_count; ++r) {
     for (uint32_t k = 0; k < kModeKeyCount; ++k) {
-      selectors[kModeKeySelectors[k]] = static_cast<uint32_t>(t.mode_rows[r].keys[k]);
+      c.set(kModeKeySelectors[k], static_cast<uint32_t>(t.mode_rows[r].keys[k]));
     }
     for (uint32_t paper : {9u, 256u, 274u}) {
-      selectors[28] = paper;
-      selectors[7] = r % 2 == 0 ? 4 : 7;
+      c.set(28, paper).set(7, r % 2 == 0 ? 4 : 7);
       for (const DrvSpecialId& row : kDrvSpecialIds) {
         if (!answers_value_records(row.path)) continue;
-        for (const std::vector<uint32_t>& list : lists_of(image, row, &ctx)) {
-          expect_same_records(image, row, &ctx, list,
+        for (const std::vector<uint32_t>& list : lists_of(image, row, ctx)) {
+          expect_same_records(image, row, ctx, list,
                               "id " + std::to_string(row.id) + ", mode row " + std::to_string(r));
           ++compared;
         }
@@ -324,25 +316,21 @@ TEST_F(ValueRecordsDifferentialTest, EveryListOfTheModelOverTheModeTablesSetting
     }
   }
   // Too few selectors for the attribute lookups.
-  ctx.cSelectors = 5;
+  c.ctx.cSelectors = 5;
   for (const DrvSpecialId& row : kDrvSpecialIds) {
-    if (answers_value_records(row.path)) expect_same_records(image, row, &ctx, {1, 2, 3}, "few");
+    if (answers_value_records(row.path)) expect_same_records(image, row, ctx, {1, 2, 3}, "few");
   }
   EXPECT_GT(compared, 10000u);
 }
 
 TEST_F(ValueRecordsDifferentialTest, EveryImageOfTheFuzzCorpus) {
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(ORVDB_IMAGE_CORPUS_DIR)) {
-    files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
+  const std::vector<std::filesystem::path> files = testing::files_in(ORVDB_IMAGE_CORPUS_DIR);
   ASSERT_GT(files.size(), 100u);
   for (const std::filesystem::path& file : files) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), {});
+    const std::string data = testing::read_file(file);
     auto input = std::make_unique<fuzz::ImageInput>();
-    fuzz::decode_image_input(data.data(), data.size(), input.get());
+    fuzz::decode_image_input(reinterpret_cast<const uint8_t*>(data.data()), data.size(),
+                             input.get());
     const Image& image = input->image.image;
     const ORV_QUERY_CONTEXT* ctx = &input->context.ctx;
     for (const DrvSpecialId& row : kDrvSpecialIds) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/image_builder.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
@@ -209,26 +210,23 @@ TEST(FetchTest, UnknownComputedFunctionGivesNothing) {
 TEST(FetchTest, ComputedLeafSizesThenProduces) {
   // The printable length of a user-defined paper 29700 long is 678 sixtieths of an inch.
   Image image{};
-  std::vector<uint32_t> selectors(31, 0);
-  selectors[30] = 29700;
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.cSelectors = 31;
-  ctx.pSelectors = selectors.data();
+  testing::QueryContext c(31, {{30, 29700}});
+  const ORV_QUERY_CONTEXT* ctx = &c.ctx;
   Leaf leaf{make_word0(ITEM_COMPUTED, 0), make_word1(1, 4)};
   uint32_t needed = 0;
-  EXPECT_EQ(fetch(image, &ctx, 0, nullptr, &needed, leaf), DB_MORE_DATA);
+  EXPECT_EQ(fetch(image, ctx, 0, nullptr, &needed, leaf), DB_MORE_DATA);
   EXPECT_EQ(needed, 4u);
   int32_t value = 0x5A5A5A5A;
   needed = 0;
-  EXPECT_EQ(fetch(image, &ctx, 3, &value, &needed, leaf), DB_MORE_DATA);  // short, not null
+  EXPECT_EQ(fetch(image, ctx, 3, &value, &needed, leaf), DB_MORE_DATA);  // short, not null
   EXPECT_EQ(needed, 4u);
   EXPECT_EQ(value, 0x5A5A5A5A);
-  ASSERT_EQ(fetch(image, &ctx, 4, &value, &needed, leaf), DB_OK);
+  ASSERT_EQ(fetch(image, ctx, 4, &value, &needed, leaf), DB_OK);
   EXPECT_EQ(value, 678);
 
-  ctx.cSelectors = 30;  // too few selectors: the item's error passes through, size untouched
+  c.ctx.cSelectors = 30;  // too few selectors: the item's error passes through, size untouched
   needed = 42;
-  EXPECT_EQ(fetch(image, &ctx, 0, nullptr, &needed, leaf), DB_NO_SELECTOR);
+  EXPECT_EQ(fetch(image, ctx, 0, nullptr, &needed, leaf), DB_NO_SELECTOR);
   EXPECT_EQ(needed, 42u);
 }
 

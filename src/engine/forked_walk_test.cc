@@ -12,6 +12,7 @@
 
 #include "engine/resolver.h"
 #include "support/image_builder.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
@@ -23,13 +24,11 @@ using testing::ImageBuilder;
 // holds each walk's result and leaf to a single walk of the tree for that
 // id with that value. `what` names the case in failures.
 void expect_fork_as_single_walks(const Image& image, std::vector<uint16_t> ids, uint16_t selector,
-                                 std::vector<uint32_t> selectors,
+                                 const std::vector<uint32_t>& selectors,
                                  const std::vector<uint32_t>& values, const std::string& what) {
   uint32_t root = 0;
   ASSERT_EQ(find_root_item(image, ids[0], &root), DB_OK) << what;
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.cSelectors = static_cast<uint32_t>(selectors.size());
-  ctx.pSelectors = selectors.empty() ? nullptr : selectors.data();
+  testing::QueryContext c = testing::QueryContext::of(selectors);
   std::vector<uint32_t> walk_values;
   std::vector<uint16_t> walk_ids;
   for (uint32_t v : values) {
@@ -45,13 +44,13 @@ void expect_fork_as_single_walks(const Image& image, std::vector<uint16_t> ids, 
     fork.values = walk_values.data() + from;
     fork.ids = walk_ids.data() + from;
     // The context's own value of the selector is never read.
-    if (selector < selectors.size()) selectors[selector] = 0xDEADBEEF;
-    ASSERT_EQ(resolve_forked(image, &ctx, root, &fork), DB_OK) << what;
+    if (selector < selectors.size()) c.set(selector, 0xDEADBEEF);
+    ASSERT_EQ(resolve_forked(image, &c.ctx, root, &fork), DB_OK) << what;
     for (uint32_t k = 0; k < fork.count; ++k) {
-      if (selector < selectors.size()) selectors[selector] = fork.values[k];
+      if (selector < selectors.size()) c.set(selector, fork.values[k]);
       Leaf leaf{};
       const Item& tree = image.items[root];
-      int32_t single = resolve(image, fork.ids[k], &ctx, tree.word0, tree.word1, &leaf);
+      int32_t single = resolve(image, fork.ids[k], &c.ctx, tree.word0, tree.word1, &leaf);
       SCOPED_TRACE(what + ": id " + std::to_string(fork.ids[k]) + ", value " +
                    std::to_string(fork.values[k]));
       ASSERT_EQ(fork.results[k], single);
@@ -294,20 +293,17 @@ TEST(ForkedWalkTest, AFullForkAndNoMore) {
   fork.values = many.data();
   fork.ids = ids.data();
   fork.count = kForkWidth + 1;
-  std::vector<uint32_t> selectors = {0, 0};
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.cSelectors = 2;
-  ctx.pSelectors = selectors.data();
-  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_ERROR);
+  const testing::QueryContext c(2);
+  EXPECT_EQ(resolve_forked(image, &c.ctx, 0, &fork), DB_ERROR);
   fork.count = 0;
-  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_OK);
-  EXPECT_EQ(resolve_forked(image, &ctx, image.item_count, &fork), DB_ERROR);
+  EXPECT_EQ(resolve_forked(image, &c.ctx, 0, &fork), DB_OK);
+  EXPECT_EQ(resolve_forked(image, &c.ctx, image.item_count, &fork), DB_ERROR);
   // Walks for more ids than a fork tells apart.
   for (uint16_t k = 0; k <= kForkIds; ++k) ids[k] = k + 1;
   fork.count = kForkIds;
-  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_OK);
+  EXPECT_EQ(resolve_forked(image, &c.ctx, 0, &fork), DB_OK);
   fork.count = kForkIds + 1;
-  EXPECT_EQ(resolve_forked(image, &ctx, 0, &fork), DB_ERROR);
+  EXPECT_EQ(resolve_forked(image, &c.ctx, 0, &fork), DB_ERROR);
 }
 
 TEST(ForkedWalkTest, EveryTreeOfTheBuiltInImage) {

@@ -9,25 +9,13 @@
 
 #include "engine/walk.h"
 #include "support/image_builder.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
 
 using testing::ImageBuilder;
-
-// A context over the given selectors and match strings.
-struct Context {
-  std::vector<uint32_t> selectors;
-  std::vector<const char*> strings;
-  ORV_QUERY_CONTEXT ctx{};
-  const ORV_QUERY_CONTEXT* get() {
-    ctx.cSelectors = static_cast<uint32_t>(selectors.size());
-    ctx.pSelectors = selectors.empty() ? nullptr : selectors.data();
-    ctx.cStrings = static_cast<uint32_t>(strings.size());
-    ctx.ppStrings = strings.empty() ? nullptr : strings.data();
-    return &ctx;
-  }
-};
+using testing::QueryContext;
 
 // Walks the root of `id` and returns the result; *leaf_id gets the found leaf's id.
 int32_t Walk(const ImageBuilder& b, uint16_t id, const ORV_QUERY_CONTEXT* ctx,
@@ -158,9 +146,7 @@ TEST(ResolveTest, DepthLimitAllowsDeepButFiniteTrees) {
   // A chain of sequences ending in a leaf, just inside and just beyond the limit.
   for (int depth : {kMaxWalkDepth, kMaxWalkDepth + 1}) {
     ImageBuilder b;
-    for (int i = 0; i < depth; ++i) b.add(ITEM_SEQUENCE, i + 1, 0, 1);
-    b.int8_leaf(1, {1});
-    b.root(1, 0);
+    b.sequence_chain(1, depth);
     EXPECT_EQ(Walk(b, 1, nullptr), depth <= kMaxWalkDepth ? DB_OK : DB_ERROR) << depth;
     // resolve, started from the same item, has the same limit.
     Image image = b.image();
@@ -198,9 +184,9 @@ TEST(SelectTest, TakesOnlyTheBranchOfTheSelectorValue) {
     int8_t value;
   } rows[] = {{7, DB_OK, 70}, {8, DB_OK, 80}, {9, DB_NOT_FOUND, 0}};
   for (const Row& row : rows) {
-    Context c{{0, 0, row.selector}, {}};
+    QueryContext c = QueryContext::of({0, 0, row.selector});
     Leaf leaf{};
-    ASSERT_EQ(Walk(b, 1, c.get(), &leaf), row.result) << row.selector;
+    ASSERT_EQ(Walk(b, 1, &c.ctx, &leaf), row.result) << row.selector;
     if (row.result == DB_OK) {
       EXPECT_EQ(LeafValue(b, leaf), row.value);
     }
@@ -210,10 +196,9 @@ TEST(SelectTest, TakesOnlyTheBranchOfTheSelectorValue) {
 TEST(SelectTest, BranchNeedsTheSelector) {
   ImageBuilder b = SelectImage();
   EXPECT_EQ(Walk(b, 1, nullptr), DB_NO_SELECTOR);
-  Context two{{0, 0}, {}};
-  EXPECT_EQ(Walk(b, 1, two.get()), DB_NO_SELECTOR);
-  Context null_array{{}, {}};
-  ORV_QUERY_CONTEXT ctx = *null_array.get();
+  QueryContext two = QueryContext::of({0, 0});
+  EXPECT_EQ(Walk(b, 1, &two.ctx), DB_NO_SELECTOR);
+  ORV_QUERY_CONTEXT ctx{};
   ctx.cSelectors = 10;  // a count without an array holds nothing
   EXPECT_EQ(Walk(b, 1, &ctx), DB_NO_SELECTOR);
 }
@@ -267,9 +252,9 @@ TEST(SwitchTest, SelectorSwitchCases) {
       {100, DB_NOT_FOUND, 0},  // matched case has no leaf: the later default is not tried
   };
   for (const Row& row : rows) {
-    Context c{{0, row.value}, {}};
+    QueryContext c = QueryContext::of({0, row.value});
     Leaf leaf{};
-    ASSERT_EQ(Walk(s.b, 1, c.get(), &leaf), row.result) << row.value;
+    ASSERT_EQ(Walk(s.b, 1, &c.ctx, &leaf), row.result) << row.value;
     if (row.result == DB_OK) {
       EXPECT_EQ(LeafValue(s.b, leaf), row.answer) << row.value;
     }
@@ -279,44 +264,44 @@ TEST(SwitchTest, SelectorSwitchCases) {
 TEST(SwitchTest, SelectorSwitchContextChecks) {
   SwitchImage s = SelectorSwitch(ITEM_SWITCH_SELECTOR, 0);
   EXPECT_EQ(Walk(s.b, 1, nullptr), DB_ERROR);
-  Context one{{0}, {}};
-  EXPECT_EQ(Walk(s.b, 1, one.get()), DB_NO_SELECTOR);
+  QueryContext one = QueryContext::of({0});
+  EXPECT_EQ(Walk(s.b, 1, &one.ctx), DB_NO_SELECTOR);
 }
 
 TEST(SwitchTest, MaskedSwitchAppliesTheMask) {
   SwitchImage s = SelectorSwitch(ITEM_SWITCH_MASKED, 0x00800000);
-  Context on{{0, 0xFFFFFFFF}, {}};
+  QueryContext on = QueryContext::of({0, 0xFFFFFFFF});
   Leaf leaf{};
-  ASSERT_EQ(Walk(s.b, 1, on.get(), &leaf), DB_OK);
+  ASSERT_EQ(Walk(s.b, 1, &on.ctx, &leaf), DB_OK);
   EXPECT_EQ(LeafValue(s.b, leaf), 10);
-  Context off{{0, 0xFF7FFFFF}, {}};  // masked to 0: the range case
-  ASSERT_EQ(Walk(s.b, 1, off.get(), &leaf), DB_OK);
+  QueryContext off = QueryContext::of({0, 0xFF7FFFFF});  // masked to 0: the range case
+  ASSERT_EQ(Walk(s.b, 1, &off.ctx, &leaf), DB_OK);
   EXPECT_EQ(LeafValue(s.b, leaf), 11);
 }
 
 TEST(SwitchTest, MaskedSwitchWithoutMaskIsError) {
   SwitchImage s = SelectorSwitch(ITEM_SWITCH_MASKED, 0x00800000);
   s.b.set(s.sw + 1, ITEM_CASE, 0, 0, 0);  // the first child is no longer a mask
-  Context c{{0, 0}, {}};
-  EXPECT_EQ(Walk(s.b, 1, c.get()), DB_ERROR);
+  QueryContext c = QueryContext::of({0, 0});
+  EXPECT_EQ(Walk(s.b, 1, &c.ctx), DB_ERROR);
 }
 
 TEST(SwitchTest, RangeBoundsMustBothLieInThePool) {
   SwitchImage s = SelectorSwitch(ITEM_SWITCH_SELECTOR, 0);
-  Context c{{0, 3}, {}};
+  QueryContext c = QueryContext::of({0, 3});
   s.b.i32_pool.resize(1);  // the upper bound is gone
-  EXPECT_EQ(Walk(s.b, 1, c.get()), DB_ERROR);
+  EXPECT_EQ(Walk(s.b, 1, &c.ctx), DB_ERROR);
   s.b.i32_pool.clear();
-  EXPECT_EQ(Walk(s.b, 1, c.get()), DB_ERROR);
+  EXPECT_EQ(Walk(s.b, 1, &c.ctx), DB_ERROR);
 }
 
 TEST(SwitchTest, BadCaseKindOrTargetIsError) {
   SwitchImage s = SelectorSwitch(ITEM_SWITCH_SELECTOR, 0);
-  Context c{{0, 6}, {}};
+  QueryContext c = QueryContext::of({0, 6});
   s.b.set_raw(s.sw + 1, ITEM_CASE, 999, 6);  // target beyond the table
-  EXPECT_EQ(Walk(s.b, 1, c.get()), DB_ERROR);
+  EXPECT_EQ(Walk(s.b, 1, &c.ctx), DB_ERROR);
   s.b.set_raw(s.sw + 1, ITEM_SEQUENCE, 0, 6);  // not a case kind
-  EXPECT_EQ(Walk(s.b, 1, c.get()), DB_ERROR);
+  EXPECT_EQ(Walk(s.b, 1, &c.ctx), DB_ERROR);
 }
 
 // String switch on match string 1 with cases "CIR", "CI", "" and a default.
@@ -346,33 +331,33 @@ TEST(StringSwitchTest, MatchesWholeTextCaseSensitively) {
     int8_t answer;
   } rows[] = {{"CIR", 0}, {"CI", 1}, {"", 2}, {nullptr, 2}, {"cir", 3}, {"CIRX", 3}, {"C", 3}};
   for (const Row& row : rows) {
-    Context c{{}, {"unused", row.text}};
+    QueryContext c = QueryContext::of({}, {"unused", row.text});
     Leaf leaf{};
-    ASSERT_EQ(Walk(b, 1, c.get(), &leaf), DB_OK) << (row.text ? row.text : "(null)");
+    ASSERT_EQ(Walk(b, 1, &c.ctx, &leaf), DB_OK) << (row.text ? row.text : "(null)");
     EXPECT_EQ(LeafValue(b, leaf), row.answer) << (row.text ? row.text : "(null)");
   }
 }
 
 TEST(StringSwitchTest, MissingMatchStringAndNoMatch) {
   ImageBuilder b = StringSwitch(false);
-  Context one{{}, {"CIR"}};  // cStrings equal to the tag
-  EXPECT_EQ(Walk(b, 1, one.get()), DB_NO_MATCH_STRING);
+  QueryContext one = QueryContext::of({}, {"CIR"});  // cStrings equal to the tag
+  EXPECT_EQ(Walk(b, 1, &one.ctx), DB_NO_MATCH_STRING);
   EXPECT_EQ(Walk(b, 1, nullptr), DB_NO_MATCH_STRING);
-  Context two{{}, {"CIR", "XYZ"}};
-  EXPECT_EQ(Walk(b, 1, two.get()), DB_NOT_FOUND);
+  QueryContext two = QueryContext::of({}, {"CIR", "XYZ"});
+  EXPECT_EQ(Walk(b, 1, &two.ctx), DB_NOT_FOUND);
 }
 
 TEST(StringSwitchTest, BadCaseTextIsError) {
-  Context c{{}, {"", "CIR"}};
+  QueryContext c = QueryContext::of({}, {"", "CIR"});
   ImageBuilder b = StringSwitch(true);
   b.match_pool.resize(2);  // "CIR" runs past the pool
-  EXPECT_EQ(Walk(b, 1, c.get()), DB_ERROR);
+  EXPECT_EQ(Walk(b, 1, &c.ctx), DB_ERROR);
   b = StringSwitch(true);
   b.items[1 + 4].word0 = make_word0(ITEM_INT8, 0);  // case text is not ITEM_BYTES
-  EXPECT_EQ(Walk(b, 1, c.get()), DB_ERROR);
+  EXPECT_EQ(Walk(b, 1, &c.ctx), DB_ERROR);
   b = StringSwitch(true);
   b.items[1].word1 = 9999;  // case text index beyond the table
-  EXPECT_EQ(Walk(b, 1, c.get()), DB_ERROR);
+  EXPECT_EQ(Walk(b, 1, &c.ctx), DB_ERROR);
 }
 
 // A later case text is checked as the first one is, even though the string
@@ -386,10 +371,10 @@ TEST(StringSwitchTest, BadLaterCaseTextIsError) {
     if (fault == kIndex) second_case.word1 = 9999;
     if (fault == kKind) second_text.word0 = make_word0(ITEM_INT8, 0);
     if (fault == kPlace) second_text.word0 = make_word0(ITEM_BYTES, 1000);
-    Context matches_first{{}, {"", "CIR"}};
-    EXPECT_EQ(Walk(b, 1, matches_first.get()), DB_OK) << "fault " << fault;
-    Context passes_first{{}, {"", "XYZ"}};
-    EXPECT_EQ(Walk(b, 1, passes_first.get()), DB_ERROR) << "fault " << fault;
+    QueryContext matches_first = QueryContext::of({}, {"", "CIR"});
+    EXPECT_EQ(Walk(b, 1, &matches_first.ctx), DB_OK) << "fault " << fault;
+    QueryContext passes_first = QueryContext::of({}, {"", "XYZ"});
+    EXPECT_EQ(Walk(b, 1, &passes_first.ctx), DB_ERROR) << "fault " << fault;
   }
 }
 
@@ -404,8 +389,8 @@ TEST(StringSwitchTest, FirstCaseTextIsCheckedBeforeTheMatchString) {
   image.match_pool = nullptr;  // the pool is needed only once a string is compared
   Leaf leaf{};
   EXPECT_EQ(find_root(image, 1, nullptr, &leaf), DB_NO_MATCH_STRING);
-  Context c{{}, {"", "CIR"}};
-  EXPECT_EQ(find_root(image, 1, c.get(), &leaf), DB_ERROR);
+  QueryContext c = QueryContext::of({}, {"", "CIR"});
+  EXPECT_EQ(find_root(image, 1, &c.ctx, &leaf), DB_ERROR);
 }
 
 // Faults only hand-built images hold, each against the result the walk
@@ -418,12 +403,15 @@ TEST(WalkFaultTest, WhatOnlyOtherImagesReach) {
     bool null_context;
     int32_t result;
   };
-  auto masked = [](ImageBuilder& b, uint32_t mask_at) {
-    uint32_t sw = b.add(ITEM_SWITCH_MASKED, mask_at, 2, 1);
-    b.add_raw(ITEM_MASK, sw + 2, 0xFF);
-    b.add_raw(ITEM_DEFAULT, sw + 3, 0);
-    b.int8_leaf(1, {1});
-    return sw;
+  // A masked switch on selector 2 whose mask is item `mask_at`.
+  auto masked = [](uint32_t mask_at) {
+    return [mask_at](ImageBuilder& b) {
+      uint32_t sw = b.add(ITEM_SWITCH_MASKED, mask_at, 2, 1);
+      b.add_raw(ITEM_MASK, sw + 2, 0xFF);
+      b.add_raw(ITEM_DEFAULT, sw + 3, 0);
+      b.int8_leaf(1, {1});
+      return sw;
+    };
   };
   // A numeric switch on selector 0 whose one case is of `kind`.
   auto one_case = [](uint8_t kind) {
@@ -445,21 +433,9 @@ TEST(WalkFaultTest, WhatOnlyOtherImagesReach) {
     };
   };
   const Case cases[] = {
-      {"masked switch, null context",
-       [&](ImageBuilder& b) { return masked(b, 1); },
-       {},
-       true,
-       DB_ERROR},
-      {"masked switch, too few selectors",
-       [&](ImageBuilder& b) { return masked(b, 1); },
-       {0, 0},
-       false,
-       DB_NO_SELECTOR},
-      {"masked switch, mask beyond the table",
-       [&](ImageBuilder& b) { return masked(b, 50); },
-       {0, 0, 0},
-       false,
-       DB_ERROR},
+      {"masked switch, null context", masked(1), {}, true, DB_ERROR},
+      {"masked switch, too few selectors", masked(1), {0, 0}, false, DB_NO_SELECTOR},
+      {"masked switch, mask beyond the table", masked(50), {0, 0, 0}, false, DB_ERROR},
       {"select child beyond the table",
        [](ImageBuilder& b) {
          uint32_t select = b.add(ITEM_SELECT, 1, 0, 2);
@@ -505,9 +481,9 @@ TEST(WalkFaultTest, WhatOnlyOtherImagesReach) {
     b.root(1, c.build(b));
     Image image = b.image();
     if (std::string(c.what) == "root index of no slots") image.root_count = 0;
-    Context ctx{c.selectors, {"B"}};
+    QueryContext ctx = QueryContext::of(c.selectors, {"B"});
     Leaf leaf{};
-    EXPECT_EQ(find_root(image, 1, c.null_context ? nullptr : ctx.get(), &leaf), c.result) << c.what;
+    EXPECT_EQ(find_root(image, 1, c.null_context ? nullptr : &ctx.ctx, &leaf), c.result) << c.what;
   }
 }
 
@@ -520,10 +496,10 @@ TEST(WalkFaultTest, RangeBoundsAtThePoolsLastEntry) {
   b.add_raw(ITEM_CASE_RANGE, 2, 2);
   b.int8_leaf(1, {1});
   b.root(1, sw);
-  Context c{{3}, {}};
-  EXPECT_EQ(Walk(b, 1, c.get()), DB_ERROR);
+  QueryContext c = QueryContext::of({3});
+  EXPECT_EQ(Walk(b, 1, &c.ctx), DB_ERROR);
   b.items[1].word1 = 1;  // bounds 5 and 7
-  EXPECT_EQ(Walk(b, 1, c.get()), DB_NOT_FOUND);
+  EXPECT_EQ(Walk(b, 1, &c.ctx), DB_NOT_FOUND);
 }
 
 TEST(WalkFaultTest, ResolveWithoutAnItemTable) {
@@ -540,9 +516,9 @@ TEST(WalkFaultTest, ResolveWithoutAnItemTable) {
 TEST(WalkFaultTest, MatchStringLongerThanAnyText) {
   ImageBuilder b = StringSwitch(true);
   std::string huge(70000, 'C');
-  Context c{{}, {"", huge.c_str()}};
+  QueryContext c = QueryContext::of({}, {"", huge.c_str()});
   Leaf leaf{};
-  ASSERT_EQ(Walk(b, 1, c.get(), &leaf), DB_OK);
+  ASSERT_EQ(Walk(b, 1, &c.ctx, &leaf), DB_OK);
   EXPECT_EQ(LeafValue(b, leaf), 3);  // the default
 }
 

@@ -8,18 +8,12 @@
 #include "orvdb/host_platform.h"
 #include "platform/host/host_counters.h"
 #include "support/image_builder.h"
+#include "support/leak_checked_test.h"
 
 namespace orv {
 namespace {
 
-class ScratchContextTest : public ::testing::Test {
- protected:
-  void SetUp() override { orv_host_reset(); }
-  void TearDown() override {
-    EXPECT_EQ(orv_host_live_allocations(), 0u);
-    orv_host_reset();
-  }
-};
+class ScratchContextTest : public testing::LeakCheckedTest {};
 
 TEST_F(ScratchContextTest, KindsAndCapacities) {
   struct Row {

@@ -7,6 +7,7 @@
 #include "engine/resolver.h"
 #include "orvdb/host_platform.h"
 #include "support/image_builder.h"
+#include "support/leak_checked_test.h"
 
 namespace orv {
 namespace {
@@ -15,15 +16,11 @@ using testing::ImageBuilder;
 
 constexpr uint16_t kTag = 154;
 
-class SwitchesTest : public ::testing::Test {
+class SwitchesTest : public testing::LeakCheckedTest {
  protected:
   void SetUp() override {
-    orv_host_reset();
+    LeakCheckedTest::SetUp();
     ASSERT_EQ(orv_host_add_printer("P"), 0);
-  }
-  void TearDown() override {
-    EXPECT_EQ(orv_host_live_allocations(), 0u);
-    orv_host_reset();
   }
   void* Open() {
     void* h = orv_host_open_printer("P");
@@ -232,12 +229,12 @@ TEST_F(SwitchesTest, ReadPrinterDwordArguments) {
   orv_host_close_printer(h);
 }
 
-// Id 1: locale switch with the given tag: CASE 1 -> 10, CASE 49 -> 20.
-ImageBuilder LocaleImage(uint16_t tag) {
+// Id 1: locale switch with the given tag: CASE first -> 10, CASE second -> 20.
+ImageBuilder LocaleImage(uint16_t tag, uint32_t first = 1, uint32_t second = 49) {
   ImageBuilder b;
   uint32_t sw = b.add(ITEM_SWITCH_LOCALE, 1, tag, 2);
-  b.add_raw(ITEM_CASE, 3, 1);
-  b.add_raw(ITEM_CASE, 4, 49);
+  b.add_raw(ITEM_CASE, 3, first);
+  b.add_raw(ITEM_CASE, 4, second);
   b.int8_leaf(1, {10});
   b.int8_leaf(1, {20});
   b.root(1, sw);
@@ -263,14 +260,8 @@ TEST_F(SwitchesTest, LocaleSwitchOnCountryCode) {
 
 // A country code beyond 32 bits is read as the nearest 32-bit number.
 TEST_F(SwitchesTest, CountryCodeBeyondThirtyTwoBits) {
-  ImageBuilder b;
-  uint32_t sw = b.add(ITEM_SWITCH_LOCALE, 1, kLocaleTag, 2);
-  b.add_raw(ITEM_CASE, 3, 0x7FFFFFFF);
-  b.add_raw(ITEM_CASE, 4, 0x80000000);
-  b.int8_leaf(1, {30});
-  b.int8_leaf(1, {40});
-  b.root(1, sw);
-  const std::pair<const char*, int8_t> rows[] = {{"99999999999", 30}, {"-99999999999", 40}};
+  ImageBuilder b = LocaleImage(kLocaleTag, 0x7FFFFFFF, 0x80000000);
+  const std::pair<const char*, int8_t> rows[] = {{"99999999999", 10}, {"-99999999999", 20}};
   for (const auto& [country, answer] : rows) {
     orv_host_set_country(country);
     int8_t value = 0;

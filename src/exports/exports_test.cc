@@ -2,31 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "orvdb/host_platform.h"
+#include "support/fetch.h"
 #include "support/image_builder.h"
+#include "support/leak_checked_test.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
 
 using testing::ImageBuilder;
-
-std::vector<ORV_WCHAR> Wide(const char* s) {
-  std::vector<ORV_WCHAR> out(s, s + std::strlen(s));
-  out.push_back(0);
-  return out;
-}
-
-class AccessTest : public ::testing::Test {
- protected:
-  void SetUp() override { orv_host_reset(); }
-  void TearDown() override {
-    EXPECT_EQ(orv_host_live_allocations(), 0u);
-    orv_host_reset();
-  }
-};
 
 // Root id 8 names the value "Mode" for tag 3; Root id 2 is a printer-data
 // switch on tag 3: value 1 answers 11, no value answers the default 99.
@@ -49,6 +36,16 @@ ImageBuilder DomainImage() {
   }
   return b;
 }
+
+class AccessTest : public testing::LeakCheckedTest {
+ protected:
+  // Root id `id` of the domain image as a number, asked with `ctx`.
+  static int32_t RootNumber(uint16_t id, const ORV_QUERY_CONTEXT& ctx, int32_t* value) {
+    const ImageBuilder b = DomainImage();
+    uint32_t needed = 0;
+    return access_database(b.image(), Domain::kRoot, id, &ctx, sizeof *value, value, &needed);
+  }
+};
 
 TEST_F(AccessTest, IdRangesPerDomain) {
   ImageBuilder b = DomainImage();
@@ -93,49 +90,38 @@ TEST_F(AccessTest, ContextAndNeededSizeChecks) {
 TEST_F(AccessTest, SizeQueryThenExactBuffer) {
   ImageBuilder b = DomainImage();
   Image image = b.image();
-  ORV_QUERY_CONTEXT ctx{};
-  uint32_t needed = 0;
-  ASSERT_EQ(access_database(image, Domain::kRoot, 8, &ctx, 0, nullptr, &needed), DB_NO_SELECTOR);
-  uint32_t tag = 3;
-  ctx.cSelectors = 1;
-  ctx.pSelectors = &tag;
-  ASSERT_EQ(access_database(image, Domain::kRoot, 8, &ctx, 0, nullptr, &needed), DB_MORE_DATA);
-  ASSERT_EQ(needed, 10u);
-  std::vector<uint16_t> text(needed / 2);
-  ASSERT_EQ(access_database(image, Domain::kRoot, 8, &ctx, needed, text.data(), &needed), DB_OK);
-  EXPECT_EQ(text, (std::vector<uint16_t>{'M', 'o', 'd', 'e', 0}));
+  const testing::QueryContext none;
+  EXPECT_EQ(testing::ask_sized(access_database, image, Domain::kRoot, 8, &none.ctx).result,
+            DB_NO_SELECTOR);
+  const testing::QueryContext tag_3 = testing::QueryContext::of({3});
+  testing::Answer a = testing::ask_sized(access_database, image, Domain::kRoot, 8, &tag_3.ctx);
+  ASSERT_EQ(a.result, DB_OK);
+  EXPECT_EQ(a.needed, 10u);
+  EXPECT_EQ(a.as<uint16_t>(), (std::vector<uint16_t>{'M', 'o', 'd', 'e', 0}));
 }
 
 TEST_F(AccessTest, PrinterNamedInContextIsOpenedAndClosedWithinTheCall) {
   ASSERT_EQ(orv_host_add_printer("QXR Office"), 0);
   uint32_t one = 1;
   ASSERT_EQ(orv_host_set_printer_data("QXR Office", "Mode", &one, 4), 0);
-  ImageBuilder b = DomainImage();
-  Image image = b.image();
-  std::vector<ORV_WCHAR> name = Wide("qxr office");
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.pPrinterName = name.data();
+  testing::QueryContext c;
+  c.name_printer("qxr office");
   int32_t value = 0;
-  uint32_t needed = 0;
-  ASSERT_EQ(access_database(image, Domain::kRoot, 2, &ctx, 4, &value, &needed), DB_OK);
+  ASSERT_EQ(RootNumber(2, c.ctx, &value), DB_OK);
   EXPECT_EQ(value, 11);  // the printer's value was read through the handle opened here
   EXPECT_EQ(orv_host_open_printers(), 0u);
-  EXPECT_EQ(ctx.hPrinter, nullptr);  // the caller's context is never written
+  EXPECT_EQ(c.ctx.hPrinter, nullptr);  // the caller's context is never written
 }
 
 TEST_F(AccessTest, CallersHandleIsNeverClosed) {
   ASSERT_EQ(orv_host_add_printer("P"), 0);
   void* handle = orv_host_open_printer("P");
   ASSERT_NE(handle, nullptr);
-  ImageBuilder b = DomainImage();
-  Image image = b.image();
-  std::vector<ORV_WCHAR> other = Wide("does not exist");
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.hPrinter = handle;
-  ctx.pPrinterName = other.data();  // ignored: a handle is given
+  testing::QueryContext c;
+  c.name_printer("does not exist");  // ignored: a handle is given
+  c.ctx.hPrinter = handle;
   int32_t value = 0;
-  uint32_t needed = 0;
-  ASSERT_EQ(access_database(image, Domain::kRoot, 2, &ctx, 4, &value, &needed), DB_OK);
+  ASSERT_EQ(RootNumber(2, c.ctx, &value), DB_OK);
   EXPECT_EQ(value, 99);  // no such value: the default decides
   EXPECT_EQ(orv_host_open_printers(), 1u);
   orv_host_close_printer(handle);
@@ -143,16 +129,12 @@ TEST_F(AccessTest, CallersHandleIsNeverClosed) {
 }
 
 TEST_F(AccessTest, UnknownPrinterNameIsNotItselfAnError) {
-  ImageBuilder b = DomainImage();
-  Image image = b.image();
-  std::vector<ORV_WCHAR> name = Wide("nowhere");
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.pPrinterName = name.data();
+  testing::QueryContext c;
+  c.name_printer("nowhere");
   int32_t value = 0;
-  uint32_t needed = 0;
-  EXPECT_EQ(access_database(image, Domain::kRoot, 1, &ctx, 4, &value, &needed), DB_OK);
+  EXPECT_EQ(RootNumber(1, c.ctx, &value), DB_OK);
   // Only a branch that needs the printer reports it.
-  EXPECT_EQ(access_database(image, Domain::kRoot, 2, &ctx, 4, &value, &needed), DB_NO_CONTEXT);
+  EXPECT_EQ(RootNumber(2, c.ctx, &value), DB_NO_CONTEXT);
   EXPECT_EQ(orv_host_open_printers(), 0u);
 }
 

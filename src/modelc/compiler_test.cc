@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "engine/resolver.h"
 #include "modelc/emitter.h"
+#include "support/query_context.h"
 
 namespace orv::model {
 namespace {
@@ -16,11 +18,9 @@ namespace {
 // Walks `image` for `id` with the given selectors and returns the leaf (or
 // the result code as word1 = 0xFFFFFFFF and word0 = code when not DB_OK).
 Leaf walk(const Image& image, uint16_t id, std::vector<uint32_t> sel = {}) {
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.cSelectors = static_cast<uint32_t>(sel.size());
-  ctx.pSelectors = sel.empty() ? nullptr : sel.data();
+  const testing::QueryContext c = testing::QueryContext::of(std::move(sel));
   Leaf leaf{};
-  int32_t rc = find_root(image, id, &ctx, &leaf);
+  int32_t rc = find_root(image, id, &c.ctx, &leaf);
   if (rc != DB_OK) return Leaf{static_cast<uint32_t>(rc), 0xFFFFFFFFu};
   return leaf;
 }
@@ -92,12 +92,9 @@ TEST(Compiler, MaskedSwitchAndStringCasesWalk) {
   Image img = r.image.view();
   EXPECT_EQ(img.byte_pool[item_offset(walk(img, 4, {0, 0, 0xFFFFDFFFu}).word0)], 1);
   EXPECT_EQ(img.byte_pool[item_offset(walk(img, 4, {0, 0, 0xC000}).word0)], 0);
-  ORV_QUERY_CONTEXT ctx{};
-  const char* strings[] = {"ABC"};
-  ctx.cStrings = 1;
-  ctx.ppStrings = strings;
+  const testing::QueryContext abc = testing::QueryContext::of({}, {"ABC"});
   Leaf leaf{};
-  ASSERT_EQ(find_root(img, 6, &ctx, &leaf), DB_OK);
+  ASSERT_EQ(find_root(img, 6, &abc.ctx, &leaf), DB_OK);
   EXPECT_EQ(img.byte_pool[item_offset(leaf.word0)], 2);
 }
 

@@ -11,6 +11,7 @@
 
 #include "drvrecords/drv_tables.h"
 #include "modelc/compiler.h"
+#include "support/drv_table_builder.h"
 
 namespace orv {
 namespace {
@@ -70,23 +71,18 @@ TEST(ImageDump, DrvTablesOneLinePerRow) {
   const uint16_t ids[] = {kFragmentId};
   const uint32_t roots[] = {0};
   const uint8_t bytes[] = {0x1B, 0x40};
-  const uint16_t sel_indices[] = {7, 4}, sel_counts[] = {2, 2}, sel_values[] = {4, 7, 1};
-  const uint32_t sel_first[] = {0, 2}, sel_ids[] = {15301, 15302, 15002};  // slot 1 overruns
-  const uint16_t seq_ids[] = {0x101B}, seq_counts[] = {1};
-  const uint32_t seq_first[] = {0}, fragments[] = {0};
-  const ModeRow rows[] = {{{3, 1, 383, 1, 1, 0}, 0, 0, 0, 0}};
   std::vector<uint8_t> a(kModePartASize, 0), b(kModePartBSize, 0), c(kModePartCSize, 0),
       d(kModePartDSize, 0);
   a[0] = 0x1A;
   c[kModePartCSize - 1] = 0xFF;
-  DrvTables t{};
-  t.sel_indices = sel_indices, t.sel_value_counts = sel_counts, t.sel_first = sel_first;
-  t.sel_count = 2, t.sel_values = sel_values, t.sel_value_ids = sel_ids, t.sel_value_count = 3;
-  t.seq_ids = seq_ids, t.seq_fragment_counts = seq_counts, t.seq_first = seq_first;
-  t.seq_count = 1, t.seq_fragments = fragments, t.seq_fragment_count = 1;
-  t.mode_rows = rows, t.mode_count = 1;
-  t.mode_parts[0] = {a.data(), 1}, t.mode_parts[1] = {b.data(), 1};
-  t.mode_parts[2] = {c.data(), 1}, t.mode_parts[3] = {d.data(), 1};
+  testing::DrvTableBuilder drv;
+  drv.selector(7, {{4, 15301}, {7, 15302}});
+  drv.selector(4, {{1, 15002}});
+  drv.sel_value_counts[1] = 2;  // slot 1 overruns the values
+  drv.sequence(0x101B, {0});
+  drv.mode_rows = {{{3, 1, 383, 1, 1, 0}, 0, 0, 0, 0}};
+  drv.mode_parts = {a, b, c, d};
+  const DrvTables t = drv.tables();
   Image img{items, 1, ids, roots, 1, nullptr, 0, nullptr, 0, bytes, 2, nullptr, 0, &t, nullptr};
   std::string dump = dump_image(img);
   std::string tables = dump.substr(dump.find("\ndrv tables\n"));

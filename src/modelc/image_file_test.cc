@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
 #include <functional>
 #include <regex>
-#include <sstream>
+
+#include "support/drv_table_builder.h"
+#include "support/files.h"
 
 namespace orv::model {
 namespace {
@@ -38,31 +40,19 @@ struct SmallImage {
   uint16_t i16[2] = {21000, 0xFFFF};
   uint8_t bytes[3] = {'2', '.', 0};
   uint8_t match[3] = {'Q', 'X', 'R'};
-  uint16_t sel_indices[1] = {5};
-  uint16_t sel_counts[1] = {2};
-  uint32_t sel_first[1] = {0};
-  uint16_t sel_values[2] = {1, 271};
-  uint32_t sel_ids[2] = {15101, 15117};
-  uint16_t seq_ids[1] = {0x101B};
-  uint16_t seq_counts[1] = {1};
-  uint32_t seq_first[1] = {0};
-  uint32_t seq_fragments[1] = {0};
-  ModeRow rows[2] = {{{1, 0, 1, 1, 2, 0}, 0, 0, 0, 0}, {{-2, 9, 383, 5, 1, -32768}, 1, 0, 9, 0}};
-  uint8_t part_a[2 * kModePartASize] = {0x1A, 0, 0, 0, 3};
-  uint8_t part_b[kModePartBSize] = {};
-  uint8_t part_c[kModePartCSize] = {13, 0, 7};
-  uint8_t part_d[kModePartDSize] = {};
-  DrvTables drv = [this] {
-    DrvTables t{};
-    t.sel_indices = sel_indices, t.sel_value_counts = sel_counts, t.sel_first = sel_first;
-    t.sel_count = 1, t.sel_values = sel_values, t.sel_value_ids = sel_ids, t.sel_value_count = 2;
-    t.seq_ids = seq_ids, t.seq_fragment_counts = seq_counts, t.seq_first = seq_first;
-    t.seq_count = 1, t.seq_fragments = seq_fragments, t.seq_fragment_count = 1;
-    t.mode_rows = rows, t.mode_count = 2;
-    t.mode_parts[0] = {part_a, 2}, t.mode_parts[1] = {part_b, 1};
-    t.mode_parts[2] = {part_c, 1}, t.mode_parts[3] = {part_d, 1};
-    return t;
+  testing::DrvTableBuilder drv_store = [] {
+    testing::DrvTableBuilder d;
+    d.selector(5, {{1, 15101}, {271, 15117}});
+    d.sequence(0x101B, {0});
+    d.mode_rows = {{{1, 0, 1, 1, 2, 0}, 0, 0, 0, 0}, {{-2, 9, 383, 5, 1, -32768}, 1, 0, 9, 0}};
+    d.mode_parts = {
+        std::vector<uint8_t>(2 * kModePartASize, 0), std::vector<uint8_t>(kModePartBSize, 0),
+        std::vector<uint8_t>(kModePartCSize, 0), std::vector<uint8_t>(kModePartDSize, 0)};
+    d.mode_parts[0][0] = 0x1A, d.mode_parts[0][4] = 3;
+    d.mode_parts[2][0] = 13, d.mode_parts[2][2] = 7;
+    return d;
   }();
+  DrvTables drv = drv_store.tables();
   Image image{items, 3,     root_ids, root_items, 2, i32,  2,         i16,
               2,     bytes, 3,        match,      3, &drv, "QXR-0001"};
   std::vector<ImageMeaning> meanings{{0x0002, "the version text", ""},
@@ -252,11 +242,8 @@ TEST(ImageFile, DamageIsNamed) {
 
 TEST(ImageFile, FormatDescriptionListsEveryTable) {
 #ifdef ORVDB_IMAGE_FILE_FORMAT_DOC
-  std::ifstream in(ORVDB_IMAGE_FILE_FORMAT_DOC);
-  ASSERT_TRUE(in);
-  std::stringstream all;
-  all << in.rdbuf();
-  const std::string doc = all.str();
+  ASSERT_TRUE(std::filesystem::exists(ORVDB_IMAGE_FILE_FORMAT_DOC));
+  const std::string doc = testing::read_file(ORVDB_IMAGE_FILE_FORMAT_DOC);
   const std::regex row(R"(\n\| (\d+) \| ([a-zA-Z0-9 -]+) \| (\d+) \|)");
   size_t rows = 0;
   for (auto m = std::sregex_iterator(doc.begin(), doc.end(), row); m != std::sregex_iterator();

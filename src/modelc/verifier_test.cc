@@ -429,9 +429,7 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
 TEST(VerifyImage, DepthUpToTheWalksLimit) {
   for (int depth : {kMaxWalkDepth, kMaxWalkDepth + 1}) {
     ImageBuilder b;
-    for (int i = 0; i < depth; ++i) b.add(ITEM_SEQUENCE, i + 1, 0, 1);
-    b.int8_leaf(1, {1});
-    b.root(1, 0);
+    b.sequence_chain(1, depth);
     std::string all = all_messages(verify_image(b.image()));
     if (depth <= kMaxWalkDepth) {
       EXPECT_EQ(all, "");

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <regex>
@@ -27,18 +26,13 @@
 
 #include "changed_model.h"
 #include "modelc/image_file.h"
+#include "support/files.h"
 #include "support/test_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using orv::testing::read_file;
 
 // One fenced block of a document.
 struct Block {
@@ -189,7 +183,8 @@ std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();  // CSV's CRLF, as a terminal shows it
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();  // CSV's CRLF, as a terminal shows it
     lines.push_back(line);
   }
   return lines;
@@ -228,8 +223,8 @@ void make_files(const orv::testing::TestFolder& folder) {
     });
     if (leaf) leaf->numbers[0] = 21001;
   });
-  std::ofstream(folder.path("after.orvimg"), std::ios::binary)
-      << orv::model::write_image_file(changed->image, {});
+  orv::testing::write_file(folder.path("after.orvimg"),
+                           orv::model::write_image_file(changed->image, {}));
 }
 
 TEST(Documents, EveryCommandPrintsWhatItShows) {
@@ -291,7 +286,8 @@ TEST(Documents, EveryCExampleIsAnExampleFileAsItStands) {
 
 // The test's own rules, on texts made for them.
 TEST(Documents, BlocksWordsAndElidedLinesReadAsTheTestReadsThem) {
-  std::vector<Block> b = blocks_of("x.md", "text\n   ```console\n   $ a\n   b\n   ```\n```c\nint\n```\n");
+  std::vector<Block> b =
+      blocks_of("x.md", "text\n   ```console\n   $ a\n   b\n   ```\n```c\nint\n```\n");
   ASSERT_EQ(b.size(), 2u);
   EXPECT_EQ(b[0].where, "x.md:2");
   EXPECT_EQ(b[0].lines, (std::vector<std::string>{"$ a", "b"}));

@@ -16,6 +16,7 @@
 #include "engine/image.h"
 #include "orvdb/host_platform.h"
 #include "orvdb/orvdb.h"
+#include "support/model_settings.h"
 
 namespace orv {
 namespace {
@@ -76,20 +77,10 @@ Answer ask(const Question& q) {
   return a;
 }
 
-// Settings of a valid combination (selectors 4 = 1, 9 = 0, 5 = 1, 81 = 0,
-// 8 = 1, 6 = 2, 7 = 4, paper 28 = 9), with changes.
+// The valid settings (support/model_settings.h), with changes.
 std::vector<uint32_t> settings(std::initializer_list<std::pair<uint32_t, uint32_t>> changes) {
-  std::vector<uint32_t> s(95, 0);
-  for (auto [i, v] : {std::pair<uint32_t, uint32_t>{4, 1},
-                      {9, 0},
-                      {5, 1},
-                      {81, 0},
-                      {8, 1},
-                      {6, 2},
-                      {7, 4},
-                      {28, 9}}) {
-    s[i] = v;
-  }
+  std::vector<uint32_t> s(testing::kModelSelectorCount, 0);
+  for (auto [i, v] : testing::kValidSettings) s[i] = v;
   for (auto [i, v] : changes) s[i] = v;
   return s;
 }

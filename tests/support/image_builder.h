@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/image.h"
@@ -41,6 +42,14 @@ class ImageBuilder : public model::ImageTableStore {
   uint32_t uint16_leaf(uint16_t id, const std::vector<uint16_t>& values);
   uint32_t int32_leaf(uint16_t id, const std::vector<int32_t>& values);
   uint32_t computed_leaf(uint16_t id, uint16_t function);
+
+  // A switch on `selector` whose cases, (value, target item) pairs, lead to
+  // items added before; returns the switch's index.
+  uint32_t selector_switch(uint16_t selector,
+                           const std::vector<std::pair<uint32_t, uint32_t>>& cases);
+  // Root `id`: a chain of `depth` sequences, each the only child of the one
+  // before, ending in a leaf of `id`; returns the first sequence's index.
+  uint32_t sequence_chain(uint16_t id, int depth);
 
   // Adds a root slot.
   void root(uint16_t id, uint32_t item);

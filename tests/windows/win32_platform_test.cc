@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -17,12 +16,15 @@
 #include "engine/switches.h"
 #include "exports/exports.h"
 #include "support/image_builder.h"
+#include "support/local_time_win32.h"
 #include "support/test_printer.h"
 
 namespace orv {
 namespace {
 
 using testing::ImageBuilder;
+using testing::MinuteOfDay;
+using testing::Stamp;
 
 constexpr uint16_t kSilentTag = 154;
 const wchar_t kSilentValue[] = L"ZelUI_SilentModeTime";
@@ -249,8 +251,6 @@ TEST_F(Win32PlatformTest, PrinterDataSwitchReadsTheRealValue) {
 
 // --- Clock -----------------------------------------------------------------
 
-int MinuteOfDay(const SYSTEMTIME& t) { return t.wHour * 60 + t.wMinute; }
-
 // The silent blocks, byte for byte.
 std::vector<uint8_t> SilentBlock(bool on) {
   std::string text = std::string("\x1b[K\x02\x00\x00\x1f", 7) + "QXLSTART\nControlMode=Common\n" +
@@ -307,13 +307,6 @@ TEST_F(Win32PlatformTest, SilentModeIsOffWithoutTheValue) {
   uint32_t needed = 0;
   ASSERT_EQ(compute(b.image(), kSilentModeBlock, &ctx, 56, block.data(), &needed), DB_OK);
   EXPECT_EQ(block, SilentBlock(false));
-}
-
-std::string Stamp(const SYSTEMTIME& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond);
-  return text;
 }
 
 TEST_F(Win32PlatformTest, SetTimeBlockCarriesTheLocalTime) {

@@ -6,10 +6,7 @@
 // path's.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -19,6 +16,8 @@
 #include "image_input.h"
 #include "orvdb/host_platform.h"
 #include "query_setup.h"
+#include "support/fetch.h"
+#include "support/files.h"
 
 namespace orvtool {
 namespace {
@@ -48,27 +47,20 @@ int32_t engine_walk(const orv::Image& image, const ExplainedWalk& walk,
 // The two-step protocol a caller of the export follows.
 int32_t export_result(const orv::Image& image, Domain domain, uint16_t id,
                       const ORV_QUERY_CONTEXT* ctx) {
-  uint32_t needed = 0;
-  int32_t r = orv::access_database(image, domain, id, ctx, 0, nullptr, &needed);
-  if (r != DB_MORE_DATA) return r;
-  std::vector<uint8_t> buffer(needed + 1);
-  return orv::access_database(image, domain, id, ctx, needed, buffer.data(), &needed);
+  return orv::testing::ask_sized(orv::access_database, image, domain, id, ctx).result;
 }
 
 TEST(ExplainCorpus, EveryWalkAndResultIsTheEngines) {
   orv::fuzz::prepare_host();
-  std::vector<std::filesystem::path> files;
-  for (const auto& entry : std::filesystem::directory_iterator(ORVDB_IMAGE_CORPUS_DIR))
-    files.push_back(entry.path());
-  std::sort(files.begin(), files.end());
+  const std::vector<std::filesystem::path> files = orv::testing::files_in(ORVDB_IMAGE_CORPUS_DIR);
   ASSERT_GT(files.size(), 100u);
   size_t walks = 0;
   size_t special_walks = 0;  // walks of Drv special ids' paths
   for (const std::filesystem::path& file : files) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), {});
+    const std::string data = orv::testing::read_file(file);
     auto input = std::make_unique<orv::fuzz::ImageInput>();
-    orv::fuzz::decode_image_input(data.data(), data.size(), input.get());
+    orv::fuzz::decode_image_input(reinterpret_cast<const uint8_t*>(data.data()), data.size(),
+                                  input.get());
     orv_host_set_country(orv::fuzz::kCountries[input->country]);
     const orv::Image& image = input->image.image;
     const ORV_QUERY_CONTEXT* ctx = &input->context.ctx;

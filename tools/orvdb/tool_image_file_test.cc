@@ -2,35 +2,21 @@
 // another model's file answers as that model, and an unreadable or faulty
 // file is refused with one line and its exit status.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "engine/image.h"
+#include "image_file_test_util.h"
 #include "modelc/image_file.h"
+#include "support/files.h"
 #include "support/test_folder.h"
 #include "tool_test_util.h"
 
 namespace orvtool {
 namespace {
 
-std::string read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream all;
-  all << in.rdbuf();
-  return all.str();
-}
-
-// Writes `bytes` to `name` in `folder`; returns the file's path.
-std::string write_file(const orv::testing::TestFolder& folder, const std::string& name,
-                       const std::string& bytes) {
-  std::string path = folder.path(name);
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
+using orv::testing::read_file;
+using orv::testing::write_file;
 
 const std::string kOwnFile = ORVDB_OWN_IMAGE_FILE;
 const std::string kOtherFile = ORVDB_OTHER_IMAGE_FILE;
@@ -40,7 +26,7 @@ const std::string kOtherFile = ORVDB_OTHER_IMAGE_FILE;
 TEST(ToolImageFile, AnotherModelsFileAnswersAsThatModel) {
   ToolRun reference = tool({"--image", kOtherFile, "reference"});
   EXPECT_EQ(reference.status, 0);
-  EXPECT_EQ(reference.out, read(ORVDB_OTHER_REFERENCE));
+  EXPECT_EQ(reference.out, read_file(ORVDB_OTHER_REFERENCE));
   ToolRun check = tool({"--image=" + kOtherFile, "check"});
   EXPECT_EQ(check.status, 0);
   // Two models differ: diff says how, and exits 1.
@@ -63,7 +49,7 @@ void expect_refused(const std::vector<std::string>& args, int status, const std:
 }
 
 TEST(ToolImageFile, UnreadableFilesExitTwoWithOneLine) {
-  const std::string own = read(kOwnFile);
+  const std::string own = read_file(kOwnFile);
   ASSERT_GT(own.size(), 1000u);
   std::string flipped = own;
   flipped[own.size() / 2] = static_cast<char>(flipped[own.size() / 2] ^ 0x01);
@@ -80,7 +66,7 @@ TEST(ToolImageFile, UnreadableFilesExitTwoWithOneLine) {
   orv::testing::TestFolder folder;
   for (const auto& f : files) {
     SCOPED_TRACE(f.name);
-    std::string path = write_file(folder, f.name, f.bytes);
+    std::string path = write_file(folder.path(f.name), f.bytes);
     expect_refused({"--image", path, "check"}, 2, path, f.fault);
     expect_refused({"--image", path, "query", "root", "2"}, 2, path, f.fault);
     expect_refused({"diff", path}, 2, path, f.fault);
@@ -89,40 +75,14 @@ TEST(ToolImageFile, UnreadableFilesExitTwoWithOneLine) {
                  "No such file or directory");
 }
 
-// The header of an image file of format version 1 that gives `size` as its
-// size: what the loader reads before it allocates anything.
-std::string header_giving(uint32_t size) {
-  std::string h(orv::model::kImageFileMagic, sizeof orv::model::kImageFileMagic);
-  for (uint32_t word : {orv::model::kImageFileVersion, 0u, size, 0u}) {
-    for (int i = 0; i < 4; ++i) h += static_cast<char>(word >> (8 * i));
-  }
-  return h;
-}
-
 // Paths that are no image file are refused by what they are or by their
 // header alone: nothing past the header is read, and a named pipe is not
 // opened, so that a writer that never writes cannot hold the tool.
 // (tool_process_test holds the tool's time and memory for these.)
 TEST(ToolImageFile, WhatIsNoImageFileIsRefusedBeforeItIsRead) {
   orv::testing::TestFolder folder;
-  const std::string fifo = folder.path("pipe");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const std::string zeros = folder.path("zeros.orvimg");
-  std::ofstream(zeros).close();
-  std::filesystem::resize_file(zeros, 100u << 20);  // sparse: 100 MiB of zeros
-  const struct {
-    std::string path;   // the path given to --image
-    const char* fault;  // in the line
-  } paths[] = {
-      {folder.path(), "a directory, not a regular file"},
-      {"/dev/zero", "a character device, not a regular file"},
-      {fifo, "a named pipe (FIFO), not a regular file"},
-      {zeros, "not an image file: it does not begin with the magic"},
-      {write_file(folder, "huge.orvimg", header_giving(0xFFFFFFFFu)),
-       "the header gives a size of 4294967295 bytes, more than the largest image file"},
-      {write_file(folder, "short.orvimg", header_giving(4096)),
-       "truncated: 24 of the 4096 bytes the header gives"},
-  };
+  const std::vector<NoImageFile> paths = no_image_files(folder);
+  ASSERT_EQ(paths.size(), 6u);
   for (const auto& p : paths) {
     SCOPED_TRACE(p.path);
     expect_refused({"--image", p.path, "query", "root", "2"}, 2, p.path, p.fault);
@@ -140,13 +100,8 @@ TEST(ToolImageFile, ImageOptionBeforeOrAfterTheSubcommand) {
 }
 
 TEST(ToolImageFile, VerifierFaultsExitThree) {
-  // The built-in image with a root slot naming an item beyond the item table.
-  orv::Image image = orv::builtin_image();
-  std::vector<uint32_t> roots(image.root_items, image.root_items + image.root_count);
-  roots[0] = image.item_count + 5;
-  image.root_items = roots.data();
   orv::testing::TestFolder folder;
-  std::string path = write_file(folder, "faulty.orvimg", orv::model::write_image_file(image, {}));
+  std::string path = write_file(folder.path("faulty.orvimg"), faulty_image_file());
 
   ToolRun check = tool({"--image", path, "check"});
   EXPECT_EQ(check.status, 3);

@@ -13,7 +13,9 @@
 
 #include "changed_model.h"
 #include "engine/image.h"
+#include "image_file_test_util.h"
 #include "modelc/image_file.h"
+#include "support/files.h"
 #include "support/test_folder.h"
 #include "tool_test_util.h"
 
@@ -190,13 +192,9 @@ TEST(ToolJson, EverySubcommandsOutputHasItsDocumentedShape) {
 
 TEST(ToolJson, FaultsAndDifferencesHaveTheirDocumentedShape) {
   // An image the verifier faults: a root slot beyond the item table.
-  orv::Image image = orv::builtin_image();
-  std::vector<uint32_t> roots(image.root_items, image.root_items + image.root_count);
-  roots[0] = image.item_count + 5;
-  image.root_items = roots.data();
   orv::testing::TestFolder folder;
-  const std::string faulty = folder.path("faulty.orvimg");
-  std::ofstream(faulty, std::ios::binary) << orv::model::write_image_file(image, {});
+  const std::string faulty =
+      orv::testing::write_file(folder.path("faulty.orvimg"), faulty_image_file());
   ToolRun check = tool({"--image", faulty, "check", "--json"});
   EXPECT_EQ(check.status, 3);
   json j = json::parse(check.out);
@@ -220,9 +218,10 @@ TEST(ToolJson, FaultsAndDifferencesHaveTheirDocumentedShape) {
     }
     m.drv_tables().command_sequences.pop_back();
   });
-  const std::string old_file = folder.path("old.orvimg"), new_file = folder.path("new.orvimg");
-  std::ofstream(old_file, std::ios::binary) << orv::model::write_image_file(unchanged->image, {});
-  std::ofstream(new_file, std::ios::binary) << orv::model::write_image_file(changed->image, {});
+  const std::string old_file = orv::testing::write_file(
+      folder.path("old.orvimg"), orv::model::write_image_file(unchanged->image, {}));
+  const std::string new_file = orv::testing::write_file(
+      folder.path("new.orvimg"), orv::model::write_image_file(changed->image, {}));
   ToolRun diff = tool({"diff", old_file, new_file, "--json"});
   EXPECT_EQ(diff.status, 1);
   j = json::parse(diff.out);

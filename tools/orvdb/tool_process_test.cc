@@ -17,9 +17,10 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
+#include "image_file_test_util.h"
+#include "support/files.h"
 #include "support/test_folder.h"
 
 namespace orvtool {
@@ -93,10 +94,7 @@ Ended run(const std::string& program, const std::vector<std::string>& args, int 
   e.cpu_seconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
                   (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   e.max_rss_kb = usage.ru_maxrss;
-  std::ifstream in(err_path);
-  std::stringstream text;
-  text << in.rdbuf();
-  e.err = text.str();
+  e.err = orv::testing::read_file(err_path);
   return e;
 }
 
@@ -111,26 +109,11 @@ struct Fd {
   }
 };
 
-// The header of a version 1 image file that gives `size` as its size.
-std::string header_giving(uint32_t size) {
-  std::string h = "ORVDBIMG";
-  for (uint32_t word : {1u, 0u, size, 0u}) {
-    for (int i = 0; i < 4; ++i) h += static_cast<char>(word >> (8 * i));
-  }
-  return h;
-}
-
 TEST(ToolProcess, WhatIsNoImageFileIsRefusedFastAndSmall) {
   orv::testing::TestFolder folder;
-  const std::string fifo = folder.path("pipe");
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);  // no writer ever opens it
-  const std::string zeros = folder.path("zeros.orvimg");
-  std::ofstream(zeros).close();
-  std::filesystem::resize_file(zeros, 100u << 20);
-  const std::string huge = folder.path("huge.orvimg");
-  std::ofstream(huge, std::ios::binary) << header_giving(0xFFFFFFFFu);
   Fd null(open("/dev/null", O_WRONLY));
-  for (const std::string& path : {folder.path(), std::string("/dev/zero"), fifo, zeros, huge}) {
+  for (const NoImageFile& no_image : no_image_files(folder)) {
+    const std::string& path = no_image.path;
     Ended e = run(ORVDB_TOOL_PATH, {"--image", path, "query", "root", "2"}, null.fd, folder);
     EXPECT_FALSE(e.killed) << path;
     EXPECT_EQ(exit_code(e), 2) << path;

@@ -4,7 +4,6 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -12,6 +11,8 @@
 
 #include "explain.h"
 #include "query_setup.h"
+#include "support/files.h"
+#include "support/query_context.h"
 #include "tool_test_util.h"
 
 namespace orvtool {
@@ -379,29 +380,24 @@ TEST(ToolGolden, OutputsMatchTheGoldenFiles) {
     std::string path = std::string(ORVDB_TOOL_GOLDEN_DIR) + "/" + g.name + ".txt";
     std::string got = transcript(g);
     if (update) {
-      std::ofstream(path, std::ios::binary) << got;
+      orv::testing::write_file(path, got);
       continue;
     }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in.good()) << path << " is missing; run: ninja update_tool_golden";
-    std::stringstream want;
-    want << in.rdbuf();
-    EXPECT_EQ(got, want.str()) << g.name << " differs; if intended: ninja update_tool_golden";
+    ASSERT_TRUE(std::filesystem::exists(path))
+        << path << " is missing; run: ninja update_tool_golden";
+    EXPECT_EQ(got, orv::testing::read_file(path))
+        << g.name << " differs; if intended: ninja update_tool_golden";
   }
 }
 
 TEST(Explain, DeepPathShowsEveryLevelDownToTheLeaf) {
   // Settings selector 4 = 1, 9 = 0, 5 = 261, 81 = 0, 8 = 5, 6 = 1: 180, 180.
   const orv::Image& image = orv::builtin_image();
-  std::vector<uint32_t> s(82, 0);
-  s[4] = 1, s[9] = 0, s[5] = 261, s[81] = 0, s[8] = 5, s[6] = 1;
-  ORV_QUERY_CONTEXT ctx{};
-  ctx.cSelectors = 82;
-  ctx.pSelectors = s.data();
+  const orv::testing::QueryContext c(82, {{4, 1}, {9, 0}, {5, 261}, {81, 0}, {8, 5}, {6, 1}});
   IdInfo info;
   info.id = 0x1008;
   std::ostringstream out;
-  std::vector<ExplainedWalk> walks = explain_walks(image, info, &ctx, out);
+  std::vector<ExplainedWalk> walks = explain_walks(image, info, &c.ctx, out);
   const std::string all = out.str();
   ASSERT_EQ(walks.size(), 1u);
   ASSERT_EQ(walks[0].result, DB_OK);

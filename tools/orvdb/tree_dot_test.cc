@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
@@ -15,6 +14,7 @@
 #include "engine/image.h"
 #include "id_info.h"
 #include "query_setup.h"
+#include "support/files.h"
 #include "support/test_folder.h"
 #include "tool_test_util.h"
 
@@ -217,16 +217,12 @@ TEST(TreeDot, GraphvizRendersEveryPicture) {
   }
   for (const std::vector<std::string>& args : runs) {
     std::string dot = folder.path("picture.dot"), svg = folder.path("picture.svg");
-    std::ofstream(dot) << tool(args).out;
+    orv::testing::write_file(dot, tool(args).out);
     std::string err = folder.path("dot.err");
     int status = system(("dot -Tsvg -o '" + svg + "' '" + dot + "' 2>'" + err + "'").c_str());
-    std::ifstream err_in(err), svg_in(svg);
-    std::stringstream messages, picture;
-    messages << err_in.rdbuf();
-    picture << svg_in.rdbuf();
     EXPECT_EQ(status, 0) << args[2];
-    EXPECT_EQ(messages.str(), "") << args[2];
-    EXPECT_NE(picture.str().find("<svg"), std::string::npos) << args[2];
+    EXPECT_EQ(orv::testing::read_file(err), "") << args[2];
+    EXPECT_NE(orv::testing::read_file(svg).find("<svg"), std::string::npos) << args[2];
   }
 }
 
