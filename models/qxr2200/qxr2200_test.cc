@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "orvdb/orvdb.h"
+#include "support/fetch.h"
 #include "support/test_printer.h"
 
 #ifdef _WIN32
@@ -76,15 +77,13 @@ struct Context {
 // Asks as a caller does: the size first, then the value in a buffer of that size.
 Answer Ask(AccessFn fn, uint16_t id, const Context& context) {
   const ORV_QUERY_CONTEXT ctx = context.get();
-  Answer a;
-  a.rc = fn(id, &ctx, 0, nullptr, &a.needed);
-  if (a.rc != DB_MORE_DATA) return a;
-  std::vector<uint8_t> buf(a.needed ? a.needed : 1);
   // The list ids leave the needed-size word alone on DB_OK: the answer is
   // the size the first call reported.
-  uint32_t unused = 0;
-  a.rc = fn(id, &ctx, a.needed, buf.data(), &unused);
-  if (a.rc == DB_OK) a.raw.assign(buf.begin(), buf.begin() + a.needed);
+  orv::testing::Answer asked = orv::testing::ask_sized(fn, id, &ctx);
+  Answer a;
+  a.rc = asked.result;
+  a.needed = asked.needed;
+  if (a.rc == DB_OK) a.raw = std::move(asked.bytes);
   return a;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "orvdb/orvdb.h"
+#include "support/fetch.h"
 
 namespace orv::model::testing {
 
@@ -45,13 +46,15 @@ inline Answer ask(AccessFn fn, uint16_t id, const std::vector<uint32_t>& selecto
   ctx.pSelectors = selectors.empty() ? nullptr : selectors.data();
   ctx.cStrings = static_cast<uint32_t>(strings.size());
   ctx.ppStrings = strings.empty() ? nullptr : strings.data();
+  const orv::testing::Answer asked = orv::testing::ask_sized(fn, id, &ctx);
   Answer a;
-  a.rc = fn(id, &ctx, 0, nullptr, &a.needed);
-  if (a.rc != DB_MORE_DATA) return a;
-  std::vector<uint8_t> buf(a.needed ? a.needed : 1);
-  uint32_t written = 0;
-  a.rc = fn(id, &ctx, a.needed, buf.data(), &written);
-  if (a.rc == DB_OK) a.raw.assign(buf.begin(), buf.begin() + written);
+  a.rc = asked.result;
+  a.needed = asked.needed;
+  // The bytes the answering call says it wrote (none from a list id, which
+  // leaves the word alone).
+  if (a.rc == DB_OK && asked.written != orv::testing::kUnwrittenSize) {
+    a.raw.assign(asked.bytes.begin(), asked.bytes.begin() + asked.written);
+  }
   return a;
 }
 
