@@ -45,6 +45,28 @@ TEST(Compiler, SharesCaseTargetsAndPoolValues) {
   EXPECT_EQ(walk(img, 2, {4}).word0, static_cast<uint32_t>(DB_NOT_FOUND));
 }
 
+// A leaf written without an id answers the one id its tree is registered
+// for; in the tree of a group it has none to take and is refused at its line.
+TEST(Compiler, ALeafWithoutAnIdTakesItsRootsId) {
+  Model m;
+  m.answer({4, "a number"}, switch_sel(0, {case_(1, int8({5})), default_(str("x"))}));
+  m.top_sequence(9);
+  CompileResult r = compile(m);
+  ASSERT_TRUE(r.ok()) << r.faults.front();
+  Image img = r.image.view();
+  EXPECT_EQ(item_tag(walk(img, 4, {1}).word1), 4u);
+  EXPECT_EQ(item_tag(walk(img, 4, {2}).word1), 4u);
+
+  Model group;
+  group.answer({{4, "a number"}, {5, "another"}}, int8({5}));
+  group.top_sequence(9);
+  r = compile(group);
+  ASSERT_EQ(r.faults.size(), 1u);
+  EXPECT_NE(r.faults[0].find("a leaf without an id outside a tree of one id"), std::string::npos)
+      << r.faults[0];
+  EXPECT_NE(r.faults[0].find("compiler_test.cc:"), std::string::npos) << r.faults[0];
+}
+
 TEST(Compiler, RootIndexIsAscendingAndSharedTreesShareARoot) {
   Model m;
   m.tree("pair", seq({int8(7, {1}), int16(5, {-2})}));

@@ -79,6 +79,9 @@ int Lowerer::block_of(std::vector<AItem> items, std::vector<Provenance> from) {
 }
 
 uint32_t Lowerer::word1_of(uint32_t tag, size_t count, const Loc& where) {
+  if (tag == kIdOfItsRoot) {
+    fail(where, "a leaf without an id outside a tree of one id: write the id it answers");
+  }
   if (tag > 0xFFFFu) fail(where, "tag or id " + std::to_string(tag) + " does not fit in 16 bits");
   if (count > kMaxCount) fail(where, "count " + std::to_string(count) + " does not fit in 16 bits");
   return make_word1(static_cast<uint16_t>(tag), static_cast<uint16_t>(count));
