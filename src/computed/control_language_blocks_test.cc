@@ -44,12 +44,24 @@ TEST_F(SetTimeBlockTest, StampsTheLocalTime) {
   EXPECT_EQ(block.bytes, expected);
 }
 
+// Each field padded with zeros to its width, from all zeros to the widest
+// values that still fit.
 TEST_F(SetTimeBlockTest, PadsSmallFieldsWithZeros) {
-  orv_host_set_clock(987, 1, 2, 3, 4, 5);
-  const testing::Call block = BlockInto(65);
-  ASSERT_EQ(block.result, DB_OK);
-  EXPECT_EQ(std::string(block.bytes.begin() + 43, block.bytes.begin() + 57), "09870102030405");
-  EXPECT_EQ(block.bytes[64], '\n');
+  const struct {
+    int clock[6];
+    const char* stamp;
+  } cases[] = {
+      {{987, 1, 2, 3, 4, 5}, "09870102030405"},
+      {{0, 0, 0, 0, 0, 0}, "00000000000000"},
+      {{9999, 99, 99, 99, 99, 99}, "99999999999999"},
+  };
+  for (const auto& c : cases) {
+    orv_host_set_clock(c.clock[0], c.clock[1], c.clock[2], c.clock[3], c.clock[4], c.clock[5]);
+    const testing::Call block = BlockInto(65);
+    ASSERT_EQ(block.result, DB_OK) << c.stamp;
+    EXPECT_EQ(std::string(block.bytes.begin() + 43, block.bytes.begin() + 57), c.stamp);
+    EXPECT_EQ(block.bytes[64], '\n');
+  }
 }
 
 TEST_F(SetTimeBlockTest, AnswersTheSizeForAMissingOrShortBuffer) {

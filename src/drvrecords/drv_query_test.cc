@@ -342,6 +342,13 @@ TEST_F(DrvQueryTest, CommandSequences) {
   Image broken = m.image();
   EXPECT_EQ(drv_query(broken, 0x101B, &sel7.ctx, 10, buf.data(), &needed), DB_ERROR);
   EXPECT_EQ(drv_query(broken, 0x1019, &sel7.ctx, 10, buf.data(), &needed), DB_ERROR);
+
+  // A fragment index equal to the item count, where an item that would
+  // answer lies just past the table the image admits to.
+  m.drv.seq_fragments[2] = m.b.bytes_leaf(kFragmentId, {0x41});
+  Image short_table = m.image();
+  short_table.item_count = m.drv.seq_fragments[2];
+  EXPECT_EQ(drv_query(short_table, 0x1019, &sel7.ctx, 10, buf.data(), &needed), DB_ERROR);
 }
 
 TEST_F(DrvQueryTest, ModeRecord) {
