@@ -25,10 +25,11 @@ using testing::ImageBuilder;
 // id with that value. `what` names the case in failures.
 void expect_fork_as_single_walks(const Image& image, std::vector<uint16_t> ids, uint16_t selector,
                                  const std::vector<uint32_t>& selectors,
-                                 const std::vector<uint32_t>& values, const std::string& what) {
+                                 const std::vector<uint32_t>& values, const std::string& what,
+                                 std::vector<const char*> strings = {}) {
   uint32_t root = 0;
   ASSERT_EQ(find_root_item(image, ids[0], &root), DB_OK) << what;
-  testing::QueryContext c = testing::QueryContext::of(selectors);
+  testing::QueryContext c = testing::QueryContext::of(selectors, std::move(strings));
   std::vector<uint32_t> walk_values;
   std::vector<uint16_t> walk_ids;
   for (uint32_t v : values) {
@@ -244,6 +245,12 @@ TEST(ForkedWalkTest, TreesCutShortOrLackingASelector) {
     b.add_raw(ITEM_CASE, leaf, 9);
     trees.emplace_back("switch cut short", std::move(b));
   }
+  {  // a masked switch on 1 whose mask item is a leaf
+    ImageBuilder b;
+    uint32_t leaf = b.int8_leaf(1, {3});
+    b.root(1, b.add(ITEM_SWITCH_MASKED, leaf, 1, 1));
+    trees.emplace_back("masked switch without its mask", std::move(b));
+  }
   {  // a switch on 1 whose last case is the range -5..5
     ImageBuilder b;
     uint32_t leaf = b.int8_leaf(1, {5});
@@ -277,6 +284,44 @@ TEST(ForkedWalkTest, TreesCutShortOrLackingASelector) {
     int32_t single = resolve(image, 1, nullptr, tree.word0, tree.word1, &leaf);
     EXPECT_EQ(fork.results[0], single) << name;
     EXPECT_EQ(fork.results[1], single) << name;
+  }
+}
+
+// String switches under a forked select: a text that matches, a default
+// first, a value case or a case text that is no text where a string case
+// belongs, each met by some values only, with and without match strings.
+TEST(ForkedWalkTest, StringSwitchesUnderAFork) {
+  ImageBuilder b;
+  uint32_t select = b.reserve(1);
+  uint32_t kids = b.reserve(4);
+  uint32_t sw = b.reserve(4);
+  uint32_t cases = b.reserve(5);
+  uint32_t texts = b.reserve(2);
+  uint32_t leaf = b.int8_leaf(1, {1});
+  b.int8_leaf(1, {2});
+  b.int8_leaf(1, {3});
+  b.set(texts, ITEM_BYTES, b.match("CI"), 0, 2);
+  b.set(texts + 1, ITEM_BYTES, 0, 0, 0);
+  // Value 1: "CI", "" or nothing; value 2: a default first; value 3: a
+  // value case; value 4: a case text that is a leaf.
+  b.set_raw(cases, ITEM_CASE_STRING, leaf, texts);
+  b.set_raw(cases + 1, ITEM_CASE_STRING, leaf + 1, texts + 1);
+  b.set_raw(cases + 2, ITEM_DEFAULT, leaf + 2, 0);
+  b.set_raw(cases + 3, ITEM_CASE, leaf, 7);
+  b.set_raw(cases + 4, ITEM_CASE_STRING, leaf, leaf);
+  b.set(sw, ITEM_SWITCH_STRING, cases, 0, 2);
+  b.set(sw + 1, ITEM_SWITCH_STRING, cases + 2, 0, 1);
+  b.set(sw + 2, ITEM_SWITCH_STRING, cases + 3, 0, 1);
+  b.set(sw + 3, ITEM_SWITCH_STRING, cases + 4, 0, 1);
+  for (uint16_t k = 0; k < 4; ++k) b.set(kids + k, ITEM_BRANCH, sw + k, k + 1, 1);
+  b.set(select, ITEM_SELECT, kids, 0, 4);
+  b.root(1, select);
+  const Image image = b.image();
+  const std::vector<uint32_t> values = {1, 2, 3, 4, 5, 0, 1};
+  const std::vector<std::vector<const char*>> strings = {{"CI"}, {"C"}, {""}, {nullptr}, {}};
+  for (const auto& s : strings) {
+    std::string what = "string " + std::string(s.empty() ? "none" : s[0] ? s[0] : "null");
+    expect_fork_as_single_walks(image, {1}, 0, {0}, values, what, s);
   }
 }
 
