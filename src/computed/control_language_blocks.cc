@@ -44,13 +44,13 @@ constexpr int kStampLength = 14;
 
 constexpr uint32_t kMinutesPerHour = 60;
 
-bool fits_digits(int value, int max) { return value >= 0 && value <= max; }
-
 // Formats the clock as 14 digits into `stamp` (room for the terminator
 // included); false when a field does not fit its width.
 bool format_stamp(const LocalTime& now, char (&stamp)[kStampLength + 1]) {
-  if (!fits_digits(now.year, 9999) || !fits_digits(now.month, 99) || !fits_digits(now.day, 99) ||
-      !fits_digits(now.hour, 99) || !fits_digits(now.minute, 99) || !fits_digits(now.second, 99)) {
+  // A negative field can still give 14 characters ("-001"); a field too
+  // wide for its digits gives more, which the length check below refuses.
+  if (now.year < 0 || now.month < 0 || now.day < 0 || now.hour < 0 || now.minute < 0 ||
+      now.second < 0) {
     return false;
   }
   // Room for six fields of any int value, so the length check below sees the
