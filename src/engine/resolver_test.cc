@@ -157,7 +157,8 @@ TEST(ResolveTest, DepthLimitAllowsDeepButFiniteTrees) {
   }
 }
 
-// select on selector 2: branch 7 -> leaf 1 {70}, plain leaf 1 {99}, branch 8 -> leaf 1 {80}.
+// select on selector 2: branch 7 -> leaf 1 {70}, a plain child, branch 0xFFFF
+// (the largest tag) -> leaf 1 {80}.
 ImageBuilder SelectImage() {
   ImageBuilder b;
   uint32_t select = b.reserve(1);
@@ -167,7 +168,7 @@ ImageBuilder SelectImage() {
   b.set(select, ITEM_SELECT, kids, 2, 3);
   b.set(kids, ITEM_BRANCH, l70, 7, 1);
   b.set(kids + 1, ITEM_SEQUENCE, l80 + 1, 0, 0);  // a non-branch child, walked always
-  b.set(kids + 2, ITEM_BRANCH, l80, 8, 1);
+  b.set(kids + 2, ITEM_BRANCH, l80, 0xFFFF, 1);
   b.root(1, select);
   return b;
 }
@@ -182,7 +183,13 @@ TEST(SelectTest, TakesOnlyTheBranchOfTheSelectorValue) {
     uint32_t selector;
     int32_t result;
     int8_t value;
-  } rows[] = {{7, DB_OK, 70}, {8, DB_OK, 80}, {9, DB_NOT_FOUND, 0}};
+  } rows[] = {{7, DB_OK, 70},
+              {0xFFFF, DB_OK, 80},
+              {8, DB_NOT_FOUND, 0},
+              {0xFFFE, DB_NOT_FOUND, 0},
+              {0x10000, DB_NOT_FOUND, 0},
+              {0x1FFFF, DB_NOT_FOUND, 0},
+              {0x10007, DB_NOT_FOUND, 0}};
   for (const Row& row : rows) {
     QueryContext c = QueryContext::of({0, 0, row.selector});
     Leaf leaf{};
