@@ -81,7 +81,11 @@ TEST_F(SetTimeBlockTest, ClockFieldsThatDoNotFitAreAnErrorAndWriteNothing) {
       {2026, 100, 6, 18, 44, 29},  // three-digit month
       {2026, 12, 6, 18, 44, 123},  // three-digit second
       {-1, 12, 6, 18, 44, 29},     // negative year still four characters wide
+      {2026, -1, 6, 18, 44, 29},   // negative month, still two characters
       {2026, 12, -6, 18, 44, 29},  // negative day
+      {2026, 12, 6, -1, 44, 29},   // negative hour
+      {2026, 12, 6, 18, -1, 29},   // negative minute
+      {2026, 12, 6, 18, 44, -1},   // negative second
       {2026, 12, 6, 100, 44, 29},  // three-digit hour
       {2026, 12, 6, 18, 100, 29},  // three-digit minute
   };
