@@ -25,6 +25,10 @@ Lines that the build does not compile (behind #if for another target) are
 reported as not measured, never as equivalent.
 
   tests/mutation/mutate.py [--files F ...] [--all | --per-file N] [--seed S]
+                           [--report R] [--resume R] [--budget SECONDS]
+
+A run cut off keeps the outcomes its report holds; --resume with that report
+takes them over and runs the rest, survivors included.
 """
 
 import argparse
@@ -627,7 +631,12 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build", "mutation"),
                         help="the runner's own folder (a copy of the sources and its build)")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
-    parser.add_argument("--report", help="write every mutant's outcome here (JSON)")
+    parser.add_argument("--report", help="write every mutant's outcome here (JSON), after "
+                                         "each mutant, so that a run cut off keeps its outcomes")
+    parser.add_argument("--resume", metavar="REPORT",
+                        help="take the outcomes of an earlier run's report for the mutants it "
+                             "killed, timed out, found equivalent or could not compile; run the "
+                             "rest (survivors included) again")
     parser.add_argument("--budget", type=float,
                         help="seconds of mutants to run after the first build; the rest "
                              "of the sample is reported as not run")
@@ -671,6 +680,7 @@ def main():
           f"{timeout:.0f} s", flush=True)
 
     accepted = read_accepted(ACCEPTED_FILE)
+    carried = carry_over(args.resume, chosen) if args.resume else []
     not_measured = []
     results = []
     originals = {}
@@ -680,7 +690,7 @@ def main():
             originals[rel] = f.read()
         compiled[rel] = build.compiled_lines(rel)
         for m in mutants:
-            if m.line not in compiled[rel]:
+            if m.outcome is None and m.line not in compiled[rel]:
                 m.outcome = "not measured"
                 not_measured.append(m)
     # A run with a budget lets files take turns, one mutant each, so that
@@ -705,6 +715,8 @@ def main():
         run_mutant(build, m, originals[m.path], timeout)
         m.seconds = time.time() - began
         results.append(m)
+        if args.report:
+            write_report(args.report, args.seed, chosen)
         mark = ""
         if m.outcome == "survived":
             mark = " (accepted)" if m.key() in accepted else " (NOT ACCEPTED)"
@@ -742,16 +754,62 @@ def main():
         print(f"budget: {args.budget:.0f} s spent; {len(cut_short)} of the sample's "
               f"{len(queue)} mutants were not run")
     print(f"time: {time.time() - started:.0f} s")
+    if carried:
+        print(f"carried over: {len(carried)} outcomes from {args.resume} (commit "
+              f"{report_commit(args.resume)}), not run again")
     if args.report:
-        with open(args.report, "w") as f:
-            json.dump([{"file": m.path, "line": m.line, "rule": m.rule, "from": m.original_line,
-                        "to": m.mutated_line, "outcome": m.outcome, "detail": m.detail,
-                        "seconds": round(m.seconds, 1)}
-                       for _, ms in chosen for m in ms], f, indent=1)
+        write_report(args.report, args.seed, chosen)
     if unaccepted:
         print(f"\nmutate: {len(unaccepted)} survivors are not in {os.path.relpath(ACCEPTED_FILE, ROOT)}")
         return 1
     return 0
+
+
+# Outcomes a later run may take from an earlier one: new tests can kill a
+# survivor, but not bring a killed mutant back.
+CARRIED_OUTCOMES = {"killed", "timed out", "equivalent", "did not compile"}
+
+
+def head_commit():
+    done = subprocess.run(["git", "rev-parse", "--short", "HEAD"], cwd=ROOT,
+                          capture_output=True, text=True)
+    return done.stdout.strip() or "unknown"
+
+
+def write_report(path, seed, chosen):
+    """Every mutant of the sample with its outcome so far ("pending" before
+    it runs), written whole each time so that a reader never sees half."""
+    mutants = [{"file": m.path, "line": m.line, "rule": m.rule, "from": m.original_line,
+                "to": m.mutated_line, "outcome": m.outcome or "pending", "detail": m.detail,
+                "seconds": round(m.seconds, 1)}
+               for _, ms in chosen for m in ms]
+    with open(path + ".new", "w") as f:
+        json.dump({"commit": head_commit(), "seed": seed, "mutants": mutants}, f, indent=1)
+    os.replace(path + ".new", path)
+
+
+def read_report(path):
+    with open(path) as f:
+        return json.load(f)
+
+
+def report_commit(path):
+    return read_report(path).get("commit", "unknown")
+
+
+def carry_over(path, chosen):
+    """Sets the outcome of each chosen mutant that the report at `path` has
+    an outcome for that carries over; returns those mutants."""
+    earlier = {(e["file"], e["from"], e["to"]): e for e in read_report(path)["mutants"]
+               if e["outcome"] in CARRIED_OUTCOMES}
+    carried = []
+    for _, mutants in chosen:
+        for m in mutants:
+            e = earlier.get(m.key())
+            if e is not None:
+                m.outcome, m.detail, m.seconds = e["outcome"], e["detail"], e["seconds"]
+                carried.append(m)
+    return carried
 
 
 def print_row(name, counts):
