@@ -138,12 +138,14 @@ TEST_F(HostPlatformTest, LimitsAndBadArgumentsAreRefused) {
   EXPECT_TRUE(platform_open_printer(w(wide(longest.c_str())), &h));
   EXPECT_FALSE(platform_open_printer(w(wide(longest.c_str())), nullptr));
 
-  // Values: names, sizes, an empty value, and room for 32 per printer.
+  // Values: names, sizes (up to 256 bytes), an empty value, and room for 32
+  // per printer.
   const uint8_t big[257] = {};
   EXPECT_EQ(orv_host_set_printer_data(longest.c_str(), "", big, 4), -1);
   EXPECT_EQ(orv_host_set_printer_data(longest.c_str(), "Big", big, 257), -1);
   ASSERT_EQ(orv_host_set_printer_data(longest.c_str(), "Empty", nullptr, 0), 0);
-  for (int i = 1; i < 32; ++i) {
+  ASSERT_EQ(orv_host_set_printer_data(longest.c_str(), "Largest", big, 256), 0);
+  for (int i = 1; i < 31; ++i) {
     ASSERT_EQ(orv_host_set_printer_data(longest.c_str(), ("V" + std::to_string(i)).c_str(), big, 4),
               0);
   }
@@ -155,6 +157,10 @@ TEST_F(HostPlatformTest, LimitsAndBadArgumentsAreRefused) {
   uint32_t needed = 99;
   EXPECT_EQ(platform_get_printer_data(h, w(empty), nullptr, nullptr, 4, &needed), kOk);
   EXPECT_EQ(needed, 0u);
+  uint8_t largest[256];
+  EXPECT_EQ(platform_get_printer_data(h, w(wide("Largest")), nullptr, largest, 256, &needed), kOk);
+  EXPECT_EQ(needed, 256u);
+  EXPECT_NE(platform_get_printer_data(h, w(wide("Largest")), nullptr, largest, 255, &needed), kOk);
   EXPECT_NE(platform_get_printer_data(h, w(four), nullptr, nullptr, 4, &needed), kOk);
   EXPECT_NE(platform_get_printer_data(h, nullptr, nullptr, &value, 4, &needed), kOk);
   EXPECT_NE(platform_get_printer_data(h, w(four), nullptr, &value, 4, nullptr), kOk);
@@ -216,6 +222,23 @@ TEST_F(HostPlatformTest, HandlesAreDistinctAndCloseSafely) {
   EXPECT_NE(read4(a, "V", &value, &needed), kOk);
   orv_host_close_printer(b);
   orv_host_close_printer(c);
+  EXPECT_EQ(orv_host_open_printers(), 0u);
+}
+
+TEST_F(HostPlatformTest, HandlesRunOutAtTheSlotCountAndComeBackWhenClosed) {
+  ASSERT_EQ(orv_host_add_printer("P"), 0);
+  constexpr uint32_t kSlots = 1024;
+  std::vector<void*> handles;
+  for (uint32_t i = 0; i < kSlots; ++i) {
+    handles.push_back(orv_host_open_printer("P"));
+    ASSERT_NE(handles.back(), nullptr) << "open " << i;
+  }
+  EXPECT_EQ(orv_host_open_printer("P"), nullptr);
+  EXPECT_EQ(orv_host_open_printers(), kSlots);
+  orv_host_close_printer(handles.back());
+  handles.back() = orv_host_open_printer("P");
+  EXPECT_NE(handles.back(), nullptr);
+  for (void* h : handles) orv_host_close_printer(h);
   EXPECT_EQ(orv_host_open_printers(), 0u);
 }
 
