@@ -11,57 +11,15 @@
 #include <vector>
 
 #include "engine/resolver.h"
+#include "support/forked_walks.h"
 #include "support/image_builder.h"
 #include "support/query_context.h"
 
 namespace orv {
 namespace {
 
+using testing::expect_fork_as_single_walks;
 using testing::ImageBuilder;
-
-// Forks `values` of `selector` over the tree of `ids[0]`, one walk per value
-// and id of `ids`, with `selectors` as the context's other selectors, and
-// holds each walk's result and leaf to a single walk of the tree for that
-// id with that value. `what` names the case in failures.
-void expect_fork_as_single_walks(const Image& image, std::vector<uint16_t> ids, uint16_t selector,
-                                 const std::vector<uint32_t>& selectors,
-                                 const std::vector<uint32_t>& values, const std::string& what,
-                                 std::vector<const char*> strings = {}) {
-  uint32_t root = 0;
-  ASSERT_EQ(find_root_item(image, ids[0], &root), DB_OK) << what;
-  testing::QueryContext c = testing::QueryContext::of(selectors, std::move(strings));
-  std::vector<uint32_t> walk_values;
-  std::vector<uint16_t> walk_ids;
-  for (uint32_t v : values) {
-    for (uint16_t id : ids) {
-      walk_values.push_back(v);
-      walk_ids.push_back(id);
-    }
-  }
-  for (size_t from = 0; from < walk_values.size(); from += kForkWidth) {
-    ForkedWalks fork{};
-    fork.selector = selector;
-    fork.count = static_cast<uint32_t>(std::min<size_t>(kForkWidth, walk_values.size() - from));
-    fork.values = walk_values.data() + from;
-    fork.ids = walk_ids.data() + from;
-    // The context's own value of the selector is never read.
-    if (selector < selectors.size()) c.set(selector, 0xDEADBEEF);
-    ASSERT_EQ(resolve_forked(image, &c.ctx, root, &fork), DB_OK) << what;
-    for (uint32_t k = 0; k < fork.count; ++k) {
-      if (selector < selectors.size()) c.set(selector, fork.values[k]);
-      Leaf leaf{};
-      const Item& tree = image.items[root];
-      int32_t single = resolve(image, fork.ids[k], &c.ctx, tree.word0, tree.word1, &leaf);
-      SCOPED_TRACE(what + ": id " + std::to_string(fork.ids[k]) + ", value " +
-                   std::to_string(fork.values[k]));
-      ASSERT_EQ(fork.results[k], single);
-      if (single == DB_OK) {
-        EXPECT_EQ(fork.leaves[k].word0, leaf.word0);
-        EXPECT_EQ(fork.leaves[k].word1, leaf.word1);
-      }
-    }
-  }
-}
 
 // The visit budget of a walk over an image of `items` items.
 uint32_t walk_budget_of(size_t items) { return 4 * static_cast<uint32_t>(items) + 64; }
@@ -322,6 +280,118 @@ TEST(ForkedWalkTest, StringSwitchesUnderAFork) {
   for (const auto& s : strings) {
     std::string what = "string " + std::string(s.empty() ? "none" : s[0] ? s[0] : "null");
     expect_fork_as_single_walks(image, {1}, 0, {0}, values, what, s);
+  }
+}
+
+// A string switch at the root of a forked walk, damaged or cut short in each
+// way the single walk checks, met with texts that differ from a case in
+// length, first byte or tail, with too few match strings, and with none.
+TEST(ForkedWalkTest, StringSwitchesCutShortOrDamaged) {
+  struct Tree {
+    std::string name;
+    ImageBuilder b;
+    uint32_t root = 0;  // the switch
+  };
+  // Items: 0 the switch on match string `index`, then its cases from 1.
+  auto string_switch = [](uint16_t index, uint16_t count) {
+    ImageBuilder b;
+    b.add(ITEM_SWITCH_STRING, 1, index, count);
+    return b;
+  };
+  // A case leading to a new leaf answering `value`, on text item `text`.
+  auto string_case = [](ImageBuilder& b, uint32_t at, uint32_t text, int8_t value) {
+    b.set_raw(at, ITEM_CASE_STRING, static_cast<uint32_t>(b.items.size()), text);
+    b.int8_leaf(1, {value});
+  };
+  auto text_item = [](ImageBuilder& b, const std::string& s) {
+    uint32_t offset = b.match(s);
+    return b.add(ITEM_BYTES, offset, 0, static_cast<uint16_t>(s.size()));
+  };
+  std::vector<Tree> trees;
+  trees.push_back({"no cases", string_switch(0, 0)});
+  {
+    Tree t{"cut short before its first case", string_switch(0, 2)};
+    trees.push_back(std::move(t));
+  }
+  {
+    Tree t{"first case text beyond the table", string_switch(0, 1)};
+    t.b.reserve(1);
+    string_case(t.b, 1, 1000, 1);
+    trees.push_back(std::move(t));
+  }
+  for (uint16_t index : {0, 1}) {
+    // "CI", then the cases the text loop checks: each behind "CI" so that
+    // a text that matches "CI" never reaches it.
+    Tree t{"CI on match string " + std::to_string(index), string_switch(index, 2)};
+    t.b.reserve(2);
+    uint32_t ci = text_item(t.b, "CI");
+    string_case(t.b, 1, ci, 1);
+    t.b.set_raw(2, ITEM_DEFAULT, ci + 1, 0);  // the leaf of "CI"
+    trees.push_back(std::move(t));
+  }
+  const std::vector<std::pair<std::string, uint32_t>> later = {
+      {"a later case text beyond the table", 5000},
+      {"a later case text that is a leaf", 0},
+  };
+  for (const auto& [name, text] : later) {
+    Tree t{name, string_switch(0, 2)};
+    t.b.reserve(2);
+    uint32_t ci = text_item(t.b, "CI");
+    string_case(t.b, 1, ci, 1);
+    string_case(t.b, 2, text == 0 ? ci + 1 : text, 2);
+    trees.push_back(std::move(t));
+  }
+  {
+    Tree t{"a value case after a case text", string_switch(0, 2)};
+    t.b.reserve(2);
+    uint32_t ci = text_item(t.b, "CI");
+    string_case(t.b, 1, ci, 1);
+    t.b.set_raw(2, ITEM_CASE, ci + 1, 7);
+    trees.push_back(std::move(t));
+  }
+  {
+    // The text and its leaf first, then the switch of 3 cases, 1 inside.
+    Tree t{"cut short after a case text", ImageBuilder()};
+    uint32_t ci = text_item(t.b, "CI");
+    t.b.int8_leaf(1, {1});
+    t.root = t.b.add(ITEM_SWITCH_STRING, ci + 3, 0, 3);
+    t.b.add_raw(ITEM_CASE_STRING, ci + 1, ci);
+    trees.push_back(std::move(t));
+  }
+  {
+    Tree t{"no match pool", string_switch(0, 1)};
+    t.b.reserve(1);
+    uint32_t text = t.b.add(ITEM_BYTES, 0, 0, 2);
+    string_case(t.b, 1, text, 1);
+    trees.push_back(std::move(t));
+  }
+  const std::vector<std::vector<const char*>> strings = {{"CI"}, {"CX"}, {"DI"},      {"C"},
+                                                         {""},   {},     {"CI", "CI"}};
+  for (Tree& t : trees) {
+    t.b.root(1, t.root);
+    const Image image = t.b.image();
+    if (t.name == "no match pool") {
+      ASSERT_EQ(image.match_pool, nullptr);
+    }
+    for (const auto& s : strings) {
+      std::string what = t.name + ", " + std::to_string(s.size()) + " strings, first " +
+                         (s.empty() ? "none" : s[0]);
+      expect_fork_as_single_walks(image, {1}, 0, {0}, {1, 2}, what, s);
+    }
+    // No context: each value ends as the single walk does.
+    uint32_t values[] = {1, 2};
+    uint16_t ids[] = {1, 1};
+    ForkedWalks fork{};
+    fork.selector = 0;
+    fork.count = 2;
+    fork.values = values;
+    fork.ids = ids;
+    ASSERT_EQ(resolve_forked(image, nullptr, t.root, &fork), DB_OK) << t.name;
+    Leaf leaf{};
+    const Item& sw = image.items[t.root];
+    int32_t single = resolve(image, 1, nullptr, sw.word0, sw.word1, &leaf);
+    EXPECT_EQ(fork.results[0], single) << t.name;
+    EXPECT_EQ(fork.results[1], single) << t.name;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/resolver.h"
 #include "orvdb/host_platform.h"
+#include "support/forked_walks.h"
 #include "support/image_builder.h"
 #include "support/leak_checked_test.h"
 
@@ -288,6 +289,82 @@ TEST_F(SwitchesTest, LocaleSwitchNeedsItsTagAndMemory) {
   code = 7;
   EXPECT_EQ(read_country_code(kLocaleTag, &code), 0);
   EXPECT_EQ(code, 0);
+}
+
+// A walk forked at selector 0 passes through a switch on another selector,
+// a printer-data switch, a locale switch and a chain of switches deeper than
+// the depth limit before the select on 0: every value ends as its own walk
+// does, for each printer value, country and way down.
+TEST_F(SwitchesTest, ForkedWalkReadsTheOtherSwitchesAsEachWalkDoes) {
+  ImageBuilder b;
+  // Id 8 names "ZelUI_Window" for tag 154, as above.
+  uint32_t names = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 1);
+  b.add_raw(ITEM_CASE, 2, kTag);
+  b.add(ITEM_STRING, b.text("ZelUI_Window"), 8, 13);
+  b.root(8, names);
+  // The select on 0: 1 -> leaf 1, 2 -> leaf 2.
+  uint32_t leaves = b.int8_leaf(1, {1});
+  b.int8_leaf(1, {2});
+  uint32_t select = b.add(ITEM_SELECT, leaves + 3, 0, 2);
+  b.add(ITEM_BRANCH, leaves, 1, 1);
+  b.add(ITEM_BRANCH, leaves + 1, 2, 1);
+  // Country 49 -> the select; no other case.
+  uint32_t locale = b.add(ITEM_SWITCH_LOCALE, select + 4, kLocaleTag, 1);
+  b.add_raw(ITEM_CASE, select, 49);
+  // Printer value 5 -> the locale switch; anything else -> the select.
+  uint32_t printer = b.add(ITEM_SWITCH_PRINTER_DATA, locale + 3, kTag, 2);
+  b.add_raw(ITEM_CASE, locale, 5);
+  b.add_raw(ITEM_DEFAULT, select, 0);
+  // Switches on 1 whose default leads to the next, past the depth limit.
+  uint32_t chain = static_cast<uint32_t>(b.items.size());
+  for (int i = 0; i <= kMaxWalkDepth; ++i) {
+    uint32_t at = static_cast<uint32_t>(b.items.size());
+    b.add(ITEM_SWITCH_SELECTOR, at + 1, 1, 1);
+    b.add_raw(ITEM_DEFAULT, i < kMaxWalkDepth ? at + 2 : select, 0);
+  }
+  // Selector 1: 3 -> the printer-data switch, 4 -> the chain, else the select.
+  uint32_t root = static_cast<uint32_t>(b.items.size());
+  b.add(ITEM_SWITCH_SELECTOR, root + 1, 1, 3);
+  b.add_raw(ITEM_CASE, printer, 3);
+  b.add_raw(ITEM_CASE, chain, 4);
+  b.add_raw(ITEM_DEFAULT, select, 0);
+  b.root(1, root);
+  const Image image = b.image();
+
+  // The ways down, each walked alone: the select, the chain, the locale switch.
+  void* handle = Open();
+  const uint32_t five = 5;
+  SetWindow(&five, 4);
+  orv_host_set_country("1");
+  struct Way {
+    uint32_t selector1;
+    int32_t result;
+  } ways[] = {{9, DB_OK}, {4, DB_ERROR}, {3, DB_NOT_FOUND}};
+  for (const Way& way : ways) {
+    testing::QueryContext c = testing::QueryContext::of({1, way.selector1});
+    c.ctx.hPrinter = handle;
+    Leaf leaf{};
+    EXPECT_EQ(find_root(image, 1, &c.ctx, &leaf), way.result) << way.selector1;
+  }
+
+  for (const char* country : {"49", "1", static_cast<const char*>(nullptr)}) {
+    orv_host_set_country(country);
+    for (int stored : {-1, 5, 6}) {
+      if (stored >= 0) {
+        const uint32_t value = static_cast<uint32_t>(stored);
+        SetWindow(&value, 4);
+      }
+      for (uint32_t way : {3u, 4u, 9u}) {
+        testing::QueryContext c = testing::QueryContext::of({0, way});
+        c.ctx.hPrinter = stored >= 0 ? handle : nullptr;
+        testing::expect_fork_as_single_walks_in(
+            c, image, {1}, 0, {1, 2, 3, 1},
+            std::string("country ") + (country ? country : "(fails)") + ", printer value " +
+                std::to_string(stored) + ", selector 1 = " + std::to_string(way));
+      }
+    }
+  }
+  orv_host_close_printer(handle);
 }
 
 }  // namespace
