@@ -35,13 +35,20 @@ TEST(FetchTest, NumericKindsWidenToThirtyTwoBits) {
       {b.int16_leaf(1, {-1, 32767, -32768}), {-1, 32767, -32768}},
       {b.uint16_leaf(1, {0xFFFF, 59420, 1}), {65535, 59420, 1}},
       {b.int32_leaf(1, {-1, 16711680, 2147483647}), {-1, 16711680, 2147483647}},
+      // One value each: the smallest count that is copied.
+      {b.int8_leaf(1, {-7}), {-7}},
+      {b.uint8_leaf(1, {200}), {200}},
+      {b.int16_leaf(1, {-300}), {-300}},
+      {b.uint16_leaf(1, {40000}), {40000}},
+      {b.int32_leaf(1, {-2147483647 - 1}), {-2147483647 - 1}},
   };
   Image image = b.image();
   for (const Row& row : rows) {
-    std::vector<uint8_t> buf(12, 0xCC);
+    const uint32_t size = static_cast<uint32_t>(4 * row.expected.size());
+    std::vector<uint8_t> buf(size, 0xCC);
     uint32_t needed = 0;
-    ASSERT_EQ(fetch(image, nullptr, 12, buf.data(), &needed, LeafOf(b, row.item)), DB_OK);
-    EXPECT_EQ(needed, 12u);
+    ASSERT_EQ(fetch(image, nullptr, size, buf.data(), &needed, LeafOf(b, row.item)), DB_OK);
+    EXPECT_EQ(needed, size);
     EXPECT_EQ(Numbers(buf), row.expected);
   }
 }
