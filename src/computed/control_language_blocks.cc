@@ -102,9 +102,9 @@ bool read_silent_window(const Image& image, const ORV_QUERY_CONTEXT* ctx, uint32
     return false;
   }
   // Two spare zero characters keep the name terminated even if the data's
-  // string should lack its NUL or have an odd size.
+  // string should lack its NUL or have an odd size. A stored text has at
+  // most 65,535 characters (its count is 16 bits), so the sum cannot wrap.
   constexpr uint32_t kSpare = 2 * sizeof(ORV_WCHAR);
-  if (name_size > UINT32_MAX - kSpare) return false;
   const uint32_t block_size = name_size + kSpare;
   void* name = platform_alloc(block_size);
   if (name == nullptr) return false;

@@ -97,16 +97,24 @@ TEST_F(SetTimeBlockTest, ClockFieldsThatDoNotFitAreAnErrorAndWriteNothing) {
   }
 }
 
+// The window's name in the image: stored, missing, or a text whose bytes lie
+// beyond the byte pool.
+enum class Name { kStored, kMissing, kBeyondPool };
+
 // An image whose Root id 8 names the silent-mode window for tag 154, as the
 // model's name table does.
 struct NameTableImage {
-  explicit NameTableImage(bool with_name) {
-    if (!with_name) {
+  explicit NameTableImage(Name name) {
+    if (name == Name::kMissing) {
       builder.root(7, builder.string_leaf(7, "Other"));
       return;
     }
     const uint32_t sw = builder.reserve(2);
     const uint32_t leaf = builder.string_leaf(8, "ZelUI_SilentModeTime");
+    if (name == Name::kBeyondPool) {
+      builder.items[leaf].word0 =
+          make_word0(ITEM_STRING, static_cast<uint32_t>(builder.byte_pool.size()));
+    }
     builder.set(sw, ITEM_SWITCH_SELECTOR, sw + 1, 0, 1);
     builder.set_raw(sw + 1, ITEM_CASE, leaf, 154);
     builder.root(8, sw);
@@ -138,9 +146,9 @@ class SilentModeBlockTest : public ::testing::Test {
   }
   // The block at hh:mm, through the dispatcher as the fetcher calls it.
   std::vector<uint8_t> block_at(int hour, int minute, const ORV_QUERY_CONTEXT& ctx,
-                                bool with_name = true) {
+                                Name name = Name::kStored) {
     orv_host_set_clock(2026, 12, 6, hour, minute, 29);
-    NameTableImage names(with_name);
+    NameTableImage names(name);
     const Image image = names.builder.image();
     std::vector<uint8_t> out(60, 0xEE);
     uint32_t needed = 0;
@@ -185,7 +193,8 @@ TEST_F(SilentModeBlockTest, AnyTroubleGivesSilentOff) {
 
   ORV_QUERY_CONTEXT no_handle = {};
   EXPECT_EQ(block_at(12, 0, no_handle), kSilentOff);
-  EXPECT_EQ(block_at(12, 0, printer_context(), /*with_name=*/false), kSilentOff);
+  EXPECT_EQ(block_at(12, 0, printer_context(), Name::kMissing), kSilentOff);
+  EXPECT_EQ(block_at(12, 0, printer_context(), Name::kBeyondPool), kSilentOff);
 
   orv_host_fail_allocation(1);
   EXPECT_EQ(block_at(12, 0, printer_context()), kSilentOff);
@@ -205,7 +214,7 @@ TEST_F(SilentModeBlockTest, AShortValueReadsItsMissingBytesAsZero) {
 }
 
 TEST_F(SilentModeBlockTest, SizeQueryNeedsNoSelectorsAndWritesNothing) {
-  NameTableImage names(true);
+  NameTableImage names(Name::kStored);
   const Image image = names.builder.image();
   ORV_QUERY_CONTEXT ctx = printer_context();
   std::vector<uint8_t> out(56, 0xEE);
