@@ -395,6 +395,35 @@ TEST(ForkedWalkTest, StringSwitchesCutShortOrDamaged) {
   }
 }
 
+// A switch on another selector whose cases lead to a case item and a
+// default item holding the select on the forked selector: the fork walks
+// their children as a single walk does.
+TEST(ForkedWalkTest, CaseAndDefaultItemsHoldingChildren) {
+  ImageBuilder b;
+  uint32_t leaves = b.int8_leaf(1, {1});
+  b.int8_leaf(1, {2});
+  uint32_t select = b.add(ITEM_SELECT, leaves + 3, 0, 2);
+  b.add(ITEM_BRANCH, leaves, 1, 1);
+  b.add(ITEM_BRANCH, leaves + 1, 2, 1);
+  // A case item and a default item, each with the select as its one child.
+  uint32_t holders = b.add(ITEM_CASE, select, 0, 1);
+  b.add(ITEM_DEFAULT, select, 0, 1);
+  uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, holders + 3, 1, 2);
+  b.add_raw(ITEM_CASE, holders, 7);
+  b.add_raw(ITEM_DEFAULT, holders + 1, 0);
+  b.root(1, sw);
+  const Image image = b.image();
+  for (uint32_t selector1 : {7u, 8u}) {
+    expect_fork_as_single_walks(image, {1}, 0, {0, selector1}, {1, 2, 3, 2},
+                                "selector 1 = " + std::to_string(selector1));
+  }
+  // Value 2 of the fork, walked alone, answers leaf 2 both ways.
+  testing::QueryContext c = testing::QueryContext::of({2, 7});
+  Leaf leaf{};
+  ASSERT_EQ(find_root(image, 1, &c.ctx, &leaf), DB_OK);
+  EXPECT_EQ(leaf.word0, image.items[leaves + 1].word0);
+}
+
 TEST(ForkedWalkTest, AFullForkAndNoMore) {
   ImageBuilder b = numeric_switch(0);
   const Image image = b.image();

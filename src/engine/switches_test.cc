@@ -297,10 +297,13 @@ TEST_F(SwitchesTest, LocaleSwitchNeedsItsTagAndMemory) {
 // does, for each printer value, country and way down.
 TEST_F(SwitchesTest, ForkedWalkReadsTheOtherSwitchesAsEachWalkDoes) {
   ImageBuilder b;
-  // Id 8 names "ZelUI_Window" for tag 154, as above.
-  uint32_t names = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 1);
-  b.add_raw(ITEM_CASE, 2, kTag);
+  // Id 8 names "ZelUI_Window" for tag 154, as above, and "ZelUI_Never",
+  // which is never stored, for 155.
+  uint32_t names = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 2);
+  b.add_raw(ITEM_CASE, 3, kTag);
+  b.add_raw(ITEM_CASE, 4, kTag + 1);
   b.add(ITEM_STRING, b.text("ZelUI_Window"), 8, 13);
+  b.add(ITEM_STRING, b.text("ZelUI_Never"), 8, 12);
   b.root(8, names);
   // The select on 0: 1 -> leaf 1, 2 -> leaf 2.
   uint32_t leaves = b.int8_leaf(1, {1});
@@ -315,6 +318,9 @@ TEST_F(SwitchesTest, ForkedWalkReadsTheOtherSwitchesAsEachWalkDoes) {
   uint32_t printer = b.add(ITEM_SWITCH_PRINTER_DATA, locale + 3, kTag, 2);
   b.add_raw(ITEM_CASE, locale, 5);
   b.add_raw(ITEM_DEFAULT, select, 0);
+  // A value never stored and no default: no case decides.
+  uint32_t never = b.add(ITEM_SWITCH_PRINTER_DATA, printer + 4, kTag + 1, 1);
+  b.add_raw(ITEM_CASE, select, 5);
   // Switches on 1 whose default leads to the next, past the depth limit.
   uint32_t chain = static_cast<uint32_t>(b.items.size());
   for (int i = 0; i <= kMaxWalkDepth; ++i) {
@@ -322,11 +328,13 @@ TEST_F(SwitchesTest, ForkedWalkReadsTheOtherSwitchesAsEachWalkDoes) {
     b.add(ITEM_SWITCH_SELECTOR, at + 1, 1, 1);
     b.add_raw(ITEM_DEFAULT, i < kMaxWalkDepth ? at + 2 : select, 0);
   }
-  // Selector 1: 3 -> the printer-data switch, 4 -> the chain, else the select.
+  // Selector 1: 3 -> the printer-data switch, 4 -> the chain, 5 -> the
+  // switch on the value never stored, else the select.
   uint32_t root = static_cast<uint32_t>(b.items.size());
-  b.add(ITEM_SWITCH_SELECTOR, root + 1, 1, 3);
+  b.add(ITEM_SWITCH_SELECTOR, root + 1, 1, 4);
   b.add_raw(ITEM_CASE, printer, 3);
   b.add_raw(ITEM_CASE, chain, 4);
+  b.add_raw(ITEM_CASE, never, 5);
   b.add_raw(ITEM_DEFAULT, select, 0);
   b.root(1, root);
   const Image image = b.image();
@@ -339,7 +347,7 @@ TEST_F(SwitchesTest, ForkedWalkReadsTheOtherSwitchesAsEachWalkDoes) {
   struct Way {
     uint32_t selector1;
     int32_t result;
-  } ways[] = {{9, DB_OK}, {4, DB_ERROR}, {3, DB_NOT_FOUND}};
+  } ways[] = {{9, DB_OK}, {4, DB_ERROR}, {3, DB_NOT_FOUND}, {5, DB_NOT_FOUND}};
   for (const Way& way : ways) {
     testing::QueryContext c = testing::QueryContext::of({1, way.selector1});
     c.ctx.hPrinter = handle;
@@ -354,7 +362,7 @@ TEST_F(SwitchesTest, ForkedWalkReadsTheOtherSwitchesAsEachWalkDoes) {
         const uint32_t value = static_cast<uint32_t>(stored);
         SetWindow(&value, 4);
       }
-      for (uint32_t way : {3u, 4u, 9u}) {
+      for (uint32_t way : {3u, 4u, 5u, 9u}) {
         testing::QueryContext c = testing::QueryContext::of({0, way});
         c.ctx.hPrinter = stored >= 0 ? handle : nullptr;
         testing::expect_fork_as_single_walks_in(

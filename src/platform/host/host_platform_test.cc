@@ -142,6 +142,7 @@ TEST_F(HostPlatformTest, LimitsAndBadArgumentsAreRefused) {
   // per printer.
   const uint8_t big[257] = {};
   EXPECT_EQ(orv_host_set_printer_data(longest.c_str(), "", big, 4), -1);
+  EXPECT_EQ(orv_host_set_printer_data(too_long.c_str(), "V", big, 4), -1);
   EXPECT_EQ(orv_host_set_printer_data(longest.c_str(), "Big", big, 257), -1);
   ASSERT_EQ(orv_host_set_printer_data(longest.c_str(), "Empty", nullptr, 0), 0);
   ASSERT_EQ(orv_host_set_printer_data(longest.c_str(), "Largest", big, 256), 0);
