@@ -54,6 +54,22 @@ TEST(FindRootTest, AbsentIdIsNoEntryAndBadSlotIsError) {
   EXPECT_EQ(leaf.word1, b.items[leaf_item].word1);
 }
 
+TEST(FindRootTest, SlotNamingTheIndexJustPastTheTableIsError) {
+  // Item 1 is a sound leaf of id 2, but the table is cut to item 0 alone.
+  ImageBuilder b;
+  b.int8_leaf(1, {7});
+  b.int8_leaf(2, {9});
+  b.root(1, 0);
+  b.root(2, 1);
+  Image image = b.image();
+  image.item_count = 1;
+  Leaf leaf{};
+  EXPECT_EQ(find_root(image, 1, nullptr, &leaf), DB_OK);
+  EXPECT_EQ(find_root(image, 2, nullptr, &leaf), DB_ERROR);
+  uint32_t index = 0;
+  EXPECT_EQ(find_root_item(image, 2, &index), DB_ERROR);
+}
+
 TEST(FindRootTest, FirstMatchingSlotWinsWhateverTheOrder) {
   ImageBuilder b;
   uint32_t a = b.int8_leaf(5, {1});
