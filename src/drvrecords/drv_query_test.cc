@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "drvrecords/command_sequence.h"
 #include "drvrecords/drv_tables.h"
 #include "drvrecords/mode_record.h"
 #include "drvrecords/value_records.h"
@@ -521,6 +522,24 @@ TEST_F(DrvQueryTest, CommandSequenceBeyondFourGibibytes) {
   QueryContext c(8);
   uint32_t needed = 0;
   EXPECT_EQ(drv_query(b.image(), 0x1019, &c.ctx, 0, nullptr, &needed), DB_ERROR);
+}
+
+// The sequence table: absent (no arrays, count 0) is no sequence rather
+// than a damaged table, and the row just past the count is never read.
+TEST(FindSequenceTest, AbsentTableAndTheRowJustPastTheCount) {
+  uint32_t slot = 99;
+  const DrvTables absent{};
+  EXPECT_EQ(find_sequence(absent, 0x1020, &slot), DB_NOT_FOUND);
+  testing::DrvTableBuilder b;
+  b.sequence(0x1020, {1});
+  b.sequence(0x1021, {2});
+  DrvTables cut = b.tables();
+  cut.seq_count = 1;
+  EXPECT_EQ(find_sequence(cut, 0x1021, &slot), DB_NOT_FOUND);
+  ASSERT_EQ(find_sequence(cut, 0x1020, &slot), DB_OK);
+  EXPECT_EQ(slot, 0u);
+  ASSERT_EQ(find_sequence(b.tables(), 0x1021, &slot), DB_OK);
+  EXPECT_EQ(slot, 1u);
 }
 
 }  // namespace

@@ -160,22 +160,71 @@ TEST(ForkedWalkTest, WalksWithinTheirOwnBudgetsButNotTogether) {
   // Values 1 and 2 each enter a subtree of shared sequences (each item a
   // sequence over the next one twice) that takes about 2000 visits; the
   // image is padded so that the budget lies between one and two of them.
-  ImageBuilder b;
-  uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 2);
-  uint32_t cases = b.reserve(2);
-  uint32_t trees[2];
-  for (uint32_t& tree : trees) {
-    tree = static_cast<uint32_t>(b.items.size());
-    for (uint32_t k = 0; k < 14; ++k) b.add(ITEM_SEQUENCE, tree + k + 1, 0, 2);
-    b.add(ITEM_SEQUENCE, 0, 0, 0);
-    b.add(ITEM_SEQUENCE, 0, 0, 0);
-    b.int8_leaf(1, {7});
+  // The fork parts at a switch (each value's group walked in the order the
+  // values come) or at a select (in the order of its branches).
+  for (uint8_t kind : {uint8_t{ITEM_SWITCH_SELECTOR}, uint8_t{ITEM_SELECT}}) {
+    const bool select = kind == ITEM_SELECT;
+    ImageBuilder b;
+    uint32_t top = b.add(kind, 1, 0, 2);
+    uint32_t children = b.reserve(2);
+    uint32_t trees[2];
+    for (uint32_t& tree : trees) {
+      tree = static_cast<uint32_t>(b.items.size());
+      for (uint32_t k = 0; k < 14; ++k) b.add(ITEM_SEQUENCE, tree + k + 1, 0, 2);
+      b.add(ITEM_SEQUENCE, 0, 0, 0);
+      b.add(ITEM_SEQUENCE, 0, 0, 0);
+      b.int8_leaf(1, {7});
+    }
+    for (uint16_t k = 0; k < 2; ++k) {
+      if (select) {
+        b.set(children + k, ITEM_BRANCH, trees[k], k + 1, 1);
+      } else {
+        b.set_raw(children + k, ITEM_CASE, trees[k], k + 1u);
+      }
+    }
+    b.root(1, top);
+    while (walk_budget_of(b.items.size() + 1) < 3000) b.add(ITEM_SEQUENCE, 0, 0, 0);
+    const Image image = b.image();
+    const std::string what = select ? "shared budget, select" : "shared budget, switch";
+    expect_fork_as_single_walks(image, {1}, 0, {0}, {1, 2, 1, 3}, what);
+    // The first walk cut short, and a full fork, each walked again alone.
+    expect_fork_as_single_walks(image, {1}, 0, {0}, {2, 1}, what + ", 2 first");
+    std::vector<uint32_t> full(kForkWidth, 1);
+    full.front() = 2;
+    full.back() = 2;
+    expect_fork_as_single_walks(image, {1}, 0, {0}, full, what + ", a full fork");
   }
-  b.set_raw(cases, ITEM_CASE, trees[0], 1);
-  b.set_raw(cases + 1, ITEM_CASE, trees[1], 2);
-  b.root(1, sw);
-  while (walk_budget_of(b.items.size() + 1) < 3000) b.add(ITEM_SEQUENCE, 0, 0, 0);
-  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 1, 3}, "shared budget");
+}
+
+// Chains of switches on another selector, each case leading to the next,
+// ending in the select on the forked selector: around the depth limit the
+// fork fails exactly where the single walk does.
+TEST(ForkedWalkTest, SwitchChainsAroundTheDepthLimit) {
+  std::vector<int32_t> seen;
+  for (int length = kMaxWalkDepth - 3; length <= kMaxWalkDepth + 1; ++length) {
+    ImageBuilder b;
+    uint32_t leaves = b.int8_leaf(1, {1});
+    b.int8_leaf(1, {2});
+    uint32_t select = b.add(ITEM_SELECT, leaves + 3, 0, 2);
+    b.add(ITEM_BRANCH, leaves, 1, 1);
+    b.add(ITEM_BRANCH, leaves + 1, 2, 1);
+    uint32_t chain = static_cast<uint32_t>(b.items.size());
+    for (int i = 0; i < length; ++i) {
+      uint32_t at = static_cast<uint32_t>(b.items.size());
+      b.add(ITEM_SWITCH_SELECTOR, at + 1, 1, 1);
+      b.add_raw(ITEM_DEFAULT, i + 1 < length ? at + 2 : select, 0);
+    }
+    b.root(1, chain);
+    const Image image = b.image();
+    expect_fork_as_single_walks(image, {1}, 0, {0, 0}, {1, 2, 3},
+                                "a chain of " + std::to_string(length));
+    testing::QueryContext c = testing::QueryContext::of({1, 0});
+    Leaf leaf{};
+    seen.push_back(find_root(image, 1, &c.ctx, &leaf));
+  }
+  // The limit lies inside the lengths tried: the shortest answers, the longest fails.
+  EXPECT_EQ(seen.front(), DB_OK);
+  EXPECT_EQ(seen.back(), DB_ERROR);
 }
 
 // Trees cut short by the table's end, a selector value too wide for a tag,
@@ -308,7 +357,18 @@ TEST(ForkedWalkTest, StringSwitchesCutShortOrDamaged) {
     return b.add(ITEM_BYTES, offset, 0, static_cast<uint16_t>(s.size()));
   };
   std::vector<Tree> trees;
-  trees.push_back({"no cases", string_switch(0, 0)});
+  {
+    // No cases, though a default lies just after the switch.
+    Tree t{"no cases", string_switch(0, 0)};
+    t.b.add(ITEM_DEFAULT, 2, 0, 0);
+    t.b.int8_leaf(1, {1});
+    ImageBuilder alone = t.b;
+    alone.root(1, 0);
+    testing::QueryContext c = testing::QueryContext::of({0}, {"CI"});
+    Leaf leaf{};
+    EXPECT_EQ(find_root(alone.image(), 1, &c.ctx, &leaf), DB_NOT_FOUND);
+    trees.push_back(std::move(t));
+  }
   {
     Tree t{"cut short before its first case", string_switch(0, 2)};
     trees.push_back(std::move(t));
