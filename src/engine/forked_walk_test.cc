@@ -278,19 +278,7 @@ TEST(ForkedWalkTest, TreesCutShortOrLackingASelector) {
     // No context: the forked walk ends each value as the single walk does.
     uint32_t root = 0;
     ASSERT_EQ(find_root_item(image, 1, &root), DB_OK);
-    uint32_t values[] = {5, 9};
-    uint16_t ids[] = {1, 1};
-    ForkedWalks fork{};
-    fork.selector = 1;
-    fork.count = 2;
-    fork.values = values;
-    fork.ids = ids;
-    ASSERT_EQ(resolve_forked(image, nullptr, root, &fork), DB_OK) << name;
-    Leaf leaf{};
-    const Item& tree = image.items[root];
-    int32_t single = resolve(image, 1, nullptr, tree.word0, tree.word1, &leaf);
-    EXPECT_EQ(fork.results[0], single) << name;
-    EXPECT_EQ(fork.results[1], single) << name;
+    testing::expect_fork_without_context_as_single_walk(image, root, 1, name);
   }
 }
 
@@ -439,19 +427,7 @@ TEST(ForkedWalkTest, StringSwitchesCutShortOrDamaged) {
       expect_fork_as_single_walks(image, {1}, 0, {0}, {1, 2}, what, s);
     }
     // No context: each value ends as the single walk does.
-    uint32_t values[] = {1, 2};
-    uint16_t ids[] = {1, 1};
-    ForkedWalks fork{};
-    fork.selector = 0;
-    fork.count = 2;
-    fork.values = values;
-    fork.ids = ids;
-    ASSERT_EQ(resolve_forked(image, nullptr, t.root, &fork), DB_OK) << t.name;
-    Leaf leaf{};
-    const Item& sw = image.items[t.root];
-    int32_t single = resolve(image, 1, nullptr, sw.word0, sw.word1, &leaf);
-    EXPECT_EQ(fork.results[0], single) << t.name;
-    EXPECT_EQ(fork.results[1], single) << t.name;
+    testing::expect_fork_without_context_as_single_walk(image, t.root, 0, t.name);
   }
 }
 

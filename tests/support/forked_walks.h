@@ -69,6 +69,25 @@ inline void expect_fork_as_single_walks(const Image& image, std::vector<uint16_t
                                  std::move(ids), selector, values, what);
 }
 
+// With no context at all: two values of `selector` forked over the tree at
+// item `root` each end with the result a single walk for id 1 gives.
+inline void expect_fork_without_context_as_single_walk(const Image& image, uint32_t root,
+                                                       uint16_t selector, const std::string& what) {
+  uint32_t values[] = {1, 2};
+  uint16_t ids[] = {1, 1};
+  ForkedWalks fork{};
+  fork.selector = selector;
+  fork.count = 2;
+  fork.values = values;
+  fork.ids = ids;
+  ASSERT_EQ(resolve_forked(image, nullptr, root, &fork), DB_OK) << what;
+  Leaf leaf{};
+  const Item& tree = image.items[root];
+  int32_t single = resolve(image, 1, nullptr, tree.word0, tree.word1, &leaf);
+  EXPECT_EQ(fork.results[0], single) << what;
+  EXPECT_EQ(fork.results[1], single) << what;
+}
+
 }  // namespace orv::testing
 
 #endif  // ORVDB_TESTS_SUPPORT_FORKED_WALKS_H_
