@@ -680,6 +680,7 @@ def main():
           f"{timeout:.0f} s", flush=True)
 
     accepted = read_accepted(ACCEPTED_FILE)
+    commit = head_commit()  # the sources' commit, named in the report
     carried = carry_over(args.resume, chosen) if args.resume else []
     not_measured = []
     results = []
@@ -716,7 +717,7 @@ def main():
         m.seconds = time.time() - began
         results.append(m)
         if args.report:
-            write_report(args.report, args.seed, chosen)
+            write_report(args.report, commit, args.seed, chosen)
         mark = ""
         if m.outcome == "survived":
             mark = " (accepted)" if m.key() in accepted else " (NOT ACCEPTED)"
@@ -758,7 +759,7 @@ def main():
         print(f"carried over: {len(carried)} outcomes from {args.resume} (commit "
               f"{report_commit(args.resume)}), not run again")
     if args.report:
-        write_report(args.report, args.seed, chosen)
+        write_report(args.report, commit, args.seed, chosen)
     if unaccepted:
         print(f"\nmutate: {len(unaccepted)} survivors are not in {os.path.relpath(ACCEPTED_FILE, ROOT)}")
         return 1
@@ -776,7 +777,7 @@ def head_commit():
     return done.stdout.strip() or "unknown"
 
 
-def write_report(path, seed, chosen):
+def write_report(path, commit, seed, chosen):
     """Every mutant of the sample with its outcome so far ("pending" before
     it runs), written whole each time so that a reader never sees half."""
     mutants = [{"file": m.path, "line": m.line, "rule": m.rule, "from": m.original_line,
@@ -784,7 +785,7 @@ def write_report(path, seed, chosen):
                 "seconds": round(m.seconds, 1)}
                for _, ms in chosen for m in ms]
     with open(path + ".new", "w") as f:
-        json.dump({"commit": head_commit(), "seed": seed, "mutants": mutants}, f, indent=1)
+        json.dump({"commit": commit, "seed": seed, "mutants": mutants}, f, indent=1)
     os.replace(path + ".new", path)
 
 
