@@ -96,6 +96,23 @@ TEST_F(RowDrivenListTest, FullListOfTheRowsKeySelector) {
   expect_records(r, {.value = {1, 2, 3}, .attr1 = {15002, 15001, 15003}});
 }
 
+// The full list's values end exactly at the selector-value table's end; with
+// the table cut by one, the last value is missing and the table damaged,
+// though the value lying past the cut would pass every later step.
+TEST_F(RowDrivenListTest, FullListEndingAtTheTablesEnd) {
+  testing::DrvTableBuilder drv;
+  drv.selector(9, {{5, 16001}, {6, 16002}, {5, 16001}});
+  DrvTables tables = drv.tables();
+  list_.b.drv_tables = &tables;
+  const DrvSpecialId row =
+      Row(DrvPath::kFullList, 9, kNoSelector, kNoId, kNoId, kNoId, kNoId, false);
+  std::vector<ORV_VALUE_RECORD> r;
+  ASSERT_EQ(Query(row, 0, &r), DB_OK);
+  expect_records(r, {.value = {5, 6, 5}, .attr1 = {16001, 16002, 16001}});
+  tables.sel_value_count = 2;
+  EXPECT_EQ(Query(row, 0, &r), DB_ERROR);
+}
+
 TEST_F(RowDrivenListTest, RequiredMarkerFailsWhereAnOptionalOneMarksNothing) {
   std::vector<ORV_VALUE_RECORD> r;
   ASSERT_EQ(Query(Row(DrvPath::kStoredList, kNoSelector, kNoSelector, kNoId, kNoId, kNoId,

@@ -509,19 +509,29 @@ TEST_F(DrvQueryTest, ArgumentsNoEntryPointPasses) {
   EXPECT_EQ(postprocess_value_records(image, 0x100C, &c.ctx, 39, buf.data(), 2), DB_ERROR);
 }
 
-// A command sequence whose fragments together would need more than 4 GiB:
-// 16,400 fragments of 65,535 numbers each (sizes are known without reading
-// the pool).
-TEST_F(DrvQueryTest, CommandSequenceBeyondFourGibibytes) {
-  ImageBuilder b;
-  uint32_t huge = b.add(ITEM_INT32, 0, 0x5008, 0xFFFF);
-  testing::DrvTableBuilder drv;
-  drv.sequence(0x1019, std::vector<uint32_t>(16400, huge));
-  DrvTables tables = drv.tables();
-  b.drv_tables = &tables;
-  QueryContext c(8);
-  uint32_t needed = 0;
-  EXPECT_EQ(drv_query(b.image(), 0x1019, &c.ctx, 0, nullptr, &needed), DB_ERROR);
+// A command sequence whose fragments together need the largest size a
+// size word holds, 4 GiB - 1 (16,384 fragments of 65,535 numbers and one of
+// 65,535 bytes; sizes are known without reading the pools), and one byte more.
+TEST_F(DrvQueryTest, CommandSequenceAtFourGibibytes) {
+  for (bool one_more_byte : {false, true}) {
+    ImageBuilder b;
+    std::vector<uint32_t> fragments(16384, b.add(ITEM_INT32, 0, 0x5008, 0xFFFF));
+    fragments.push_back(b.add(ITEM_BYTES, 0, 0x5008, 0xFFFF));
+    if (one_more_byte) fragments.push_back(b.add(ITEM_BYTES, 0, 0x5008, 1));
+    testing::DrvTableBuilder drv;
+    drv.sequence(0x1019, fragments);
+    DrvTables tables = drv.tables();
+    b.drv_tables = &tables;
+    QueryContext c(8);
+    uint32_t needed = 0;
+    const int32_t result = drv_query(b.image(), 0x1019, &c.ctx, 0, nullptr, &needed);
+    if (one_more_byte) {
+      EXPECT_EQ(result, DB_ERROR);
+    } else {
+      EXPECT_EQ(result, DB_MORE_DATA);
+      EXPECT_EQ(needed, 0xFFFFFFFFu);
+    }
+  }
 }
 
 // The sequence table: absent (no arrays, count 0) is no sequence rather
