@@ -7,6 +7,7 @@
 #ifndef ORVDB_DRVRECORDS_DRV_TABLES_H_
 #define ORVDB_DRVRECORDS_DRV_TABLES_H_
 
+#include <assert.h>
 #include <stdint.h>
 
 #include "engine/image_tables.h"
@@ -60,10 +61,12 @@ struct DrvTables {
   ORV_TABLE_FIELDS(drv)
 };
 
-// The record index a mode-table row gives into part table `part`.
+// The record index a mode-table row gives into part table `part`; every
+// caller counts the parts from 0 to kModePartCount.
 inline uint16_t mode_row_part(const ModeRow& row, uint32_t part) {
+  assert(part < kModePartCount);
   const uint16_t parts[kModePartCount] = {row.part_a, row.part_b, row.part_c, row.part_d};
-  return part < kModePartCount ? parts[part] : parts[kModePartCount - 1];
+  return parts[part];
 }
 
 }  // namespace orv
