@@ -88,6 +88,18 @@ TEST_F(RowDrivenListTest, KeyAttributesAndMarkComeFromTheRow) {
             DB_NO_SELECTOR);
 }
 
+// A null selector array holds no selectors, whatever its count says: even
+// a row that needs a single selector is refused.
+TEST_F(RowDrivenListTest, NullSelectorArrayHoldsNoneForARowOfOne) {
+  ORV_QUERY_CONTEXT ctx{};
+  ctx.cSelectors = 1;
+  const DrvSpecialId row =
+      Row(DrvPath::kStoredList, kNoSelector, 0, kAttrA, kNoId, kNoId, kNoId, false);
+  ASSERT_EQ(row.min_selectors, 1);
+  EXPECT_EQ(testing::ask_sized(stored_list_query, list_.b.image(), row, &ctx).result,
+            DB_NO_SELECTOR);
+}
+
 TEST_F(RowDrivenListTest, FullListOfTheRowsKeySelector) {
   std::vector<ORV_VALUE_RECORD> r;
   ASSERT_EQ(

@@ -552,5 +552,20 @@ TEST(FindSequenceTest, AbsentTableAndTheRowJustPastTheCount) {
   EXPECT_EQ(slot, 1u);
 }
 
+// The selector-value table likewise: absent is no slot, not a damaged
+// table, and the slot just past the count is never read.
+TEST(FindSelectorSlotTest, AbsentTableAndTheSlotJustPastTheCount) {
+  uint32_t slot = 99;
+  EXPECT_EQ(find_selector_slot(DrvTables{}, 4, &slot), DB_NOT_FOUND);
+  testing::DrvTableBuilder b;
+  b.selector(4, {{1, 15001}});
+  b.selector(5, {{1, 15101}});
+  DrvTables cut = b.tables();
+  cut.sel_count = 1;
+  EXPECT_EQ(find_selector_slot(cut, 5, &slot), DB_NOT_FOUND);
+  ASSERT_EQ(find_selector_slot(b.tables(), 5, &slot), DB_OK);
+  EXPECT_EQ(slot, 1u);
+}
+
 }  // namespace
 }  // namespace orv

@@ -48,6 +48,33 @@ TEST(MatchingModeRowTest, EveryPlaceOfAStepAndOfTheTail) {
   }
 }
 
+// Keys are 16-bit: the widest keys of each sign match, and a selector one
+// beyond them matches no row, not the row its low 16 bits would name.
+TEST(MatchingModeRowTest, KeysAtTheEdgesOfSixteenBits) {
+  ModeRow rows[2] = {};
+  rows[0].keys[0] = INT16_MIN;
+  rows[0].keys[1] = INT16_MAX;
+  rows[1].keys[0] = INT16_MAX;
+  rows[1].keys[1] = INT16_MIN;
+  DrvTables tables{};
+  tables.mode_rows = rows;
+  tables.mode_count = 2;
+  const struct {
+    int32_t key0, key1;
+    const ModeRow* found;
+  } cases[] = {
+      {INT16_MIN, INT16_MAX, &rows[0]},    {INT16_MAX, INT16_MIN, &rows[1]},
+      {INT16_MAX + 1, INT16_MAX, nullptr}, {INT16_MIN, INT16_MIN - 1, nullptr},
+      {INT16_MIN - 1, INT16_MIN, nullptr}, {INT16_MAX, INT16_MAX + 1, nullptr},
+  };
+  for (const auto& c : cases) {
+    std::vector<uint32_t> selectors = SelectorsOf(ModeRow{});
+    selectors[kModeKeySelectors[0]] = static_cast<uint32_t>(c.key0);
+    selectors[kModeKeySelectors[1]] = static_cast<uint32_t>(c.key1);
+    EXPECT_EQ(matching_mode_row(tables, selectors.data()), c.found) << c.key0 << ", " << c.key1;
+  }
+}
+
 TEST(MatchingModeRowTest, TableWithoutRowsMatchesNothing) {
   DrvTables tables{};
   tables.mode_count = 1;  // counted, but no rows
