@@ -28,7 +28,8 @@ reported as not measured, never as equivalent.
                            [--report R] [--resume R] [--budget SECONDS]
 
 A run cut off keeps the outcomes its report holds; --resume with that report
-takes them over and runs the rest, survivors included.
+takes them over and runs the rest, survivors included unless the accepted
+list names them.
 """
 
 import argparse
@@ -635,8 +636,9 @@ def main():
                                          "each mutant, so that a run cut off keeps its outcomes")
     parser.add_argument("--resume", metavar="REPORT",
                         help="take the outcomes of an earlier run's report for the mutants it "
-                             "killed, timed out, found equivalent or could not compile; run the "
-                             "rest (survivors included) again")
+                             "killed, timed out, found equivalent or could not compile, and for "
+                             "its survivors that the accepted list names; run the rest (other "
+                             "survivors included) again")
     parser.add_argument("--budget", type=float,
                         help="seconds of mutants to run after the first build; the rest "
                              "of the sample is reported as not run")
@@ -681,7 +683,7 @@ def main():
 
     accepted = read_accepted(ACCEPTED_FILE)
     commit = head_commit()  # the sources' commit, named in the report
-    carried = carry_over(args.resume, chosen) if args.resume else []
+    carried = carry_over(args.resume, chosen, accepted) if args.resume else []
     not_measured = []
     results = []
     originals = {}
@@ -798,11 +800,16 @@ def report_commit(path):
     return read_report(path).get("commit", "unknown")
 
 
-def carry_over(path, chosen):
+def carry_over(path, chosen, accepted):
     """Sets the outcome of each chosen mutant that the report at `path` has
-    an outcome for that carries over; returns those mutants."""
-    earlier = {(e["file"], e["from"], e["to"]): e for e in read_report(path)["mutants"]
-               if e["outcome"] in CARRIED_OUTCOMES}
+    an outcome for that carries over; returns those mutants. A survivor
+    carries over only when the accepted list names it: no test is meant to
+    kill it, while new tests may kill any other."""
+    earlier = {}
+    for e in read_report(path)["mutants"]:
+        key = (e["file"], e["from"], e["to"])
+        if e["outcome"] in CARRIED_OUTCOMES or (e["outcome"] == "survived" and key in accepted):
+            earlier[key] = e
     carried = []
     for _, mutants in chosen:
         for m in mutants:
