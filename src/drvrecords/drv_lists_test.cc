@@ -125,6 +125,24 @@ TEST_F(RowDrivenListTest, FullListEndingAtTheTablesEnd) {
   EXPECT_EQ(Query(row, 0, &r), DB_ERROR);
 }
 
+// A key selector whose values run past the selector-value table's end:
+// the one value inside is found where it lies, and a value beyond the end
+// makes the table inconsistent.
+TEST_F(RowDrivenListTest, KeyValuesPartlyInsideTheTable) {
+  constexpr uint16_t kOneValue = 0x1061;
+  constexpr uint16_t kTwoValues = 0x1062;
+  list_.b.root(kOneValue, list_.b.int8_leaf(kOneValue, {1}));
+  list_.b.root(kTwoValues, list_.b.int8_leaf(kTwoValues, {1, 2}));
+  list_.tables.sel_value_count = 3;  // selector 4's values 2 and 3 cut off
+  DrvSpecialId row = Row(DrvPath::kStoredList, 4, kNoSelector, kNoId, kNoId, kNoId, kNoId, false);
+  std::vector<ORV_VALUE_RECORD> r;
+  row.id = kOneValue;
+  ASSERT_EQ(Query(row, 8, &r), DB_OK);
+  expect_records(r, {.value = {1}, .attr1 = {15002}});
+  row.id = kTwoValues;
+  EXPECT_EQ(Query(row, 8, &r), DB_ERROR);
+}
+
 TEST_F(RowDrivenListTest, RequiredMarkerFailsWhereAnOptionalOneMarksNothing) {
   std::vector<ORV_VALUE_RECORD> r;
   ASSERT_EQ(Query(Row(DrvPath::kStoredList, kNoSelector, kNoSelector, kNoId, kNoId, kNoId,
