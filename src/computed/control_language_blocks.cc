@@ -1,5 +1,6 @@
 #include "computed/control_language_blocks.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -44,23 +45,22 @@ constexpr int kStampLength = 14;
 
 constexpr uint32_t kMinutesPerHour = 60;
 
-// Formats the clock as 14 digits into `stamp` (room for the terminator
-// included); false when a field does not fit its width.
-bool format_stamp(const LocalTime& now, char (&stamp)[kStampLength + 1]) {
+// Room for six fields of any int value, so that the length check sees the
+// whole text.
+constexpr size_t kStampRoom = 72;
+
+// Formats the clock as 14 digits into `text`; false when a field does not
+// fit its width.
+bool format_stamp(const LocalTime& now, char (&text)[kStampRoom]) {
   // A negative field can still give 14 characters ("-001"); a field too
   // wide for its digits gives more, which the length check below refuses.
   if (now.year < 0 || now.month < 0 || now.day < 0 || now.hour < 0 || now.minute < 0 ||
       now.second < 0) {
     return false;
   }
-  // Room for six fields of any int value, so the length check below sees the
-  // whole text.
-  char text[72];
   const int length = snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", now.year, now.month,
                               now.day, now.hour, now.minute, now.second);
-  if (length != kStampLength) return false;
-  memcpy(stamp, text, kStampLength + 1);
-  return true;
+  return length == kStampLength;
 }
 
 // True when minute of day `minute` lies in the window packed in `window`:
@@ -131,7 +131,7 @@ int32_t set_time_block(const ORV_QUERY_CONTEXT* /*ctx*/, uint32_t cbBuf, void* p
   if (!report_size(kSetTimeSize, cbBuf, pBuf, pcbNeeded)) return DB_MORE_DATA;
   LocalTime now = {};
   platform_local_time(&now);
-  char stamp[kStampLength + 1];
+  char stamp[kStampRoom];
   if (!format_stamp(now, stamp)) return DB_ERROR;
   uint8_t* out = static_cast<uint8_t*>(pBuf);
   memcpy(out, kSetTimeTemplate, kSetTimeSize);

@@ -73,13 +73,11 @@ constexpr bool function_reads_ascending() {
 static_assert(function_reads_ascending(), "a row's selectors ascend");
 
 // Selectors a context must hold for item `function`: one more than the
-// highest it reads (the last of its row); 0 when it reads none.
+// highest it reads (the last of its row); 0 when it reads none. Every item
+// has its row: a function without one does not compile as a constant.
 constexpr uint32_t function_min_selectors(ComputedFunction function) {
-  for (const FunctionReads& row : kFunctionReads) {
-    if (row.function != function) continue;
-    return row.selector_count == 0 ? 0 : row.selectors[row.selector_count - 1] + 1u;
-  }
-  return 0;
+  const FunctionReads& row = *find_function_reads(function);
+  return row.selector_count == 0 ? 0 : row.selectors[row.selector_count - 1] + 1u;
 }
 
 }  // namespace orv
