@@ -62,7 +62,7 @@ struct StoredPrinter {
 // a serial number that is never reused, so a stale token never matches.
 struct HandleSlot {
   uintptr_t token;  // 0 while the slot is free
-  int printer;      // index into Store::printers
+  int printer;      // index into Store::printers; read only while the slot is taken
 };
 
 // Everything the controls can change, guarded by g_mutex.
@@ -128,19 +128,25 @@ bool names_equal(const char* a, const char* b) {
   return *a == *b;
 }
 
-// A name the store accepts: non-empty, printable ASCII, within kMaxNameChars.
+// A character a name may hold: printable ASCII, space to tilde.
+bool name_char(uint32_t c) { return c >= 0x20 && c < 0x7F; }
+
+// A name the store accepts: non-empty, of name characters, within kMaxNameChars.
 bool valid_name(const char* name) {
   if (name == nullptr || name[0] == '\0') return false;
   size_t n = 0;
   for (; name[n] != '\0'; ++n) {
-    const unsigned char c = static_cast<unsigned char>(name[n]);
-    if (c < 0x20 || c >= 0x7F || n >= static_cast<size_t>(kMaxNameChars)) return false;
+    if (!name_char(static_cast<unsigned char>(name[n])) ||
+        n >= static_cast<size_t>(kMaxNameChars)) {
+      return false;
+    }
   }
   return true;
 }
 
 // Narrows a 16-bit name into out. False when the name cannot name anything in
-// the store (non-ASCII character, too long), so that it never matches.
+// the store (a character no stored name has, too long), so that it never
+// matches: a character beyond 8 bits must not match by truncation.
 bool narrow_name(const ORV_WCHAR* wide, char (&out)[kMaxNameChars + 1]) {
   if (wide == nullptr) return false;
   for (int i = 0;; ++i) {
@@ -149,7 +155,7 @@ bool narrow_name(const ORV_WCHAR* wide, char (&out)[kMaxNameChars + 1]) {
       out[i] = '\0';
       return true;
     }
-    if (c >= 0x80 || i >= kMaxNameChars) return false;
+    if (!name_char(c) || i >= kMaxNameChars) return false;
     out[i] = static_cast<char>(c);
   }
 }
@@ -196,7 +202,6 @@ void close_locked(ORV_HANDLE handle) {
   HandleSlot* h = find_handle(handle);
   if (h == nullptr) return;
   h->token = 0;
-  h->printer = -1;
   --g_store.open_handles;
 }
 
@@ -377,7 +382,6 @@ ORV_HOST_EXPORT void orv_host_reset(void) {
     g_store.printer_count = 0;
     for (orv::HandleSlot& h : g_store.handles) {
       h.token = 0;
-      h.printer = -1;
     }
     g_store.open_handles = 0;
     g_store.clock_fixed = false;

@@ -87,6 +87,30 @@ TEST_F(HostPlatformTest, StoreRefusesBadNamesAndUnknownPrinters) {
   EXPECT_EQ(orv_host_set_printer_data("P", "ZelUI_X", nullptr, 4), -1);
 }
 
+// A name is printable ASCII, space to tilde: the characters at the edges
+// are kept, and the ones just outside are refused at every place of a name,
+// by the store and through the wide calls alike.
+TEST_F(HostPlatformTest, NamesAreSpaceToTildeAtEveryPlace) {
+  for (const char* name : {" A~", "~ A", "A~ "}) {
+    ASSERT_EQ(orv_host_add_printer(name), 0) << name;
+    const std::u16string n = wide(name);
+    ORV_HANDLE h = nullptr;
+    EXPECT_TRUE(platform_open_printer(w(n), &h)) << name;
+    platform_close_printer(h);
+  }
+  for (const char bad : {'\x1F', '\x7F'}) {
+    for (size_t at = 0; at < 3; ++at) {
+      std::string name = "ABC";
+      ASSERT_EQ(orv_host_add_printer(name.c_str()), 0);
+      name[at] = bad;
+      EXPECT_EQ(orv_host_add_printer(name.c_str()), -1) << int{bad} << " at " << at;
+      const std::u16string n = wide(name.c_str());
+      ORV_HANDLE h = nullptr;
+      EXPECT_FALSE(platform_open_printer(w(n), &h)) << int{bad} << " at " << at;
+    }
+  }
+}
+
 TEST_F(HostPlatformTest, ValuesUpToFourBytesRead) {
   ASSERT_EQ(orv_host_add_printer("P"), 0);
   const unsigned char bytes[4] = {0x11, 0x22, 0x33, 0x44};
