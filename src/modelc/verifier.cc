@@ -3,6 +3,8 @@
 // where it was found. The compiler turns those into description places.
 #include "modelc/verifier.h"
 
+#include <assert.h>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -363,7 +365,10 @@ bool ImageVerifier::holds_leaf_of(uint32_t item, uint16_t id) const {
   while (!todo.empty()) {
     uint32_t at = todo.back();
     todo.pop_back();
-    if (at >= img_.item_count || !seen.insert(at).second) continue;
+    // The caller names an item of the table, and item_links counts only
+    // the children inside it.
+    assert(at < img_.item_count);
+    if (!seen.insert(at).second) continue;
     const Item& it = img_.items[at];
     if (is_leaf_kind(item_kind(it.word0))) {
       if (item_tag(it.word1) == id) return true;

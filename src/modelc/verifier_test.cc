@@ -319,8 +319,19 @@ TEST(Verifier, ChecksIndicesOfAnImage) {
   ASSERT_FALSE(f.empty());
   EXPECT_NE(f[0].find("reaches beyond its pool"), std::string::npos) << f[0];
 
+  CompiledImage target = sound_image();
+  const Item& first_child = target.items[item_offset(target.items[root_of(target, 1)].word0)];
+  const uint32_t at = item_offset(first_child.word0);  // the mask names the first case
+  target.items[at].word0 =
+      make_word0(item_kind(target.items[at].word0), static_cast<uint32_t>(target.items.size()));
+  f = verify(target);
+  ASSERT_FALSE(f.empty());
+  EXPECT_NE(f[0].find("case target at item"), std::string::npos) << f[0];
+  EXPECT_NE(f[0].find("beyond the item table"), std::string::npos) << f[0];
+
+  // The index just past the table.
   CompiledImage root = sound_image();
-  root.root_items[0] = 1000;
+  root.root_items[0] = static_cast<uint32_t>(root.items.size());
   f = verify(root);
   ASSERT_FALSE(f.empty());
   EXPECT_NE(f[0].find("tree 0x0001: root item beyond the item table"), std::string::npos) << f[0];
@@ -366,6 +377,7 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
     const char* message;                      // a part of the fault
   };
   DrvTables tables{};
+  DrvTables no_first{};  // tables without their sequence first fragments
   uint16_t sel_indices[] = {4};
   uint16_t sel_counts[] = {2};
   uint32_t sel_first[] = {2};  // values 2 and 3 of a table of 3
@@ -393,6 +405,13 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
       {"i16 pool", nullptr, [](Image& i) { i.i16_pool = nullptr, i.i16_count = 2; },
        "i16 pool missing"},
       {"byte pool", nullptr, [](Image& i) { i.byte_pool = nullptr; }, "byte pool missing"},
+      // Absent with its count 0: a one-byte leaf reaches beyond it (the other leaf is empty).
+      {"no byte pool",
+       [](ImageBuilder& b) {
+         b.items[2] = Item{make_word0(ITEM_INT8, 0), make_word1(1, 0)};
+       },
+       [](Image& i) { i.byte_pool = nullptr, i.byte_count = 0; },
+       "leaf of id 0x0001 reaches beyond its pool"},
       {"match pool", nullptr, [](Image& i) { i.match_pool = nullptr, i.match_count = 1; },
        "match-string pool missing"},
       {"root index", nullptr, [](Image& i) { i.root_ids = nullptr; },
@@ -408,6 +427,8 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
       {"mode row", nullptr, [&](Image& i) { i.drv_tables = &tables; },
        "mode row 0 names a part record beyond its table"},
       {"drv table", nullptr, [&](Image& i) { i.drv_tables = &tables; }, "mode part D missing"},
+      {"sequence first fragments alone", nullptr, [&](Image& i) { i.drv_tables = &no_first; },
+       "sequence first fragments missing"},
   };
   tables.sel_indices = sel_indices, tables.sel_value_counts = sel_counts;
   tables.sel_first = sel_first, tables.sel_count = 1, tables.sel_value_count = kValues;
@@ -415,6 +436,8 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
   tables.seq_count = 1, tables.seq_fragments = fragments, tables.seq_fragment_count = 2;
   tables.mode_rows = rows, tables.mode_count = 1;
   for (ModePartTable& part : tables.mode_parts) part.count = 1;
+  no_first = tables;
+  no_first.seq_first = nullptr;
   EXPECT_EQ(all_messages(verify_image(two_leaves().image())), "");
   for (const Case& c : cases) {
     ImageBuilder b = two_leaves();
