@@ -9,6 +9,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 
 #include <string>
 #include <vector>
@@ -171,6 +172,11 @@ bool read_image_tables(const uint8_t* data, size_t size, LoadedImage* out, std::
 // at, opened or read is a read fault, its line ending in the system's own
 // error text. Cost: at most kImageFileMaxSize bytes read and held.
 bool load_image_file(const std::string& path, LoadedImage* out, std::string* fault);
+
+// The reading part of load_image_file, over an open file whose size was
+// found to be `file_size` bytes: the header alone, then the rest. A file that
+// holds another number of bytes changed while it was read.
+bool read_image_stream(FILE* file, uintmax_t file_size, LoadedImage* out, std::string* fault);
 
 }  // namespace orv::model
 

@@ -234,6 +234,13 @@ bool read_meanings(const uint8_t* data, const std::vector<Entry>& entries,
 }
 
 // Why a path that is no regular file is not read.
+// True, with the fault, when a read of `file` failed.
+bool read_failed(FILE* file, std::string* fault) {
+  if (!ferror(file)) return false;
+  *fault = std::string("cannot read: ") + strerror(errno);
+  return true;
+}
+
 std::string not_regular_text(std::filesystem::file_type type) {
   switch (type) {
     case std::filesystem::file_type::directory:
@@ -319,23 +326,21 @@ bool load_image_file(const std::string& path, LoadedImage* out, std::string* fau
     *fault = std::string("cannot open: ") + strerror(errno);
     return false;
   }
+  return read_image_stream(file.get(), file_size, out, fault);
+}
+
+bool read_image_stream(FILE* file, uintmax_t file_size, LoadedImage* out, std::string* fault) {
   // The header alone first, so that nothing is allocated for a file the
   // header refuses.
   uint8_t header[kImageFileHeaderSize];
-  const size_t got = fread(header, 1, sizeof header, file.get());
-  if (ferror(file.get())) {
-    *fault = std::string("cannot read: ") + strerror(errno);
-    return false;
-  }
+  const size_t got = fread(header, 1, sizeof header, file);
+  if (read_failed(file, fault)) return false;
   if (!check_header_start(header, got, file_size, fault)) return false;
   std::vector<uint8_t> bytes(header, header + got);
   bytes.resize(file_size);
-  const size_t rest = fread(bytes.data() + got, 1, bytes.size() - got, file.get());
-  if (ferror(file.get())) {
-    *fault = std::string("cannot read: ") + strerror(errno);
-    return false;
-  }
-  if (got + rest != file_size || fgetc(file.get()) != EOF) {
+  const size_t rest = fread(bytes.data() + got, 1, bytes.size() - got, file);
+  if (read_failed(file, fault)) return false;
+  if (got + rest != file_size || fgetc(file) != EOF) {
     *fault = "the file changed its size while it was read";
     return false;
   }

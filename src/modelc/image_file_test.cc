@@ -11,6 +11,7 @@
 
 #include "support/drv_table_builder.h"
 #include "support/files.h"
+#include "support/test_folder.h"
 
 namespace orv::model {
 namespace {
@@ -209,6 +210,8 @@ TEST(ImageFile, DamageIsNamed) {
       {"cut in half", [](std::string* s) { s->resize(s->size() / 2); }, "truncated", false},
       {"bytes after the end", [](std::string* s) { s->append(8, '\0'); }, "after the end", false},
       {"checksum", [](std::string* s) { (*s)[s->size() - 1] ^= 1; }, "checksum", false},
+      {"stored checksum", [](std::string* s) { set32(s, kImageFileChecksumAt, 0x1234abcd); },
+       "is not the header's 0x1234abcd", false},
       {"directory past the end", [](std::string* s) { set32(s, 20, 0x10000000); }, "directory",
        true},
       {"unknown id", [&](std::string* s) { set32(s, items, 99); }, "unknown table id 99", true},
@@ -238,6 +241,32 @@ TEST(ImageFile, DamageIsNamed) {
     if (c.reseal) reseal(&f);
     expect_refused(f, c.expected);
   }
+}
+
+// A file holding fewer or more bytes than its size said changed while it
+// was read, though its header is sound; a file that cannot be read at all
+// is a read fault.
+TEST(ImageFile, StreamOfAnotherSizeOrUnreadable) {
+  const std::string good = SmallImage().file();
+  const testing::TestFolder folder;
+  const std::string path = folder.path("image.orvimg");
+  for (const std::string& held : {good.substr(0, good.size() - 8), good + std::string(8, '\0')}) {
+    testing::write_file(path, held);
+    FILE* file = fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    LoadedImage loaded;
+    std::string fault;
+    EXPECT_FALSE(read_image_stream(file, good.size(), &loaded, &fault)) << held.size();
+    EXPECT_EQ(fault, "the file changed its size while it was read") << held.size();
+    fclose(file);
+  }
+  FILE* write_only = fopen(path.c_str(), "wb");
+  ASSERT_NE(write_only, nullptr);
+  LoadedImage loaded;
+  std::string fault;
+  EXPECT_FALSE(read_image_stream(write_only, good.size(), &loaded, &fault));
+  EXPECT_EQ(fault.rfind("cannot read: ", 0), 0u) << fault;
+  fclose(write_only);
 }
 
 TEST(ImageFile, FormatDescriptionListsEveryTable) {
