@@ -233,7 +233,6 @@ bool read_meanings(const uint8_t* data, const std::vector<Entry>& entries,
   return true;
 }
 
-// Why a path that is no regular file is not read.
 // True, with the fault, when a read of `file` failed.
 bool read_failed(FILE* file, std::string* fault) {
   if (!ferror(file)) return false;
@@ -241,6 +240,7 @@ bool read_failed(FILE* file, std::string* fault) {
   return true;
 }
 
+// Why a path that is no regular file is not read.
 std::string not_regular_text(std::filesystem::file_type type) {
   switch (type) {
     case std::filesystem::file_type::directory:
