@@ -245,7 +245,7 @@ TEST(ImageFile, DamageIsNamed) {
 
 // A file holding fewer or more bytes than its size said changed while it
 // was read, though its header is sound; a file that cannot be read at all
-// is a read fault.
+// is refused, as a read fault where the C library flags the failed read.
 TEST(ImageFile, StreamOfAnotherSizeOrUnreadable) {
   const std::string good = SmallImage().file();
   const testing::TestFolder folder;
@@ -265,7 +265,11 @@ TEST(ImageFile, StreamOfAnotherSizeOrUnreadable) {
   LoadedImage loaded;
   std::string fault;
   EXPECT_FALSE(read_image_stream(write_only, good.size(), &loaded, &fault));
+#ifndef _WIN32
+  // The Windows C runtime reads nothing from it without flagging an error,
+  // so there the header check refuses it instead.
   EXPECT_EQ(fault.rfind("cannot read: ", 0), 0u) << fault;
+#endif
   fclose(write_only);
 }
 
