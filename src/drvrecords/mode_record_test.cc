@@ -10,6 +10,7 @@
 
 #include "drvrecords/drv_tables.h"
 #include "support/guarded_array.h"
+#include "support/query_context.h"
 
 namespace orv {
 namespace {
@@ -22,13 +23,13 @@ ModeRow RowNumber(uint32_t i) {
   return row;
 }
 
-// Selectors holding a row's keys at the six key selectors.
-std::vector<uint32_t> SelectorsOf(const ModeRow& row) {
-  std::vector<uint32_t> selectors(82, 0);
+// A context holding a row's keys at the six key selectors.
+testing::QueryContext ContextOf(const ModeRow& row) {
+  testing::SelectorValues keys;
   for (uint32_t k = 0; k < kModeKeyCount; ++k) {
-    selectors[kModeKeySelectors[k]] = static_cast<uint32_t>(int32_t{row.keys[k]});
+    keys.emplace_back(kModeKeySelectors[k], static_cast<uint32_t>(int32_t{row.keys[k]}));
   }
-  return selectors;
+  return testing::QueryContext(82, keys);
 }
 
 TEST(MatchingModeRowTest, EveryPlaceOfAStepAndOfTheTail) {
@@ -41,7 +42,7 @@ TEST(MatchingModeRowTest, EveryPlaceOfAStepAndOfTheTail) {
     tables.mode_count = count;
     // Each row where it stands; the keys of the row after the last are no row's.
     for (uint32_t at = 0; at <= count; ++at) {
-      EXPECT_EQ(matching_mode_row(tables, SelectorsOf(RowNumber(at)).data()),
+      EXPECT_EQ(matching_mode_row(tables, ContextOf(RowNumber(at)).ctx.pSelectors),
                 at < count ? guarded.data() + at : nullptr)
           << count << " rows, row " << at;
     }
@@ -68,17 +69,16 @@ TEST(MatchingModeRowTest, KeysAtTheEdgesOfSixteenBits) {
       {INT16_MIN - 1, INT16_MIN, nullptr}, {INT16_MAX, INT16_MAX + 1, nullptr},
   };
   for (const auto& c : cases) {
-    std::vector<uint32_t> selectors = SelectorsOf(ModeRow{});
-    selectors[kModeKeySelectors[0]] = static_cast<uint32_t>(c.key0);
-    selectors[kModeKeySelectors[1]] = static_cast<uint32_t>(c.key1);
-    EXPECT_EQ(matching_mode_row(tables, selectors.data()), c.found) << c.key0 << ", " << c.key1;
+    const testing::QueryContext keys(82, {{kModeKeySelectors[0], static_cast<uint32_t>(c.key0)},
+                                          {kModeKeySelectors[1], static_cast<uint32_t>(c.key1)}});
+    EXPECT_EQ(matching_mode_row(tables, keys.ctx.pSelectors), c.found) << c.key0 << ", " << c.key1;
   }
 }
 
 TEST(MatchingModeRowTest, TableWithoutRowsMatchesNothing) {
   DrvTables tables{};
   tables.mode_count = 1;  // counted, but no rows
-  EXPECT_EQ(matching_mode_row(tables, SelectorsOf(RowNumber(0)).data()), nullptr);
+  EXPECT_EQ(matching_mode_row(tables, ContextOf(RowNumber(0)).ctx.pSelectors), nullptr);
 }
 
 }  // namespace
