@@ -1,5 +1,6 @@
-// The two linear scans every query makes: the root index's ids for a data
-// id, and a run of cases or branches for the first that can match. Each has
+// The linear scans of a walk: the root index's ids for a data id, a run of
+// cases or branches for the first that can match, and a forked walk's values
+// for those equal to a branch's tag. Each has
 // an SSE2 form (always there on x86-64) and a portable form that answers the
 // same; both are here so that a test can compare them.
 #ifndef ORVDB_ENGINE_SCAN_H_
@@ -45,6 +46,15 @@ inline uint32_t first_stop_portable(const Item* items, uint32_t from, uint32_t t
     if ((items[i].word0 & kKindMask) != k || (items[i].word1 & mask) == value) return i;
   }
   return to;
+}
+
+// Bit k set for each k in [from, to) where values[k] == value; to <= 64.
+// Reads no value outside [from, to). Portable form.
+inline uint64_t equal_mask_portable(const uint32_t* values, uint32_t from, uint32_t to,
+                                    uint32_t value) {
+  uint64_t mask = 0;
+  for (uint32_t k = from; k < to; ++k) mask |= uint64_t{values[k] == value} << k;
+  return mask;
 }
 
 #if defined(__SSE2__)
@@ -104,6 +114,21 @@ inline uint32_t first_stop_sse2(const Item* items, uint32_t from, uint32_t to, u
   return first_stop_portable(items, i, to, kind, mask, value);
 }
 
+// SSE2 form of equal_mask: four values per step, the rest one by one.
+inline uint64_t equal_mask_sse2(const uint32_t* values, uint32_t from, uint32_t to,
+                                uint32_t value) {
+  const __m128i key = _mm_set1_epi32(static_cast<int>(value));
+  uint64_t mask = 0;
+  uint32_t k = from;
+  for (; k + 4 <= to; k += 4) {
+    __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(values + k));
+    uint32_t hits =
+        static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(four, key))));
+    mask |= uint64_t{hits} << k;
+  }
+  return mask | equal_mask_portable(values, k, to, value);
+}
+
 #endif  // __SSE2__
 
 // The forms the engine uses.
@@ -121,6 +146,14 @@ inline uint32_t first_stop(const Item* items, uint32_t from, uint32_t to, uint8_
   return first_stop_sse2(items, from, to, kind, mask, value);
 #else
   return first_stop_portable(items, from, to, kind, mask, value);
+#endif
+}
+
+inline uint64_t equal_mask(const uint32_t* values, uint32_t from, uint32_t to, uint32_t value) {
+#if defined(__SSE2__)
+  return equal_mask_sse2(values, from, to, value);
+#else
+  return equal_mask_portable(values, from, to, value);
 #endif
 }
 

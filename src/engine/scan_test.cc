@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/guarded_array.h"
+
 namespace orv {
 namespace {
 
@@ -35,7 +37,7 @@ TEST(FirstIndexOfTest, EveryPlaceAgainstTheBlocks) {
       const uint16_t wanted = 0x0FFF;
       if (at < count) ids[at] = wanted;
       if (at + 3 < count) ids[at + 3] = wanted;  // a later copy must not win
-      SCOPED_TRACE(testing::Message() << "count " << count << " at " << at);
+      SCOPED_TRACE(::testing::Message() << "count " << count << " at " << at);
       EXPECT_EQ(first_index_of(ids.data(), count, wanted), ReferenceIndexOf(ids, wanted));
       EXPECT_EQ(first_index_of_portable(ids.data(), count, wanted), ReferenceIndexOf(ids, wanted));
     }
@@ -51,7 +53,7 @@ TEST(FirstIndexOfTest, IdZeroWithAShortTail) {
       uint32_t count = steps + tail;
       std::vector<uint16_t> ids(count + 16, 0);  // zeros past `count`
       for (uint32_t i = 0; i < count; ++i) ids[i] = static_cast<uint16_t>(0x2000 + i);
-      SCOPED_TRACE(testing::Message() << "count " << count);
+      SCOPED_TRACE(::testing::Message() << "count " << count);
       EXPECT_EQ(first_index_of(ids.data(), count, 0), count);
       EXPECT_EQ(first_index_of_portable(ids.data(), count, 0), count);
       ids[count - 1] = 0;
@@ -120,6 +122,31 @@ TEST(FirstStopTest, KindIsComparedWhole) {
     // A matching value before the odd kind stops first.
     if (place > 0) {
       EXPECT_EQ(first_stop(items.data(), 0, 6, ITEM_CASE, 0xFFFFFFFFu, 10), 0u);
+    }
+  }
+}
+
+// Every span of 64 values drawn from few numbers, so that most spans hold
+// several equal ones, against the one-by-one meaning. The values end at the
+// span's end, before an unreadable page: a step that reads past it stops the
+// test; a value before the span is never a hit, whatever it holds.
+TEST(EqualMaskTest, AgreesWithTheOneByOneCompareOverEverySpan) {
+  std::mt19937 random(64);
+  std::vector<uint32_t> values(64);
+  for (int round = 0; round < 20; ++round) {
+    for (uint32_t& v : values) v = random() % 3 == 0 ? 0x10000u | (random() % 4) : random() % 4;
+    for (uint32_t to = 0; to <= 64; ++to) {
+      testing::GuardedArray<uint32_t> guarded(values.data(), to);
+      for (uint32_t from = 0; from <= to; ++from) {
+        uint32_t wanted = random() % 4;
+        uint64_t expected = 0;
+        for (uint32_t k = from; k < to; ++k) {
+          if (values[k] == wanted) expected |= uint64_t{1} << k;
+        }
+        ASSERT_EQ(equal_mask(guarded.data(), from, to, wanted), expected)
+            << "round " << round << " span " << from << ".." << to;
+        ASSERT_EQ(equal_mask_portable(guarded.data(), from, to, wanted), expected);
+      }
     }
   }
 }

@@ -298,14 +298,13 @@ template <typename O, typename M>
   return n < count ? fail(w, WalkFault::kBeyondTable, s) : not_found<M>(s);
 }
 
-// The walks of `s` whose value equals `value`.
+// The walks of `s` (not empty) whose value equals `value`. One scan over
+// the span of `s`, not a test per walk: a list whose records are in branch
+// order would otherwise test each branch against every walk still pending.
 inline uint64_t values_equal(const ForkedWalks& fork, uint64_t s, uint32_t value) {
-  uint64_t equal = 0;
-  for (uint64_t left = s; left != 0; left &= left - 1) {
-    uint32_t k = static_cast<uint32_t>(__builtin_ctzll(left));
-    if (fork.values[k] == value) equal |= uint64_t{1} << k;
-  }
-  return equal;
+  uint32_t from = static_cast<uint32_t>(__builtin_ctzll(s));
+  uint32_t to = 64 - static_cast<uint32_t>(__builtin_clzll(s));
+  return equal_mask(fork.values, from, to, value) & s;
 }
 
 // A select on the forked selector: each child is walked, in order, by the
