@@ -211,6 +211,10 @@ TEST_F(SilentModeBlockTest, AShortValueReadsItsMissingBytesAsZero) {
   ASSERT_EQ(orv_host_set_printer_data("Office", "ZelUI_SilentModeTime", start_only, 2), 0);
   EXPECT_EQ(block_at(8, 0, printer_context()), kSilentOn);
   EXPECT_EQ(block_at(7, 59, printer_context()), kSilentOff);
+  // An empty value is the window 0: equal ends, never silent.
+  ASSERT_EQ(orv_host_set_printer_data("Office", "ZelUI_SilentModeTime", nullptr, 0), 0);
+  EXPECT_EQ(block_at(0, 0, printer_context()), kSilentOff);
+  EXPECT_EQ(block_at(12, 0, printer_context()), kSilentOff);
 }
 
 TEST_F(SilentModeBlockTest, SizeQueryNeedsNoSelectorsAndWritesNothing) {

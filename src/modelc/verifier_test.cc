@@ -377,7 +377,8 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
     const char* message;                      // a part of the fault
   };
   DrvTables tables{};
-  DrvTables no_first{};  // tables without their sequence first fragments
+  DrvTables no_first{};      // tables without their sequence first fragments
+  DrvTables no_fragments{};  // its sequence over an absent, empty fragment table
   uint16_t sel_indices[] = {4};
   uint16_t sel_counts[] = {2};
   uint32_t sel_first[] = {2};  // values 2 and 3 of a table of 3
@@ -429,6 +430,8 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
       {"drv table", nullptr, [&](Image& i) { i.drv_tables = &tables; }, "mode part D missing"},
       {"sequence first fragments alone", nullptr, [&](Image& i) { i.drv_tables = &no_first; },
        "sequence first fragments missing"},
+      {"sequence over no fragments", nullptr, [&](Image& i) { i.drv_tables = &no_fragments; },
+       "command sequence 0x1018 reaches beyond the fragments"},
   };
   tables.sel_indices = sel_indices, tables.sel_value_counts = sel_counts;
   tables.sel_first = sel_first, tables.sel_count = 1, tables.sel_value_count = kValues;
@@ -438,6 +441,8 @@ TEST(VerifyImage, EachFaultOfAHandBuiltImage) {
   for (ModePartTable& part : tables.mode_parts) part.count = 1;
   no_first = tables;
   no_first.seq_first = nullptr;
+  no_fragments = tables;
+  no_fragments.seq_fragments = nullptr, no_fragments.seq_fragment_count = 0;
   EXPECT_EQ(all_messages(verify_image(two_leaves().image())), "");
   for (const Case& c : cases) {
     ImageBuilder b = two_leaves();
