@@ -137,10 +137,11 @@ TEST(ForkedWalkTest, FaultsEndOnlyTheValuesThatMeetThem) {
 TEST(ForkedWalkTest, BudgetAndDepthAreEachValuesOwn) {
   // Value 1 finds a leaf at once; value 2 enters subtrees shared over and
   // over (item k a sequence over k + 1 and k + 2), past its visit budget;
-  // value 3 enters a chain of sequences deeper than the depth limit.
+  // value 3 enters a chain of sequences deeper than the depth limit; value
+  // 4 meets the shared subtrees before a leaf it must not reach.
   ImageBuilder b;
-  uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 3);
-  uint32_t cases = b.reserve(3);
+  uint32_t sw = b.add(ITEM_SWITCH_SELECTOR, 1, 0, 4);
+  uint32_t cases = b.reserve(4);
   uint32_t leaf = b.int8_leaf(1, {1});
   uint32_t shared = static_cast<uint32_t>(b.items.size());
   for (uint32_t k = 0; k < 40; ++k) b.add(ITEM_SEQUENCE, shared + k + 1, 0, 2);
@@ -149,11 +150,17 @@ TEST(ForkedWalkTest, BudgetAndDepthAreEachValuesOwn) {
   uint32_t chain = static_cast<uint32_t>(b.items.size());
   for (int i = 0; i < kMaxWalkDepth + 2; ++i) b.add(ITEM_SEQUENCE, chain + i + 1, 0, 1);
   b.int8_leaf(1, {3});
+  uint32_t then_leaf = b.add(ITEM_SEQUENCE, shared + 1, 0, 2);  // as `shared`
+  b.int8_leaf(1, {4});
+  uint32_t late = b.add(ITEM_SEQUENCE, then_leaf, 0, 2);
   b.set_raw(cases, ITEM_CASE, leaf, 1);
   b.set_raw(cases + 1, ITEM_CASE, shared, 2);
   b.set_raw(cases + 2, ITEM_CASE, chain, 3);
+  b.set_raw(cases + 3, ITEM_CASE, late, 4);
   b.root(1, sw);
-  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 3, 1, 2, 3, 4}, "budget and depth");
+  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {1, 2, 3, 4, 1, 2, 3, 4, 5},
+                              "budget and depth");
+  expect_fork_as_single_walks(b.image(), {1}, 0, {0}, {4}, "budget, one value");
 }
 
 TEST(ForkedWalkTest, WalksWithinTheirOwnBudgetsButNotTogether) {

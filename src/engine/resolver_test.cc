@@ -158,6 +158,11 @@ TEST(ResolveTest, CyclicImageStopsWithError) {
   EXPECT_EQ(Walk(b, 1, nullptr), DB_ERROR);
 }
 
+// The hooks of a walk the tool watches, all doing nothing.
+struct WatchingObserver : NoObserver {
+  static constexpr bool kWatches = true;
+};
+
 TEST(ResolveTest, DepthLimitAllowsDeepButFiniteTrees) {
   // A chain of sequences ending in a leaf, just inside and just beyond the limit.
   for (int depth : {kMaxWalkDepth, kMaxWalkDepth + 1}) {
@@ -168,6 +173,13 @@ TEST(ResolveTest, DepthLimitAllowsDeepButFiniteTrees) {
     Image image = b.image();
     Leaf leaf{};
     EXPECT_EQ(resolve(image, 1, nullptr, b.items[0].word0, b.items[0].word1, &leaf),
+              depth <= kMaxWalkDepth ? DB_OK : DB_ERROR)
+        << depth;
+    // And so does the walk the tool watches.
+    WatchingObserver watching;
+    uint32_t root = 0;
+    ASSERT_EQ(find_root_item(image, 1, &root), DB_OK);
+    EXPECT_EQ(observe_walk(image, 1, nullptr, root, &leaf, &watching),
               depth <= kMaxWalkDepth ? DB_OK : DB_ERROR)
         << depth;
   }
